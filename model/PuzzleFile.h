@@ -1,0 +1,15 @@
+// Puzzle files ("sudoku-grids/g%d.txt"), the 13 permutations and the
+// difficulty texts shown in the window title.
+#pragma once
+
+#include "Sudoku.h"
+
+extern const char* const kFallbackPuzzlePath;  // "sudoku-grids/g0.txt"
+
+// 1 when the file was opened and read, 0 when it cannot be opened (board unchanged).
+int readPuzzle(Sudoku& board, const char* path);
+// Applies the board's permutation number to rows, columns and digits at once.
+void permute(Sudoku& board);
+// Five characters, "*    " .. "**** "; nothing is written for a difficulty outside 0..4.
+void difficultyStars(int difficulty, char* buffer, int size);
+void difficultyStars(int difficulty, FILE* out);

@@ -1,0 +1,205 @@
+#include "PuzzleFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <string>
+
+namespace {
+
+const char* const kSolved =
+    "9 9\n"
+    "5 3 4 6 7 8 9 1 2\n6 7 2 1 9 5 3 4 8\n1 9 8 3 4 2 5 6 7\n"
+    "8 5 9 7 6 1 4 2 3\n4 2 6 8 5 3 7 9 1\n7 1 3 9 2 4 8 5 6\n"
+    "9 6 1 5 3 7 2 8 4\n2 8 7 4 1 9 6 3 5\n3 4 5 2 8 6 1 7 9\n";
+
+class PuzzleFile : public ::testing::Test {
+protected:
+    std::string path = std::string(::testing::TempDir()) + "puzzle_test.txt";
+    void write(const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    void TearDown() override { std::remove(path.c_str()); }
+};
+
+bool isValidSolution(const Sudoku& b) {
+    for (int i = 0; i < 9; i++) {
+        std::set<int> row, column, box;
+        for (int k = 0; k < 9; k++) {
+            row.insert(b.digitAt(i, k));
+            column.insert(b.digitAt(k, i));
+            box.insert(b.digitAt(3 * (i / 3) + k / 3, 3 * (i % 3) + k % 3));
+        }
+        const std::set<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+        if (row != all || column != all || box != all) return false;
+    }
+    return true;
+}
+
+TEST_F(PuzzleFile, MissingFileLeavesTheBoardAlone) {
+    Sudoku b;
+    b.setDigit(0, 0, 1, Entered);
+    EXPECT_EQ(readPuzzle(b, "/nonexistent/g99.txt"), 0);
+    EXPECT_EQ(b.digitAt(0, 0), 1);
+}
+
+TEST_F(PuzzleFile, DigitsAreGivenAndDifficultyWordsAreExact) {
+    write("9 9\n" + std::string(80, ' ') + "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"
+          "7 0 0 0 0 0 0 0 0 " + [] {
+              std::string s;
+              for (int i = 0; i < 62; i++) s += "0 ";
+              return s;
+          }() + "12 difficulty : Evil\n");
+    Sudoku b;
+    b.setDigit(5, 5, 3, Entered);  // read resets the cells first
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.digitAt(2, 0), 7);
+    EXPECT_EQ(b.kindAt(2, 0), Given);
+    EXPECT_EQ(b.digitAt(8, 8), 0);  // 12 is no digit
+    EXPECT_EQ(b.digitAt(5, 5), 0);
+    EXPECT_EQ(b.difficulty, 0);  // "Evil" is not "evil"
+
+    write(std::string(kSolved) + "difficulty : evil\n");
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.difficulty, 4);
+    char name[16], stars[16];
+    b.difficultyName(name, sizeof name);
+    difficultyStars(b.difficulty, stars, sizeof stars);
+    EXPECT_STREQ(name, "Evil");
+    EXPECT_STREQ(stars, "**** ");
+
+    write(kSolved);  // no difficulty word: the earlier one stays
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.difficulty, 4);
+    EXPECT_TRUE(isValidSolution(b));
+}
+
+TEST_F(PuzzleFile, StarsForEveryLevel) {
+    const char* expected[] = {"     ", "*    ", "**   ", "***  ", "**** "};
+    for (int d = 0; d <= 4; d++) {
+        char stars[8] = "";
+        difficultyStars(d, stars, sizeof stars);
+        EXPECT_STREQ(stars, expected[d]);
+    }
+    char stars[8] = "x";
+    difficultyStars(5, stars, sizeof stars);
+    EXPECT_STREQ(stars, "x");
+}
+
+TEST_F(PuzzleFile, OversizedHeaderReadsAllTokensButOnlySetsTheBoard) {
+    std::string text = "10 10\n";
+    for (int i = 0; i < 100; i++) text += std::to_string(i % 9 + 1) + " ";
+    text += "difficulty : hard\n";
+    write(text);
+    Sudoku b;
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.digitAt(0, 0), 1);
+    EXPECT_EQ(b.digitAt(1, 0), 2);  // row 1 starts at token 10
+    EXPECT_EQ(b.difficulty, 3);    // found after all 100 tokens
+}
+
+TEST_F(PuzzleFile, BadInputEndsReadingCleanly) {
+    Sudoku b;
+    // A word among the digits: the cells after it stay empty.
+    write("9 9\n1 2 3 x 5 6 7 8 9\n");
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.digitAt(0, 2), 3);
+    EXPECT_EQ(b.digitAt(0, 4), 0);
+    EXPECT_EQ(b.countEmptyCells(), 78);
+
+    write("9 9\n1 2 3\n");  // truncated
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.countEmptyCells(), 78);
+
+    std::string binary;
+    for (int i = 0; i < 4096; i++) binary += (char)((i * 151 + 7) % 256);
+    write(binary);
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    for (const SudokuCell& cl : b.cells) {
+        EXPECT_GE(cl.digit, 0);
+        EXPECT_LE(cl.digit, 9);
+    }
+
+    write("99999999999 99999999999 1 2 3");  // numbers beyond int
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.countEmptyCells(), 81);
+
+    // A header claiming a huge grid ends with the file, in bounded time.
+    write("2000000000 2000000000 4 5 6\n");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(seconds.count(), 5.0);
+    EXPECT_EQ(b.digitAt(0, 0), 4);
+    EXPECT_EQ(b.digitAt(0, 2), 6);
+    EXPECT_EQ(b.countEmptyCells(), 78);
+}
+
+TEST(Permutation, ExamplesAndSigmaOnDigits) {
+    Sudoku b;
+    b.setDigit(1, 1, 1, Entered);
+    b.setPermutationNumber(1);
+    permute(b);
+    EXPECT_EQ(b.digitAt(0, 0), 2);  // pi(0) = 1, sigma(1) = pi(0) + 1
+    EXPECT_EQ(b.kindAt(0, 0), Given);
+    EXPECT_EQ(b.countEmptyCells(), 80);
+
+    Sudoku id;
+    id.setDigit(3, 4, 6, Recognized);
+    id.setDigit(7, 7, 2, Entered);
+    permute(id);  // number 0: identity
+    EXPECT_EQ(id.digitAt(3, 4), 6);
+    EXPECT_EQ(id.kindAt(3, 4), Given);
+    EXPECT_EQ(id.kindAt(7, 7), Given);
+
+    // Permutation 5 maps row 0 from old row 3 and relabels 4 as pi(3)+1 = 2.
+    Sudoku p5;
+    p5.setDigit(3, 5, 4, Given);  // new (0, c) with pi(c) = 5: c = 1
+    p5.setPermutationNumber(5);
+    permute(p5);
+    EXPECT_EQ(p5.digitAt(0, 1), 2);
+}
+
+TEST(Permutation, OutOfRangeNumberIsRefused) {
+    Sudoku b;
+    EXPECT_EQ(b.setPermutationNumber(4), 1);
+    EXPECT_EQ(b.setPermutationNumber(13), 0);
+    EXPECT_EQ(b.setPermutationNumber(-1), 0);
+    EXPECT_EQ(b.setPermutationNumber(1000000), 0);
+    EXPECT_EQ(b.permutationNumber, 4);
+    EXPECT_EQ(b.permutationRow(13), nullptr);
+    ASSERT_NE(b.permutationRow(12), nullptr);
+    EXPECT_EQ(b.permutationRow(12)[0], 7);
+}
+
+TEST_F(PuzzleFile, EveryPermutationOfASolvedGridIsSolved) {
+    write(kSolved);
+    for (int p = 0; p < Sudoku::kPermutationCount; p++) {
+        Sudoku b;
+        ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+        ASSERT_EQ(b.setPermutationNumber(p), 1);
+        permute(b);
+        EXPECT_TRUE(isValidSolution(b)) << "permutation " << p;
+        EXPECT_EQ(b.countConflicts(), 0);
+        // Every row of the table is a permutation of 0..8 keeping bands together.
+        std::set<int> seen(b.permutationRow(p), b.permutationRow(p) + 9);
+        EXPECT_EQ(seen.size(), 9u);
+        for (int k = 0; k < 9; k += 3)
+            for (int j = 1; j < 3; j++)
+                EXPECT_EQ(b.permutationRow(p)[k + j] / 3, b.permutationRow(p)[k] / 3);
+    }
+}
+
+TEST(ShippedPuzzles, FallbackLoads) {
+    Sudoku b;
+    ASSERT_EQ(readPuzzle(b, TABRELO_DATA "/sudoku-grids/g0.txt"), 1);
+    EXPECT_GT(b.countEmptyCells(), 0);
+    EXPECT_LT(b.countEmptyCells(), 81);
+    EXPECT_EQ(b.countConflicts(), 0);
+    EXPECT_EQ(b.difficulty, 1);
+}
+
+}  // namespace
