@@ -1,0 +1,269 @@
+#include "XMLDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string tempPath(const char* name) {
+    const std::string folder = std::string(TABRELO_BUILD) + "/xml-test-files";
+    mkdir(folder.c_str(), 0777);
+    return folder + "/" + name;
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+XMLDoc parsed(const std::string& text) {
+    XMLDoc doc;
+    EXPECT_EQ(1, doc.readText(text.data(), text.size())) << text;
+    return doc;
+}
+
+const char* const kAgendaText =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<AGENDA>\n"
+    "  <USER>Tom &amp; Jerry &lt;3</USER>\n"
+    "  <CURR>0</CURR>\n"
+    "  <ITEM_0>\n"
+    "    <INDEX>0</INDEX>\n"
+    "    <NOTE/>\n"
+    "  </ITEM_0>\n"
+    "</AGENDA>\n";
+
+TEST(XMLWrite, ProgramMadeTreeGetsTheIndentedLayout) {
+    XMLDoc doc;
+    XMLPos pos(doc);
+    pos.create("AGENDA");
+    pos.create("USER");
+    pos.setContent("Tom & Jerry <3");
+    pos.back();
+    pos.create("CURR");
+    pos.setContent("0");
+    pos.back();
+    pos.create("ITEM_0");
+    pos.create("INDEX");
+    pos.setContent("0");
+    pos.back();
+    pos.create("NOTE");
+    EXPECT_EQ(kAgendaText, doc.text());
+
+    const std::string path = tempPath("made.xml");
+    ASSERT_EQ(1, doc.write(path.c_str()));
+    EXPECT_EQ(kAgendaText, fileText(path));
+}
+
+TEST(XMLRead, OwnFileRoundTripsByteForByte) {
+    const std::string path = tempPath("own.xml");
+    { std::ofstream(path, std::ios::binary) << kAgendaText; }
+    XMLDoc doc;
+    ASSERT_EQ(1, doc.read(path.c_str()));
+    EXPECT_TRUE(doc.errors.empty());
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("AGENDA"));
+    ASSERT_EQ(1, pos.goDown("USER"));
+    EXPECT_EQ("Tom & Jerry <3", pos.content());
+    ASSERT_EQ(1, doc.write(path.c_str()));
+    EXPECT_EQ(kAgendaText, fileText(path));
+}
+
+TEST(XMLRead, HandIndentedFileKeepsItsLayout) {
+    const std::string hand =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<PARAMS>\n"
+        "\t<CONFIG>\n"
+        "\t\t<show_3D val=\"1\"   modifiable=\"0\" />\n"
+        "\n"
+        "\t\t<show_AR modifiable='1' val='T'/>\n"
+        "\t</CONFIG>\n"
+        "      <NAME>  spaced  </NAME>   <LOOP>\n"
+        "   </LOOP>\n"
+        "</PARAMS>\n";
+    // Attributes come back sorted and in double quotes; all white space stays.
+    const std::string written =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<PARAMS>\n"
+        "\t<CONFIG>\n"
+        "\t\t<show_3D modifiable=\"0\" val=\"1\"/>\n"
+        "\n"
+        "\t\t<show_AR modifiable=\"1\" val=\"T\"/>\n"
+        "\t</CONFIG>\n"
+        "      <NAME>  spaced  </NAME>   <LOOP>\n"
+        "   </LOOP>\n"
+        "</PARAMS>\n";
+    XMLDoc doc = parsed(hand);
+    EXPECT_EQ(written, doc.text());
+    EXPECT_EQ(written, parsed(written).text());
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("PARAMS"));
+    ASSERT_EQ(1, pos.goDown("NAME"));
+    EXPECT_EQ("  spaced  ", pos.content());
+}
+
+TEST(XMLRead, ElementsMadeByTheProgramJoinAReadFileIndented) {
+    XMLDoc doc = parsed("<?xml version=\"1.0\"?>\n<A>\n  <B>1</B>\n</A>\n");
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("A"));
+    pos.create("C");
+    pos.setAttribute("x", "1");
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<A>\n  <B>1</B>\n  <C x=\"1\"/>\n</A>\n",
+              doc.text());
+}
+
+TEST(XMLRead, AttributeOrderDoesNotMatter) {
+    XMLDoc one = parsed("<X><e val=\"1\" modifiable=\"0\" vals=\"2\"/></X>");
+    XMLDoc two = parsed("<X><e vals='2' modifiable='0' val='1'/></X>");
+    XMLPos a(one), b(two);
+    ASSERT_TRUE(a.goDown("X") && a.goDown("e") && b.goDown("X") && b.goDown("e"));
+    for (const char* name : {"val", "modifiable", "vals"}) EXPECT_EQ(a.attribute(name), b.attribute(name));
+    EXPECT_EQ(a.node().attributes, b.node().attributes);
+    EXPECT_EQ("", a.attribute("missing"));
+}
+
+TEST(XMLRead, EntitiesAndCdataAreDecoded) {
+    XMLDoc doc = parsed(
+        "<r a=\"&lt;&gt;&amp;&quot;&apos;\">x &lt; y<![CDATA[<raw & text>]]>&#65;&#x42;</r>");
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("r"));
+    EXPECT_EQ("<>&\"'", pos.attribute("a"));
+    EXPECT_EQ("x < y<raw & text>AB", pos.content());
+    EXPECT_EQ("x &lt; y&lt;raw &amp; text&gt;AB", pos.node().content);
+}
+
+TEST(XMLPosition, GoDownBackAndFilters) {
+    XMLDoc doc = parsed(
+        "<r><i n='a'>1</i><i n='b'>2</i><j/><i n='c'>3</i></r>");
+    XMLPos pos(doc);
+    EXPECT_EQ(0, pos.goDown("i"));  // the top holds only the root
+    ASSERT_EQ(1, pos.goDown("r"));
+    ASSERT_EQ(1, pos.goDown("i"));
+    EXPECT_EQ("1", pos.content());
+    pos.back();
+    EXPECT_EQ(0, pos.goDown("missing"));
+    EXPECT_EQ("r", pos.node().name);
+    ASSERT_EQ(1, pos.goDown("i[3]"));
+    EXPECT_EQ("3", pos.content());
+    pos.back();
+    ASSERT_EQ(1, pos.goDown("i[@n='b']"));
+    EXPECT_EQ("2", pos.content());
+    pos.back();
+    ASSERT_EQ(1, pos.goDown("i[@n=\"c\"]"));
+    EXPECT_EQ("3", pos.content());
+    pos.back();
+    for (const char* bad : {"i[4]", "i[0]", "i[@n='x']", "i[", "i[]", "i[@n=b]", "i[x]", "i[@n='b]"})
+        EXPECT_EQ(0, pos.goDown(bad)) << bad;
+    EXPECT_EQ("r", pos.node().name);
+    pos.back();
+    pos.back();  // at the top already
+    EXPECT_EQ(1, pos.goDown("r"));
+}
+
+TEST(XMLWrite, EscapingOfTextAndAttributes) {
+    EXPECT_EQ("a&quot;b&amp;c&apos;d&lt;e&gt;f\tg\nh&#13;", escapeText("a\"b&c'd<e>f\tg\nh\r"));
+    EXPECT_EQ("a&#9;b&#10;c&amp;", escapeAttribute("a\tb\nc&"));
+    // Control characters cannot be written at all; other bytes are Latin-1.
+    EXPECT_EQ("ab", escapeText(std::string("a\x01\x1b" "b")));
+    EXPECT_EQ("J\xc3\xbcrgen", escapeText("J\xfcrgen"));
+    EXPECT_EQ("\xe2\x82\xac ok", escapeText("\xe2\x82\xac ok"));
+    EXPECT_EQ("\xc3\x83", escapeText("\xc3"));  // cut sequence at the end
+
+    const std::string longText(2049, 'x');
+    EXPECT_EQ("<![CDATA[" + longText + "]]>", escapeText(longText));
+    EXPECT_EQ(std::string(2048, '&'), unescapeText(escapeText(std::string(2048, '&'))));
+    const std::string closing = std::string(3000, 'y') + "]]>" + "<";
+    EXPECT_EQ(closing, unescapeText(escapeText(closing)));
+
+    XMLDoc doc;
+    XMLPos pos(doc);
+    pos.create("r");
+    pos.setAttribute("a", longText + "\"\t");
+    pos.create("b");
+    pos.setContent(closing);
+    pos.back();
+    pos.create("c");
+    pos.setContent(longText + "<");
+    XMLDoc back = parsed(doc.text());
+    XMLPos read(back);
+    ASSERT_EQ(1, read.goDown("r"));
+    EXPECT_EQ(longText + "\"\t", read.attribute("a"));
+    ASSERT_EQ(1, read.goDown("b"));
+    EXPECT_EQ(closing, read.content());
+    read.back();
+    ASSERT_EQ(1, read.goDown("c"));
+    EXPECT_EQ(longText + "<", read.content());
+    EXPECT_EQ(doc.text(), back.text());
+}
+
+TEST(XMLWrite, TextThatWasNotUtf8StillReadsBack) {
+    XMLDoc doc;
+    XMLPos pos(doc);
+    pos.create("USER");
+    pos.setContent("M\xfcller\x02\xff");
+    XMLDoc back = parsed(doc.text());
+    XMLPos read(back);
+    ASSERT_EQ(1, read.goDown("USER"));
+    EXPECT_EQ("M\xc3\xbcller\xc3\xbf", read.content());
+}
+
+TEST(XMLWrite, DeclarationDoctypeAndStyleSheets) {
+    XMLDoc doc;
+    doc.standalone = 1;
+    doc.doctypeName = "AGENDA";
+    doc.doctypeSystem = "agenda.dtd";
+    XMLStyleSheet sheet;
+    sheet.href = "a.xsl";
+    sheet.type = "text/xsl";
+    sheet.media = "screen";
+    sheet.alternate = true;
+    doc.styleSheets.push_back(sheet);
+    XMLPos(doc).create("AGENDA");
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n"
+              "<!DOCTYPE AGENDA SYSTEM \"agenda.dtd\">\n"
+              "<?xml-stylesheet href=\"a.xsl\" type=\"text/xsl\" media=\"screen\" alternate=\"yes\"?>\n"
+              "<AGENDA/>\n",
+              doc.text());
+    doc.doctypePublic = "-//T//A//EN";
+    EXPECT_NE(std::string::npos,
+              doc.text().find("<!DOCTYPE AGENDA PUBLIC \"-//T//A//EN\" \"agenda.dtd\">\n"));
+
+    // Read back: declaration values and style sheets are kept, a document
+    // type without an external part too.
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n"
+        "<!DOCTYPE r>\n"
+        "<?xml-stylesheet href=\"s.css\" type=\"text/css\" title=\"T&amp;T\" charset=\"utf-8\"?>\n"
+        "<r/>\n";
+    XMLDoc back = parsed(text);
+    EXPECT_EQ(0, back.standalone);
+    EXPECT_EQ("r", back.doctypeName);
+    ASSERT_EQ(1u, back.styleSheets.size());
+    EXPECT_EQ("T&T", back.styleSheets[0].title);
+    EXPECT_EQ(text, back.text());
+}
+
+TEST(XMLWrite, FailedWriteLeavesNothingBehind) {
+    XMLDoc doc;
+    XMLPos(doc).create("r");
+    EXPECT_EQ(0, doc.write(tempPath("no-such-folder/r.xml").c_str()));
+    // A folder in the way of the rename: the write fails and no temporary stays.
+    const std::string folder = tempPath("in-the-way");
+    mkdir(folder.c_str(), 0777);
+    EXPECT_EQ(0, doc.write(folder.c_str()));
+    struct stat info;
+    EXPECT_EQ(0, stat(folder.c_str(), &info));
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    const std::string temp = folder + ".tmp" + std::to_string(getpid());
+    EXPECT_NE(0, stat(temp.c_str(), &info));
+}
+
+}  // namespace

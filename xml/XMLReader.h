@@ -1,0 +1,62 @@
+// The parser front end: expat underneath, the document tree built here.
+#pragma once
+
+#include "XMLDoc.h"
+
+#include <expat.h>
+
+// Builds a document from bytes handed over in pieces. It refuses whatever
+// could make reading unbounded or reach outside the file: entity
+// declarations, external document types, nesting deeper than kMaxDepth,
+// more than kMaxElements elements.
+class XMLReaderBase {
+public:
+    static const int kMaxDepth = 256;
+    static const int kMaxElements = 100000;
+
+    explicit XMLReaderBase(XMLDoc& doc);
+    ~XMLReaderBase();
+    XMLReaderBase(const XMLReaderBase&) = delete;
+    XMLReaderBase& operator=(const XMLReaderBase&) = delete;
+
+    // 1 while the input is well-formed so far; final marks the last piece.
+    int parse(const char* data, size_t size, bool final);
+
+protected:
+    // The document becomes empty with one "XML parsing error" record.
+    void fail();
+
+private:
+    struct Open {
+        XMLNode* node;
+        std::vector<XS_String> runs;  // text before each child, then after the last
+    };
+    XMLDoc& doc;
+    XML_Parser parser;
+    std::vector<Open> open;
+    int elementCount = 0;
+    bool refused = false;
+
+    void refuse();
+    void closeElement();
+    static void onStart(void* self, const XML_Char* name, const XML_Char** attributes);
+    static void onEnd(void* self, const XML_Char* name);
+    static void onText(void* self, const XML_Char* text, int length);
+    static void onDeclaration(void* self, const XML_Char* version, const XML_Char* encoding,
+                              int standalone);
+    static void onDoctype(void* self, const XML_Char* name, const XML_Char* systemId,
+                          const XML_Char* publicId, int hasInternalSubset);
+    static void onEntity(void* self, const XML_Char* name, int isParameter,
+                         const XML_Char* value, int valueLength, const XML_Char* base,
+                         const XML_Char* systemId, const XML_Char* publicId,
+                         const XML_Char* notation);
+    static void onInstruction(void* self, const XML_Char* target, const XML_Char* data);
+};
+
+// Reads a whole file or buffer into the document (emptied first).
+class XMLReader : public XMLReaderBase {
+public:
+    explicit XMLReader(XMLDoc& doc) : XMLReaderBase(doc) {}
+    int readFile(const char* path);
+    int readText(const char* data, size_t size);
+};
