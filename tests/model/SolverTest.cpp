@@ -1,0 +1,122 @@
+#include "PuzzleFile.h"
+#include "Solver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Reads 81 characters, '.' or '0' for an empty cell.
+void parse(const std::string& text, int grid[81]) {
+    ASSERT_EQ(text.size(), 81u);
+    for (int i = 0; i < 81; i++) grid[i] = text[i] == '.' ? 0 : text[i] - '0';
+}
+
+bool isCompleteSolutionOf(const int solution[81], const int givens[81]) {
+    const GridUnits& u = gridUnits();
+    for (int i = 0; i < 81; i++)
+        if (solution[i] < 1 || solution[i] > 9 || (givens[i] != 0 && givens[i] != solution[i])) return false;
+    for (const auto& unit : u.cells) {
+        unsigned seen = 0;
+        for (int cell : unit) seen |= 1u << solution[cell];
+        if (seen != 0x3FE) return false;
+    }
+    return true;
+}
+
+const char* const kClassic =
+    "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
+const char* const kClassicSolution =
+    "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
+TEST(GridUnits, EveryCellHasItsRowColumnAndBoxAndTwentyPeers) {
+    const GridUnits& u = gridUnits();
+    // Cell (4, 7): row 4, column 7, box 5.
+    EXPECT_EQ(u.unitsOf[43][0], 4);
+    EXPECT_EQ(u.unitsOf[43][1], 9 + 7);
+    EXPECT_EQ(u.unitsOf[43][2], 18 + 5);
+    for (int cell = 0; cell < 81; cell++) {
+        int inUnits = 0;
+        for (const auto& unit : u.cells)
+            for (int other : unit) inUnits += other == cell;
+        EXPECT_EQ(inUnits, 3) << cell;
+        for (int p : u.peers[cell]) EXPECT_NE(p, cell);
+    }
+    EXPECT_EQ(u.cells[18 + 8][0], 60);  // box 8 starts at (6, 6)
+}
+
+TEST(Solver, FindsTheOneSolutionOfAPuzzle) {
+    int grid[81], expected[81], solution[81] = {};
+    parse(kClassic, grid);
+    parse(kClassicSolution, expected);
+    EXPECT_EQ(countSolutions(grid, 2, solution), 1);
+    for (int i = 0; i < 81; i++) EXPECT_EQ(solution[i], expected[i]) << i;
+    EXPECT_EQ(countSolutions(expected, 2), 1);  // a full, valid grid is its own solution
+}
+
+TEST(Solver, ContradictoryGridsHaveNoSolution) {
+    int grid[81];
+    parse(kClassic, grid);
+    grid[2] = 5;  // a second 5 in the top row
+    EXPECT_EQ(countSolutions(grid, 2), 0);
+
+    // No clash among the givens, yet the top-left cell has no digit left.
+    parse("." "12345678" "........." "........." "........." "........." "9........"
+          "........." "........." ".........", grid);
+    int solution[81] = {};
+    EXPECT_EQ(countSolutions(grid, 2, solution), 0);
+    EXPECT_EQ(solution[0], 0);  // untouched when there is nothing to report
+
+    // Nothing clashes, but the puzzle's only solution has 4 where a 1 now stands.
+    parse(kClassic, grid);
+    grid[2] = 1;
+    EXPECT_EQ(countSolutions(grid, 2), 0);
+
+    parse(kClassic, grid);
+    grid[40] = 10;  // not a digit
+    EXPECT_EQ(countSolutions(grid, 2), 0);
+    grid[40] = -1;
+    EXPECT_EQ(countSolutions(grid, 2), 0);
+}
+
+TEST(Solver, CountingStopsAtTheLimit) {
+    int empty[81] = {}, solution[81] = {};
+    EXPECT_EQ(countSolutions(empty, 2, solution), 2);
+    EXPECT_TRUE(isCompleteSolutionOf(solution, empty));
+    EXPECT_EQ(countSolutions(empty, 1), 1);
+    EXPECT_EQ(countSolutions(empty, 7), 7);
+    EXPECT_EQ(countSolutions(empty, 0), 0);
+
+    // Taking one given away from a minimal puzzle leaves it under-constrained.
+    int grid[81];
+    parse(kClassic, grid);
+    grid[0] = 0;
+    grid[1] = 0;
+    grid[4] = 0;
+    EXPECT_EQ(countSolutions(grid, 2, solution), 2);
+    EXPECT_TRUE(isCompleteSolutionOf(solution, grid));
+
+    // A full grid without the rectangle (0,3)=6 (0,4)=7 (3,3)=7 (3,4)=6: swapping 6 and 7
+    // keeps every row, column and box whole, so there are exactly two solutions.
+    parse(kClassicSolution, grid);
+    for (int cell : {3, 4, 30, 31}) grid[cell] = 0;
+    EXPECT_EQ(countSolutions(grid, 5), 2);
+    EXPECT_EQ(countSolutions(grid, 2), 2);
+    EXPECT_EQ(countSolutions(grid, 1), 1);
+}
+
+TEST(Solver, BoardDigitsComeOutInGridOrder) {
+    Sudoku board;
+    board.setDigit(0, 0, 5, Given);
+    board.setDigit(8, 8, 9, Entered);
+    board.setDigit(4, 7, 3, Recognized);
+    int grid[81];
+    gridOf(board, grid);
+    EXPECT_EQ(grid[0], 5);
+    EXPECT_EQ(grid[80], 9);
+    EXPECT_EQ(grid[43], 3);
+    EXPECT_EQ(grid[1], 0);
+}
+
+}  // namespace

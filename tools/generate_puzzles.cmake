@@ -1,0 +1,2 @@
+add_executable(generate_puzzles ${CMAKE_CURRENT_LIST_DIR}/generate_puzzles.cpp)
+target_link_libraries(generate_puzzles PRIVATE tabrelo_solver)
