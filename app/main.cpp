@@ -1,17 +1,37 @@
-// Console start of the game: greets, loads the first puzzle and shows it.
-#include "GridStack.h"
-#include "PuzzleFile.h"
-#include "SessionSettings.h"
+// Tabrelo: start-up in the console, then the game window's event loop.
+#include "Console.h"
+#include "Shell.h"
+#include "Window.h"
+
+#include <GL/freeglut.h>
 
 #include <cstdio>
 
-int main() {
-    SessionSettings session;
+int main(int argc, char** argv) {
     std::printf("Welcome to Tabrelo\n");
-    Sudoku board;
-    session.setGridNumber(1);
-    if (!readPuzzle(board, session.gridPath())) readPuzzle(board, kFallbackPuzzlePath);
-    permute(board);
-    board.print();
+    askUserName(session, stdin, stdout);
+    sudoku = new Sudoku(9, 9, 9, 9, 3, 3);
+    gridStack = new GridStack(50);
+    askTestName(session, stdin, stdout);
+
+    // No camera is looked for yet: the virtual board is played.
+    cameraPresent = 0;
+    session.setArMode(session.show_AR == 1 && cameraPresent ? 1 : 0);
+
+    if (session.arMode == 0) {
+        // Without test settings there is no agenda: a free game.
+        session.setTestName("");
+        askGridNumber(session, stdin, stdout);
+        askPermutation(session, stdin, stdout);
+    }
+    loadPuzzle(*sudoku, session);
+
+    glutInit(&argc, argv);
+    gameWindow = new GameWindow(session);
+    openGameWindow(makeTitle(session, *sudoku));
+    std::printf("Starting Live Viewer. Type ESC to quit\n");
+    std::fflush(stdout);
+    gameWindow->clock.start(tickCount());
+    glutMainLoop();
     return 0;
 }

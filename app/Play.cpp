@@ -1,0 +1,186 @@
+#include "Play.h"
+
+#include "CameraSettings.h"
+#include "Shell.h"
+
+#include <cmath>
+
+int placeRow(const MousePlace& p) { return 8 - (int)std::floor(p.by); }
+int placeColumn(const MousePlace& p) { return (int)std::floor(p.bx); }
+
+int onBoard(const MousePlace& p) {
+    const int X = (int)p.bx, Y = (int)p.by;
+    return 0 <= Y && Y <= 8 && 0 <= X && X <= 8;
+}
+
+int inTable(const MousePlace& p) { return sudoku->inTableArea((int)p.by, (int)p.bx); }
+int inCorner(const MousePlace& p) { return sudoku->inCornerArea((int)p.by, (int)p.bx); }
+
+int menuWanted(const MousePlace& p) { return !onBoard(p) && !inTable(p); }
+
+static int cameraKey(unsigned char key, long now, FILE* out) {
+    switch (key) {
+    case 'f':
+        if (flipMode != 1) flipMode = 2 - flipMode;
+        gridFound = 0;
+        break;
+    case 'm':
+        useMouse = 1 - useMouse;
+        break;
+    case 'o':
+        recognitionFrozen = 1 - recognitionFrozen;
+        rerectifyRequest = 1;
+        gameWindow->clock.start(now);
+        gameWindow->resetStatistics();
+        break;
+    case 'r':
+        gridFound = 0;
+        break;
+    case 't':
+        std::fprintf(out, "teach new sudoku-patterns (digits)\n");
+        teachRequest = 1;
+        break;
+    case 'w':
+        showCameraTiles = 1 - showCameraTiles;
+        break;
+    case 'x':
+        std::fprintf(out, "correct wrongly classified patterns\n");
+        correctionRequest = 1;
+        break;
+    }
+    return kNothingMore;
+}
+
+int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
+    const int row = placeRow(p), column = placeColumn(p);
+    GameClock& clock = gameWindow->clock;
+    switch (key) {
+    case 27:
+        quitFlag = 1;
+        break;
+    case '+':
+        if (cameraPresent) session.toggleArMode();
+        break;
+    case 'g':
+        sudoku->setNote(row, column, currentDigit, NoteGood);
+        break;
+    case 'b':
+        sudoku->setNote(row, column, currentDigit, NoteBad);
+        break;
+    case '-':
+        sudoku->setNote(row, column, currentDigit, NoteUndecided);
+        break;
+    case 's':
+        clock.start(now);
+        gameWindow->resetStatistics();
+        break;
+    case 'q':
+        clock.stop(now);
+        break;
+    case 'c':
+        clock.resume(now);
+        break;
+    case 'h':
+        printHelp(out);
+        break;
+    case 'p':
+        std::fprintf(out, "\n...pausing...\n");
+        std::fprintf(out, "type p to continue\n");
+        std::fprintf(out, "...doesn't work yet under OGL\n");
+        break;
+    default:
+        if (key >= '1' && key <= '9') {
+            currentDigit = key - '0';
+            sudoku->addTile((float)p.bx, (float)p.by, currentDigit);
+        }
+    }
+    if (session.arMode == 1) return cameraKey(key, now, out);
+    if (key == 'f') return kFlatView;
+    if (key == 'i') return kObliqueView;
+    return kNothingMore;
+}
+
+static int leftPress(const MousePlace& p) {
+    Sudoku& board = *sudoku;
+    if (!(inTable(p) && gameWindow->isInsideWindow(p.x, p.y))) return kEnterTurning;
+    gameWindow->play.dragging = 1;
+    const int row = placeRow(p), column = placeColumn(p);
+    if (onBoard(p) && board.kindAt(row, column) == Entered) {
+        board.clearCell(row, column);
+        currentDigit = 0;
+        return kNothingMore;
+    }
+    if (Tile* t = board.pickTile((float)p.bx, (float)p.by)) {
+        currentDigit = t->digit;
+        if (gameWindow->mouse.isDoublePress()) {
+            if (inCorner(p))
+                board.dropAllTiles();
+            else
+                board.dropCurrentTile();
+            currentDigit = 0;
+        }
+    }
+    return kNothingMore;
+}
+
+static void rightPress(const MousePlace& p) {
+    Sudoku& board = *sudoku;
+    gameWindow->play.rightDown = 1;
+    const Tile* t = board.current();
+    const int d = t ? t->digit : 0;
+    const int row = placeRow(p), column = placeColumn(p);
+    if (onBoard(p)) {
+        if (board.kindAt(row, column) == Empty)
+            board.setNote(row, column, d, (board.noteAt(row, column, d) + 1) % 3);
+    } else if (inTable(p) && session.semiautomatic_markup == 1) {
+        if (inCorner(p)) {
+            board.markUpAll();
+        } else {
+            board.markUpBand(row, d);
+            board.markUpStack(column, d);
+        }
+    }
+}
+
+static void leftRelease(const MousePlace& p) {
+    Sudoku& board = *sudoku;
+    PlayMouseState& play = gameWindow->play;
+    if (!play.dragging) return;
+    play.dragging = 0;
+    if (inTable(p) && gameWindow->isInsideWindow(p.x, p.y)) {
+        if (!board.validDigit(currentDigit)) return;
+        if (board.setDigit(placeRow(p), placeColumn(p), currentDigit, Entered) &&
+            board.isCurrentTileNear((float)p.bx, (float)p.by)) {
+            board.dropCurrentTile();
+            currentDigit = 0;
+        }
+        return;
+    }
+    board.dropCurrentTile();
+    currentDigit = 0;
+}
+
+int playMouse(int button, int state, const MousePlace& p) {
+    int request = kNothingMore;
+    if (state == kButtonDown && button == kLeftButton) request = leftPress(p);
+    if (state == kButtonDown && button == kRightButton) rightPress(p);
+    if (state == kButtonUp && button == kRightButton) gameWindow->play.rightDown = 0;
+    if (state == kButtonUp && button == kLeftButton) leftRelease(p);
+    PlayMouseState& play = gameWindow->play;
+    play.dragX = play.rightX = p.x;
+    play.dragY = play.rightY = gameWindow->height - p.y;
+    return request;
+}
+
+void playDrag(const MousePlace& p, long now) {
+    PlayMouseState& play = gameWindow->play;
+    if (play.dragging && !gameWindow->mouse.isHeldPress(now)) {
+        sudoku->moveCurrentTile((float)p.bx, (float)p.by);
+        play.dragX = p.x;
+        play.dragY = gameWindow->height - p.y;
+    }
+    if (play.rightDown) {
+        play.rightX = p.x;
+        play.rightY = gameWindow->height - p.y;
+    }
+}

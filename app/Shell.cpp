@@ -1,0 +1,110 @@
+#include "Shell.h"
+
+#include "Console.h"
+#include "PuzzleFile.h"
+
+#include <cstdlib>
+
+SessionSettings session;
+Sudoku* sudoku = nullptr;
+GridStack* gridStack = nullptr;
+GameWindow* gameWindow = nullptr;
+int cameraPresent = 0;
+int quitFlag = 0;
+int wonFlag = 0;
+int newGameCountdown = 0;
+int currentDigit = 0;
+int showCameraTiles = 1;
+int popupMenu = 0;
+int menuAttached = 0;
+
+const char* makeTitle(SessionSettings& s, const Sudoku& board) {
+    char stars[8] = "";
+    char name[16] = "";
+    difficultyStars(board.difficulty, stars, sizeof stars);
+    board.difficultyName(name, sizeof name);
+    std::snprintf(s.productCaption, SessionSettings::kTextSize, "%s",
+                  s.arMode == 1 ? "Tabrelo" : "Vitrelo");
+    // Longer titles are cut; only a failed formatting leaves no title.
+    int written;
+    if (s.testName[0])
+        written = std::snprintf(s.windowTitle, SessionSettings::kTitleSize,
+                      "%s:   %s Puzzle %d %s   Permutation %d   - %s -   *** Testseries %s ***",
+                      s.productCaption, name, s.gridNumber, stars, s.permutation, s.userName,
+                      s.testName);
+    else
+        written = std::snprintf(s.windowTitle, SessionSettings::kTitleSize,
+                      "%s:   %s Puzzle %d %s   Permutation %d   - %s -   *** It's FUN ***",
+                      s.productCaption, name, s.gridNumber, stars, s.permutation, s.userName);
+    if (written < 0) s.windowTitle[0] = '\0';
+    return s.windowTitle;
+}
+
+void printHelp(FILE* out) {
+    static const char* const kLines[] = {
+        "\navailable commands (in OpenGL window):\n",
+        "  always\n",
+        "    esc    stop the game\n",
+        "    1..9   add a new tile to the game at current mouse position\n",
+        "    s,q,c  start/stop/continue clock\n",
+        "    g,b,-  note that this is a good/bad/undecided cell for the current tile\n",
+        "    +      toggle between AR and VR game (only, if camera is plugged in\n",
+        "    a      automatic markup\n",
+        "  VR only:\n",
+        "    i      3D initialization\n",
+        "    f      flat view (2D)\n",
+        "    n      new game\n",
+        "  AR only:\n",
+        "    i      read intrinsic camera parameters\n",
+        "    t      teach patterns of digits\n",
+        "    x      edit pattern classifications\n",
+        "    o      ok - play the game\n",
+        "    r      restart basic search for grid\n",
+        "    f      flip image\n",
+        "    m      toggle between using the mouse and using tiles\n",
+        "    w      toggle between showing AR tiles or not\n",
+        "    c      calibrate camera\n",
+        "\n",
+    };
+    for (const char* line : kLines) std::fputs(line, out);
+}
+
+void loadPuzzle(Sudoku& board, SessionSettings& s) {
+    board.setPermutationNumber(s.permutation);
+    board.resetCells();
+    if (!readPuzzle(board, s.gridPath())) readPuzzle(board, kFallbackPuzzlePath);
+    permute(board);
+    board.print();
+}
+
+void newGame() {
+    loadPuzzle(*sudoku, session);
+    gameWindow->clock.start(tickCount());
+    gameWindow->resetStatistics();
+    wonFlag = 0;
+    makeTitle(session, *sudoku);
+}
+
+int idleStep(FILE* in, FILE* out) {
+    int begun = 0;
+    if (newGameCountdown != 0) {
+        newGameCountdown++;
+        if (newGameCountdown == 5) {
+            newGameCountdown = 0;
+            askGridNumber(session, in, out);
+            askPermutation(session, in, out);
+            std::fprintf(out, "%s, permutation %d\n", session.gridPath(), session.permutation);
+            newGame();
+            begun = 1;
+        }
+    }
+    if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0)
+        wonFlag = 1;
+    if (quitFlag) {
+        std::fprintf(out, "\nbye\n");
+        std::fflush(out);
+        std::exit(-1);
+    }
+    if (session.automatic_markup == 1) sudoku->markUpAll();
+    return begun;
+}

@@ -1,0 +1,35 @@
+// The shell's globals for the whole run and the operations of a game that
+// the keys, the menu and the idle callback share.
+#pragma once
+
+#include "GameWindow.h"
+#include "GridStack.h"
+#include "SessionSettings.h"
+#include "Sudoku.h"
+
+#include <cstdio>
+
+extern SessionSettings session;
+extern Sudoku* sudoku;          // replaced when a remembered board is popped
+extern GridStack* gridStack;
+extern GameWindow* gameWindow;
+extern int cameraPresent;
+extern int quitFlag;
+extern int wonFlag;
+extern int newGameCountdown;    // nonzero while a free new game is pending
+extern int currentDigit;        // digit of the tile last made or picked up
+extern int showCameraTiles;
+extern int popupMenu;           // 0 until the menu is built
+extern int menuAttached;
+
+// Fills the title from the session and the board's difficulty and returns it.
+const char* makeTitle(SessionSettings& s, const Sudoku& board);
+void printHelp(FILE* out);
+// Reads, permutes and prints the session's puzzle (with the fallback file).
+void loadPuzzle(Sudoku& board, SessionSettings& s);
+// A fresh game of the session's puzzle: board, clock, statistics, won flag.
+void newGame();
+
+// The idle steps that need no window; returns 1 when a new game began
+// (the caller then sets the window title).
+int idleStep(FILE* in, FILE* out);

@@ -1,0 +1,107 @@
+#include "Window.h"
+
+#include "BoardDrawing.h"
+#include "Play.h"
+#include "Shell.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+
+static_assert(kLeftButton == GLUT_LEFT_BUTTON && kRightButton == GLUT_RIGHT_BUTTON,
+              "button numbers");
+static_assert(kButtonDown == GLUT_DOWN && kButtonUp == GLUT_UP, "button states");
+
+static MousePlace placeAt(int x, int y) {
+    MousePlace p;
+    p.x = x;
+    p.y = y;
+    const BoardPoint b = gameWindow->pick(x, y);
+    p.bx = b.x;
+    p.by = b.y;
+    return p;
+}
+
+void applyMenuRule(int wanted) {
+    if (popupMenu == 0) return;
+    if (wanted && !menuAttached) {
+        glutSetMenu(popupMenu);
+        glutAttachMenu(GLUT_RIGHT_BUTTON);
+        menuAttached = 1;
+    } else if (!wanted && menuAttached) {
+        glutSetMenu(popupMenu);
+        glutDetachMenu(GLUT_RIGHT_BUTTON);
+        menuAttached = 0;
+    }
+}
+
+static void display() {
+    FrameInputs in;
+    in.won = wonFlag;
+    in.stackDepth = gridStack->count();
+    in.showCameraTiles = showCameraTiles;
+    drawFrame(*gameWindow, *sudoku, in);
+    glutSwapBuffers();
+}
+
+static void reshape(int w, int h) { gameWindow->reshape(w, h); }
+
+static void keyboard(unsigned char key, int x, int y) {
+    const MousePlace p = placeAt(x, y);
+    const int request = playKey(key, p, tickCount(), stdout);
+    if (request == kFlatView) gameWindow->resetView(0);
+    if (request == kObliqueView) gameWindow->resetView(1);
+    std::fflush(stdout);
+    glutPostRedisplay();
+}
+
+static void mouse(int button, int state, int x, int y) {
+    gameWindow->mouse.record(button, state, x, y, tickCount());
+    if (gameWindow->mouseMode == 1) {
+        const MousePlace p = placeAt(x, y);
+        if (playMouse(button, state, p) == kEnterTurning && gameWindow->setMouseMode(0))
+            gameWindow->recenter();
+        if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN) applyMenuRule(menuWanted(p));
+    } else {
+        gameWindow->turningPress(button, state, x, y);
+    }
+    glutPostRedisplay();
+}
+
+static void motion(int x, int y) {
+    if (gameWindow->mouseMode == 1) {
+        const MousePlace p = placeAt(x, y);
+        playDrag(p, tickCount());
+        applyMenuRule(menuWanted(p));
+    } else {
+        gameWindow->turningDrag(x, y);
+    }
+    glutPostRedisplay();
+}
+
+static void passiveMotion(int x, int y) {
+    applyMenuRule(menuWanted(placeAt(x, y)));
+    glutPostRedisplay();
+}
+
+static void idle() {
+    if (idleStep(stdin, stdout)) glutSetWindowTitle(session.windowTitle);
+    std::fflush(stdout);
+    glutPostRedisplay();
+}
+
+void openGameWindow(const char* title) {
+    glutInitWindowPosition(500, 100);
+    glutInitWindowSize(640, 480);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+    gameWindow->windowNumber = glutCreateWindow(title);
+    setupGlState();
+    glutDisplayFunc(display);
+    glutReshapeFunc(reshape);
+    glutKeyboardFunc(keyboard);
+    glutMouseFunc(mouse);
+    glutMotionFunc(motion);
+    glutPassiveMotionFunc(passiveMotion);
+    glutIdleFunc(idle);
+    glutSetWindow(gameWindow->windowNumber);
+}

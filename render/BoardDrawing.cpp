@@ -1,0 +1,294 @@
+#include "BoardDrawing.h"
+
+#include "DigitBitmaps.h"
+#include "HintDrawing.h"
+#include "StatusDisplay.h"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+
+void setupGlState() {
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+}
+
+void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in) {
+    const SessionSettings& session = window.session;
+    if (session.arMode == 1) {
+        // The video background of the camera game is drawn between these clears.
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    } else {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    window.applyModelView();
+    drawBoard(board, session, in.showCameraTiles);
+    if (session.show_grid_structure == 1) drawGridLabels();
+    drawStatusOverlay(window, board, in);
+    window.applyProjection();
+    window.applyModelView();
+}
+
+static void drawGridLines(const Sudoku& board) {
+    const DrawingParams& p = board.drawing;
+    glColor3fv(p.thickLineColor);
+    glLineWidth(p.thickLineWidth);
+    glBegin(GL_LINES);
+    for (int k = 0; k <= 9; k += 3) {
+        glVertex3f(0, k, 0);
+        glVertex3f(9, k, 0);
+        glVertex3f(k, 0, 0);
+        glVertex3f(k, 9, 0);
+    }
+    glEnd();
+    glColor3fv(p.thinLineColor);
+    glLineWidth(p.thinLineWidth);
+    glBegin(GL_LINES);
+    for (int k = 0; k <= 9; k++) {
+        if (k % 3 == 0) continue;
+        glVertex3f(0, k, 0);
+        glVertex3f(9, k, 0);
+    }
+    for (int k = 0; k <= 9; k++) {
+        if (k % 3 == 0) continue;
+        glVertex3f(k, 0, 0);
+        glVertex3f(k, 9, 0);
+    }
+    glEnd();
+}
+
+static void rectangle(float x0, float y0, float x1, float y1, float z) {
+    glBegin(GL_POLYGON);
+    glVertex3f(x0, y0, z);
+    glVertex3f(x1, y0, z);
+    glVertex3f(x1, y1, z);
+    glVertex3f(x0, y1, z);
+    glEnd();
+}
+
+static void drawTableArea(Sudoku& board) {
+    const DrawingParams& p = board.drawing;
+    const BoardExtent& e = board.extent;
+    const float ds = p.depthStep;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(p.tableColor[0], p.tableColor[1], p.tableColor[2], 0.3f);
+    rectangle(e.xmin, e.ymin, e.xmax, e.ymax, -3 * ds);
+    glDisable(GL_BLEND);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(p.tableColor[0] / 2, p.tableColor[1] / 2, p.tableColor[2] / 2, 0.3f);
+    rectangle(e.xmin, e.ymin, 0, 0, -ds);
+    rectangle(board.columns, e.ymin, e.xmax, 0, -ds);
+    rectangle(board.columns, board.rows, e.xmax, e.ymax, -ds);
+    rectangle(e.xmin, board.rows, 0, e.ymax, -ds);
+    glDisable(GL_BLEND);
+}
+
+static void drawTiles(Sudoku& board, const SessionSettings& session) {
+    const float z = 2 * board.drawing.depthStep;
+    for (int i = 0; i < (int)board.tiles.size(); i++) {
+        const Tile& t = board.tiles[i];
+        glPushMatrix();
+        glTranslatef(t.x, t.y, 0);
+        glRotatef((float)t.angle, 0, 0, 1);
+        makeDigitTexture(t.digit, cv::Mat(), 1.0f, session.show_colored);
+        texturedQuad(-0.4f, 0.4f, -0.4f, 0.4f, z, z);
+        const int row = 9 - 1 - (int)std::floor(t.y), column = (int)std::floor(t.x);
+        const bool current = i == board.currentTile;
+        if (current || board.containsPlace(row, column)) {
+            glPushAttrib(GL_ALL_ATTRIB_BITS);
+            if (current) {
+                glColor3fv(session.show_colored ? board.colors.currentTileColored
+                                                : board.colors.currentTileBlackWhite);
+                glLineWidth(4.0f);
+            } else {
+                glColor3f(0.3f, 0.3f, 0.3f);
+                glLineWidth(2.0f);
+            }
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            rectangle(-0.4f, -0.4f, 0.4f, 0.4f, z);
+            glPopAttrib();
+        }
+        glPopMatrix();
+    }
+}
+
+void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTiles) {
+    if (session.arMode == 0) {
+        drawGridLines(board);
+        glColor3fv(board.drawing.boardColor);
+        rectangle(0, 0, board.columns, board.rows, -board.drawing.depthStep);
+    }
+    for (int r = 0; r < board.rows; r++)
+        for (int c = 0; c < board.columns; c++) drawCell(board.cell(r, c), board, session);
+    BoardExtent& e = board.extent;
+    if (session.show_overviews == 1) {
+        e.xmin = 0;
+        e.ymax = board.rows;
+    } else {
+        e.xmin = -e.margin;
+        e.ymax = e.margin + board.rows;
+    }
+    drawTableArea(board);
+    if (session.show_overviews == 1) drawOverviewPanes(board, session);
+    if (session.arMode == 0 || showCameraTiles == 1) drawTiles(board, session);
+    if (session.show_repulsive == 1) {
+        drawRowStrips(board, session);
+        drawColumnStrips(board, session);
+        drawBoxSquares(board, session);
+    }
+}
+
+int tileInBand(const Tile& t, int row, int rows) {
+    const int tileRow = (int)((rows - 1) - (t.y - 1));
+    return tileRow / 3 == row / 3;
+}
+
+int tileInStack(const Tile& t, int column) { return (int)t.x / 3 == column / 3; }
+
+static void drawPlainDigit(const SudokuCell& cell, const Sudoku& board, int conflict,
+                           const SessionSettings& session) {
+    if (session.arMode == 1 && (cell.kind == Recognized || cell.kind == RecognizedUnflagged))
+        return;
+    const cv::Mat none;
+    const cv::Mat& image = session.arMode == 1 ? board.digitImages[cell.digit] : none;
+    makeDigitTexture(cell.digit, image, 1.0f, session.show_colored);
+    const float m = cell.inset;
+    texturedQuad(cell.x + m, cell.x + 1 - m, cell.y + m, cell.y + 1 - m, cell.lift, cell.lift);
+    if (cell.kind != Entered) return;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (conflict) {
+        const float* e = errorColor(board, session.show_colored);
+        glColor4f(e[0], e[1], e[2], 0.3f);
+    } else {
+        glColor4f(0, 0, 0, 0.3f);
+    }
+    rectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, 0);
+    glDisable(GL_BLEND);
+    glPopAttrib();
+}
+
+void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& session) {
+    if (cell.digit == 0) {
+        for (const Tile& t : board.tiles) {
+            const int d = t.digit;
+            if (session.show_attractive == 1 && cell.candidates[d] && cell.notes[d] != NoteBad &&
+                (tileInBand(t, cell.row, board.rows) || tileInStack(t, cell.column)))
+                drawFunnel(cell, d, session);
+        }
+        drawMarkup(cell, session);
+        return;
+    }
+    int level = 1;
+    for (const Tile& t : board.tiles) {
+        if (t.digit != cell.digit) continue;
+        if (tileInBand(t, cell.row, board.rows) || tileInStack(t, cell.column)) {
+            if (session.show_repulsive == 1) level = 3;
+        } else if (level == 1 && session.show_repulsive == 1) {
+            level = 2;
+        }
+    }
+    const int conflict = board.isConflict(cell.row, cell.column);
+    if (level == 1)
+        drawPlainDigit(cell, board, conflict, session);
+    else
+        drawBlock(cell, level, conflict, board, session);
+}
+
+static void setTextureParameters() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+}
+
+int makeDigitTexture(int digit, const cv::Mat& image, float intensity, int colored) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    if (!image.empty()) {
+        cv::Mat flipped, scaled;
+        cv::flip(image, flipped, 0);
+        flipped.convertTo(scaled, CV_8U, intensity);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, scaled.cols, scaled.rows, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     scaled.data);
+    } else {
+        const unsigned char* bitmap = digitBitmap(digit, colored);
+        if (!bitmap) return 0;
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, kDigitBitmapSize, kDigitBitmapSize, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, bitmap);
+    }
+    setTextureParameters();
+    return 1;
+}
+
+void texturedQuad(float x0, float x1, float y0, float y1, float zRight, float zLeft) {
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_POLYGON);
+    glTexCoord2f(0, 1);
+    glVertex3f(x0, y0, zLeft);
+    glTexCoord2f(1, 1);
+    glVertex3f(x1, y0, zRight);
+    glTexCoord2f(1, 0);
+    glVertex3f(x1, y1, zRight);
+    glTexCoord2f(0, 0);
+    glVertex3f(x0, y1, zLeft);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+}
+
+int strokeText3D(float x, float y, float z, const char* text, float height, float maxWidth,
+                 float r, float g, float b) {
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    glColor3f(r, g, b);
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    const float s = height / 120;
+    glScalef(s, s, s);
+    int width = 0;
+    for (const char* p = text; *p && width < maxWidth; p++) {
+        width = (int)(glutStrokeWidth(GLUT_STROKE_ROMAN, *p) * s + width);
+        if (width < maxWidth) glutStrokeCharacter(GLUT_STROKE_ROMAN, *p);
+    }
+    glPopMatrix();
+    glPopAttrib();
+    return width;
+}
+
+int strokeText(float x, float y, const char* text, float height, float maxWidth, float r,
+               float g, float b) {
+    return strokeText3D(x, y, 0, text, height, maxWidth, r, g, b);
+}
+
+void drawGridLabels() {
+    static const char* const kLetters[9] = {"A", "B", "C", "D", "E", "F", "G", "H", "I"};
+    static const char* const kNumbers[9] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    struct Numeral {
+        const char* text;
+        float x, y, maxWidth;
+    };
+    static const Numeral kNumerals[9] = {
+        {"I", 1.3f, 6.8f, 1.0f},    {"II", 4.1f, 6.8f, 2.0f},  {"III", 7.0f, 6.8f, 3.0f},
+        {"IV", 0.8f, 3.8f, 2.0f},   {"V", 3.9f, 3.8f, 2.0f},   {"VI", 6.8f, 3.8f, 3.0f},
+        {"VII", 0.7f, 0.8f, 2.0f},  {"VIII", 3.6f, 0.8f, 3.0f}, {"IX", 6.8f, 0.8f, 2.0f},
+    };
+    const float grey = 0.5f;
+    // Repeated passes shifted by a hundredth make the thin stroke font bold.
+    for (float offset = 0; offset < 0.05f; offset += 0.01f) {
+        for (int k = 0; k < 9; k++) {
+            strokeText(-1.2f + offset, 8.2f - k, kLetters[k], 0.5f, 1.0f, grey, grey, grey);
+            strokeText(0.3f + k + offset, 9.8f, kNumbers[k], 0.5f, 1.0f, grey, grey, grey);
+        }
+    }
+    for (float offset = 0; offset < 0.1f; offset += 0.01f)
+        for (const Numeral& n : kNumerals)
+            strokeText3D(n.x + offset, n.y, 0.1f, n.text, 1.5f, n.maxWidth, grey, grey, grey);
+}

@@ -1,0 +1,232 @@
+#include "GameWindow.h"
+
+#include "CameraSettings.h"
+#include "HintDrawing.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+
+void GameWindow::setCalibration(const float m[9]) {
+    std::copy(m, m + 9, intrinsic);
+    fx = m[0];
+    fy = m[4];
+    cx = m[2];
+    cy = m[5];
+}
+
+void GameWindow::setDistortion(const float d[4]) { std::copy(d, d + 4, distortion); }
+void GameWindow::setTranslation(const float t[3]) { std::copy(t, t + 3, translation); }
+void GameWindow::setRotationMatrix(const float m[9]) { std::copy(m, m + 9, rotationMatrix); }
+
+void GameWindow::setRotationVector(const float v[3]) {
+    std::copy(v, v + 3, rotationVector);
+    rotationAngle = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    for (int i = 0; i < 3; i++) rotationAxis[i] = rotationAngle > 0 ? v[i] / rotationAngle : 0;
+}
+
+void GameWindow::applyModelView() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (session.arMode == 1 && poseFlag == 1) {
+        // Camera frame (z forward) to GL frame (z backward).
+        glTranslatef(translation[0], translation[1], -translation[2]);
+        glRotatef(-(rotationAngle * 57.29578f), rotationAxis[0], rotationAxis[1], -rotationAxis[2]);
+        if (flipMode == 2) glRotatef(-10.0f * viewAngleY, 1, 0, 0);
+    } else {
+        viewCamera.apply();
+    }
+}
+
+void GameWindow::applyProjection() {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (session.arMode == 1 && calibrationFlag == 1) {
+        // The video is stretched over the whole window, so the frustum follows its size.
+        glFrustum(-cx / fx, (videoWidth - cx) / fx, -cy / fy, (videoHeight - cy) / fy, 1.0, 1e6);
+        glMatrixMode(GL_MODELVIEW);
+    } else {
+        viewCamera.width = width;
+        viewCamera.height = height;
+        gluPerspective(35.0, (double)width / std::max(height, 1), 0.01, 100.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslated(-4, -5, -27);
+        glGetDoublev(GL_MODELVIEW_MATRIX, viewCamera.viewMatrix);
+    }
+}
+
+void GameWindow::recenter() {
+    applyModelView();
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble z;
+    gluProject(4.5, 4.5, 0, modelView, projection, viewport, &viewCamera.centerX,
+               &viewCamera.centerY, &z);
+    viewCamera.turningRadius = 180;
+    viewCamera.guideHalfSize = 216;
+}
+
+void GameWindow::resetView(int with3D) {
+    viewCamera.reset();
+    applyModelView();
+    recenter();
+    if (with3D && session.show_3D == 1) init3D();
+}
+
+void GameWindow::init3D() {
+    const int pressX = (int)(viewCamera.centerX - 53), pressY = (int)(viewCamera.centerY + 95);
+    const int dragX = (int)(viewCamera.centerX - 75), dragY = (int)(viewCamera.centerY + 50);
+    turningPress(kLeftButton, kButtonDown, pressX, pressY);
+    turningDrag(dragX, dragY);
+    pick(dragX, dragY);
+    viewCamera.turning = 0;
+    recenter();
+}
+
+void GameWindow::turningPress(int button, int state, int x, int y) {
+    ViewCamera& vc = viewCamera;
+    pick(x, y);
+    const double dx = x - vc.centerX;
+    const double dy = (vc.height - y - 1) - vc.centerY;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    const double half = vc.guideHalfSize;
+    if (state == kButtonDown) {
+        if (dx < -half || dx > half || dy < -half || dy > half) {
+            vc.turning = 0;
+            vc.shifting = 0;
+            setMouseMode(1);
+            return;
+        }
+        if (button == kLeftButton) {
+            vc.spherePointAt(x, y, vc.spherePoint);
+            vc.turning = 1;
+        } else if (button == kRightButton) {
+            vc.lastShiftX = x;
+            vc.lastShiftY = y;
+            vc.depthShift = d > vc.turningRadius;
+            vc.shifting = 1;
+            vc.pendingShift[0] = vc.pendingShift[1] = vc.pendingShift[2] = 0;
+        }
+        recenter();
+        return;
+    }
+    if (button == kLeftButton) vc.turning = 0;
+    if (button == kRightButton) vc.shifting = 0;
+    recenter();
+}
+
+void GameWindow::turningDrag(int x, int y) {
+    ViewCamera& vc = viewCamera;
+    pick(x, y);
+    if (vc.turning) {
+        double v[3];
+        vc.spherePointAt(x, y, v);
+        const double* s = vc.spherePoint;
+        const double dot = v[0] * s[0] + v[1] * s[1] + v[2] * s[2];
+        const double lengths = std::sqrt((v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) *
+                                         (s[0] * s[0] + s[1] * s[1] + s[2] * s[2]));
+        const double angle = std::acos(std::max(-1.0, std::min(1.0, dot / lengths)));
+        vc.pendingAngle = angle * 57.29578 * -1.57079632675;
+        double axis[3] = {v[1] * s[2] - v[2] * s[1], v[2] * s[0] - v[0] * s[2],
+                          v[0] * s[1] - v[1] * s[0]};
+        const double len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+        // Two equal points give no axis; the turn by 0 degrees then keeps the old one.
+        if (len > 0)
+            for (int i = 0; i < 3; i++) vc.pendingAxis[i] = axis[i] / len;
+        for (int i = 0; i < 3; i++) vc.spherePoint[i] = v[i];
+    } else if (vc.shifting) {
+        const double step = (x - vc.lastShiftX) / 27;
+        if (vc.depthShift == 0) {
+            vc.pendingShift[0] = step;
+            vc.pendingShift[1] = (y - vc.lastShiftY) / -27;
+        } else {
+            vc.pendingShift[2] = step;
+        }
+        vc.lastShiftX = x;
+        vc.lastShiftY = y;
+        recenter();
+    }
+}
+
+int GameWindow::setMouseMode(int mode) {
+    if (session.show_3D == 0) return 0;
+    const int now = (int)clock.elapsed(tickCount());
+    if (mode == 0) {
+        if (mouseMode != 0) viewCamera.turningStart = now;
+        mouseMode = 0;
+    } else if (mode == 1) {
+        if (mouseMode != 1) {
+            viewCamera.turningTotal += now - viewCamera.turningStart;
+            viewCamera.turningCount += 1;
+        }
+        mouseMode = 1;
+    }
+    return 1;
+}
+
+void GameWindow::resetStatistics() {
+    viewCamera.turningTotal = 0;
+    viewCamera.turningCount = 0;
+}
+
+void GameWindow::drawTurningGuide() {
+    const double r = viewCamera.turningRadius, half = viewCamera.guideHalfSize;
+    glLoadIdentity();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glColor3f(0.2f, 0.5f, 0.7f);
+    glTranslated(viewCamera.centerX, viewCamera.centerY, 0);
+    circlePolygon(r, 1.0);
+    glBegin(GL_LINES);
+    glVertex2d(0, -r);
+    glVertex2d(0, r);
+    glVertex2d(-r, 0);
+    glVertex2d(r, 0);
+    glEnd();
+    glBegin(GL_POLYGON);
+    glVertex2d(-half, -half);
+    glVertex2d(half, -half);
+    glVertex2d(half, half);
+    glVertex2d(-half, half);
+    glEnd();
+    glPopAttrib();
+}
+
+BoardPoint GameWindow::pick(int x, int y) {
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int row = viewport[3] - y;
+    // Outside the buffer nothing is read: the clear depth stands for "nothing drawn".
+    GLfloat depth = 1.0f;
+    glReadPixels(x, row, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    BoardPoint p;
+    gluUnProject(x, row, depth, modelView, projection, viewport, &p.x, &p.y, &p.z);
+    return p;
+}
+
+int GameWindow::isInsideWindow(int x, int y) const {
+    return 1 <= x && x <= width - 2 && 1 <= y && y <= height - 2;
+}
+
+void GameWindow::reshape(int w, int h) {
+    width = w;
+    height = h;
+    applyProjection();
+    applyModelView();
+    recenter();
+    glutPostRedisplay();
+    if (firstReshape) {
+        firstReshape = 0;
+        resetView(1);
+    }
+}

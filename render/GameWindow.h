@@ -1,0 +1,68 @@
+// The one game window: its size, what the camera side hands over (video
+// size, calibration, pose), the views (AR from the pose, VR from the virtual
+// camera), turning with the mouse, picking through the depth buffer, and the
+// clock and mouse state of the play commands.
+#pragma once
+
+#include "SessionSettings.h"
+#include "ViewCamera.h"
+#include "WindowState.h"
+
+#include <opencv2/core.hpp>
+
+struct BoardPoint {
+    double x = 0, y = 0, z = 0;
+};
+
+struct GameWindow {
+    SessionSettings& session;
+    int windowNumber = 0;
+    int width = 640, height = 480;
+    int videoWidth = 0, videoHeight = 0;
+    cv::Mat videoImage;
+    int poseFlag = 0;
+    int calibrationFlag = 0;
+    float intrinsic[9] = {};
+    float fx = 0, fy = 0, cx = 0, cy = 0;
+    float distortion[4] = {};
+    float translation[3] = {};
+    float rotationMatrix[9] = {};
+    float rotationVector[3] = {};
+    float rotationAxis[3] = {};
+    float rotationAngle = 0;
+    int mouseMode = 1;  // 1 play, 0 turning the VR view
+    ViewCamera viewCamera;
+    PlayMouseState play;
+    MouseHistory mouse;
+    GameClock clock;
+    int firstReshape = 1;
+
+    explicit GameWindow(SessionSettings& session) : session(session) {}
+
+    void setVideoWidth(int w) { videoWidth = w; }
+    void setVideoHeight(int h) { videoHeight = h; }
+    void setCalibration(const float m[9]);
+    void setDistortion(const float d[4]);
+    void setTranslation(const float t[3]);
+    void setRotationMatrix(const float m[9]);
+    void setRotationVector(const float v[3]);
+    void setPoseFlag(int on) { poseFlag = on; }
+    void setCalibrationFlag(int on) { calibrationFlag = on; }
+
+    void applyProjection();
+    void applyModelView();
+    void recenter();
+    // The flat top view; with init3D and show_3D on, tilted to the oblique view.
+    void resetView(int init3D);
+    void init3D();
+    void turningPress(int button, int state, int x, int y);
+    void turningDrag(int x, int y);
+    // 0 and no change when show_3D is off.
+    int setMouseMode(int mode);
+    void resetStatistics();
+    void drawTurningGuide();
+    // Board coordinates under window position (x, y), y downwards.
+    BoardPoint pick(int x, int y);
+    int isInsideWindow(int x, int y) const;
+    void reshape(int w, int h);
+};

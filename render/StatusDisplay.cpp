@@ -1,0 +1,56 @@
+#include "StatusDisplay.h"
+
+#include "CameraSettings.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+
+void clockText(long elapsed, char* out, int size) {
+    out[0] = '\0';
+    if (elapsed <= 0) return;
+    int hours, minutes, seconds;
+    splitTime(elapsed, hours, minutes, seconds);
+    std::snprintf(out, size, "%2d:%2d:%2d", hours, minutes, seconds);
+}
+
+void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in) {
+    const int w = window.width, h = window.height;
+    const SessionSettings& session = window.session;
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, w, 0, h, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glLoadIdentity();
+
+    const int kSize = 80;
+    char text[kSize];
+    const long now = tickCount();
+    if (in.won == 1) {
+        strokeText(50, h - 75, "You won !!!", 45, w, 1, 1, 1);
+        window.clock.stop(now);
+    } else {
+        std::snprintf(text, kSize, "Empty cells: %d", board.countEmptyCells());
+        strokeText(0, h - 15, text, 15, w, 1, 1, 1);
+        std::snprintf(text, kSize, "Conflicts: %d", board.countConflicts());
+        strokeText(0, h - 30, text, 15, w, 1, 1, 1);
+        if (in.stackDepth > 0) {
+            std::snprintf(text, kSize, "Stack depth: %2d", in.stackDepth);
+            strokeText(0, h - 60, text, 15, w, 1, 1, 1);
+        }
+    }
+
+    if (session.arMode == 1 && recognitionFrozen == 0) {
+        strokeText(w - 200, h - 15, "...initializing...", 15, 200, 1, 1, 1);
+        strokeText(w - 200, h - 30, "type o (OK) to start", 15, 200, 1, 1, 1);
+    } else {
+        clockText(window.clock.elapsed(now), text, kSize);
+        if (text[0]) strokeText(w - 100, h - 15, text, 15, 200, 1, 1, 1);
+    }
+
+    if (session.arMode == 1) strokeText(10, 10, useMouse == 1 ? "m +" : "m -", 15, w, 1, 1, 1);
+    if (window.mouseMode == 0 && session.arMode == 0) window.drawTurningGuide();
+    glPopAttrib();
+}

@@ -1,0 +1,70 @@
+#include "WindowState.h"
+
+#include <chrono>
+
+long tickCount() {
+    using namespace std::chrono;
+    return (long)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void GameClock::start(long now) {
+    running = 1;
+    startTick = now;
+    lap = 0;
+    total = 0;
+    startTime = std::time(nullptr);
+}
+
+long GameClock::elapsed(long now) {
+    if (!running) return total;
+    lap = now - startTick;
+    return total + lap;
+}
+
+void GameClock::stop(long now) {
+    lap = 0;
+    if (running) {
+        total += now - startTick;
+        running = 0;
+    }
+    startTick = now;
+}
+
+void GameClock::resume(long now) {
+    running = 1;
+    startTick = now;
+    lap = 0;
+}
+
+void MouseHistory::record(int button, int state, int x, int y, long tick) {
+    previous = current;
+    if (previous.state == kButtonDown)
+        lastPress = previous;
+    else
+        lastRelease = previous;
+    current.button = button;
+    current.state = state;
+    current.x = x;
+    current.y = y;
+    current.tick = tick;
+}
+
+int MouseHistory::isDoublePress() const {
+    return current.state == kButtonDown && lastPress.state == kButtonDown &&
+           current.button == lastPress.button && current.tick - lastPress.tick < 300;
+}
+
+int MouseHistory::isHeldPress(long now) const {
+    return current.state == kButtonDown && now - current.tick < 150;
+}
+
+void splitTime(long ms, int& hours, int& minutes, int& seconds) {
+    if (ms < 0) {
+        hours = minutes = seconds = 0;
+        return;
+    }
+    const long s = ms / 1000;
+    hours = (int)(s / 3600);
+    minutes = (int)((s - 3600L * hours) / 60);
+    seconds = (int)(s - 3600L * hours - 60L * minutes);
+}

@@ -1,0 +1,54 @@
+// The GL-free parts of the game window: the game clock, the mouse history and
+// the play-mouse state. Times are millisecond tick counts.
+#pragma once
+
+#include <ctime>
+
+// Milliseconds of a monotonic clock.
+long tickCount();
+
+// Button and state numbers as the window system delivers them.
+enum { kLeftButton = 0, kMiddleButton = 1, kRightButton = 2 };
+enum { kButtonDown = 0, kButtonUp = 1 };
+
+struct GameClock {
+    int running = 0;
+    long startTick = 0;
+    long lap = 0;
+    long total = 0;
+    std::time_t startTime = 0;  // calendar time of the last start, for the log
+
+    void start(long now);
+    long elapsed(long now);
+    // Also holds the clock while the won message is shown.
+    void stop(long now);
+    // Restarts the lap from now; a running clock loses the lap so far.
+    void resume(long now);
+};
+
+struct MouseEvent {
+    int button = -1;
+    int state = kButtonUp;
+    int x = 0, y = 0;
+    long tick = 0;
+};
+
+struct MouseHistory {
+    MouseEvent current, previous, lastPress, lastRelease;
+
+    void record(int button, int state, int x, int y, long tick);
+    // A press with the same button as the last press, less than 300 ms after it.
+    int isDoublePress() const;
+    // The current event is a press made less than 150 ms before now.
+    int isHeldPress(long now) const;
+};
+
+struct PlayMouseState {
+    int dragging = 0;
+    int dragX = 0, dragY = 0;
+    int rightDown = 0;
+    int rightX = 0, rightY = 0;
+};
+
+// Hours, minutes and seconds of a time in milliseconds; all 0 for a negative time.
+void splitTime(long ms, int& hours, int& minutes, int& seconds);
