@@ -1,0 +1,236 @@
+#include "Agenda.h"
+#include "StudyFiles.h"
+#include "XMLDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+Agenda sample() {
+    Agenda agenda;
+    agenda.length = 2;
+    agenda.step = 1;
+    agenda.current = 1;
+    agenda.items[0] = AgendaItem{12, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 3725000};
+    agenda.items[1] = AgendaItem{80, 5, 0, 0, 1, 1, 1, 0, 1, 1, 0, 0};
+    return agenda;
+}
+
+std::string item(int i, const char* values) {
+    return "<ITEM_" + std::to_string(i) + ">" + values + "</ITEM_" + std::to_string(i) + ">";
+}
+
+const char* const kSampleFile =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<AGENDA>\n"
+    "  <USER>Tom &amp; &lt;Jerry&gt;</USER>\n"
+    "  <AGENDA_LENGTH>2</AGENDA_LENGTH>\n"
+    "  <CURR>1</CURR>\n"
+    "  <INC>1</INC>\n"
+    "  <ITEM_0>\n"
+    "    <INDEX>0</INDEX>\n"
+    "    <GRID>12</GRID>\n"
+    "    <PERMUTATION>0</PERMUTATION>\n"
+    "    <AR>0</AR>\n"
+    "    <COLORED>1</COLORED>\n"
+    "    <IN3D>1</IN3D>\n"
+    "    <REPULSIVE>1</REPULSIVE>\n"
+    "    <ATTRACTIVE>1</ATTRACTIVE>\n"
+    "    <OVERVIEWS>0</OVERVIEWS>\n"
+    "    <MARKUP>1</MARKUP>\n"
+    "    <EVALUATE>1</EVALUATE>\n"
+    "    <DONE>1</DONE>\n"
+    "    <MILLISECONDS>3725000</MILLISECONDS>\n"
+    "    <HOURS>1</HOURS>\n"
+    "    <MINUTES>2</MINUTES>\n"
+    "    <SECONDS>5</SECONDS>\n"
+    "  </ITEM_0>\n"
+    "  <ITEM_1>\n"
+    "    <INDEX>1</INDEX>\n"
+    "    <GRID>80</GRID>\n"
+    "    <PERMUTATION>5</PERMUTATION>\n"
+    "    <AR>0</AR>\n"
+    "    <COLORED>0</COLORED>\n"
+    "    <IN3D>1</IN3D>\n"
+    "    <REPULSIVE>1</REPULSIVE>\n"
+    "    <ATTRACTIVE>1</ATTRACTIVE>\n"
+    "    <OVERVIEWS>0</OVERVIEWS>\n"
+    "    <MARKUP>1</MARKUP>\n"
+    "    <EVALUATE>1</EVALUATE>\n"
+    "    <DONE>0</DONE>\n"
+    "    <MILLISECONDS>0</MILLISECONDS>\n"
+    "    <HOURS>0</HOURS>\n"
+    "    <MINUTES>0</MINUTES>\n"
+    "    <SECONDS>0</SECONDS>\n"
+    "  </ITEM_1>\n"
+    "</AGENDA>\n";
+
+TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
+    const std::string path = scratchPath("Tom.xml");
+    ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
+    EXPECT_EQ(kSampleFile, fileText(path));
+
+    Agenda back;
+    ASSERT_EQ(2, back.read(path.c_str()));
+    EXPECT_EQ(1, back.current);
+    EXPECT_EQ(1, back.step);
+    EXPECT_EQ(3725000, back.items[0].milliseconds);
+    EXPECT_EQ(80, back.items[1].grid);
+    EXPECT_EQ(0, back.items[1].done);
+    ASSERT_EQ(1, back.write(path.c_str(), "Tom & <Jerry>"));
+    EXPECT_EQ(kSampleFile, fileText(path));
+
+    // The XML layer alone gives the same bytes and the name back.
+    XMLDoc doc;
+    ASSERT_EQ(1, doc.read(path.c_str()));
+    EXPECT_EQ(kSampleFile, doc.text());
+    XMLPos pos(doc);
+    ASSERT_TRUE(pos.goDown("AGENDA") && pos.goDown("USER"));
+    EXPECT_EQ("Tom & <Jerry>", pos.content());
+}
+
+TEST(AgendaFile, LaterItemOverwritesAnEarlierSlot) {
+    const std::string text = "<AGENDA><AGENDA_LENGTH>3</AGENDA_LENGTH>" +
+                             item(0, "<INDEX>0</INDEX><GRID>5</GRID><DONE>0</DONE>") +
+                             item(1, "<INDEX>0</INDEX><GRID>7</GRID><DONE>0</DONE>") +
+                             item(2, "<GRID>9</GRID><DONE>0</DONE>") + "</AGENDA>";
+    Agenda agenda;
+    agenda.items[1].grid = 44;
+    ASSERT_EQ(3, agenda.read(writeScratch("overwrite.xml", text).c_str()));
+    EXPECT_EQ(9, agenda.items[0].grid);  // ITEM_2 without INDEX goes where ITEM_1 went
+    EXPECT_EQ(44, agenda.items[1].grid);
+    EXPECT_EQ(1, agenda.step);  // INC missing
+    EXPECT_EQ(0, agenda.current);
+}
+
+TEST(AgendaFile, MissingValues) {
+    const std::string text = "<AGENDA><AGENDA_LENGTH>2</AGENDA_LENGTH><CURR>1</CURR><INC>3</INC>" +
+                             item(0, "<INDEX>0</INDEX><GRID>5</GRID><DONE>0</DONE>") +
+                             item(1, "<INDEX>1</INDEX><GRID></GRID>") + "</AGENDA>";
+    Agenda agenda;
+    ASSERT_EQ(2, agenda.read(writeScratch("missing.xml", text).c_str()));
+    EXPECT_EQ(0, agenda.items[1].grid);  // empty text
+    EXPECT_EQ(-1, agenda.items[1].done);
+    EXPECT_EQ(-1, agenda.items[1].colored);
+    EXPECT_EQ(0, agenda.items[1].milliseconds);
+    // The item without DONE counts as done: the walk goes to item 0.
+    EXPECT_EQ(0, agenda.currentItem());
+    agenda.record(10);
+    EXPECT_EQ(-1, agenda.nextItem());
+}
+
+TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
+    Agenda agenda = sample();
+    EXPECT_EQ(0, agenda.read(scratchPath("nobody.xml").c_str()));
+    EXPECT_EQ(0, agenda.read(writeScratch("params.xml", "<PARAMS/>").c_str()));
+    EXPECT_EQ(0, agenda.read(writeScratch("cut.xml", std::string(kSampleFile).substr(0, 300)).c_str()));
+    EXPECT_EQ(2, agenda.length);
+    EXPECT_EQ(1, agenda.current);
+    EXPECT_EQ(80, agenda.items[1].grid);
+}
+
+TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
+    std::string items;
+    for (int i = 0; i < 100; i++)
+        items += item(i, ("<INDEX>" + std::to_string(i) + "</INDEX><GRID>" + std::to_string(i + 1) +
+                          "</GRID><DONE>1</DONE>").c_str());
+    Agenda agenda;
+    ASSERT_EQ(60, agenda.read(writeScratch("long.xml", "<AGENDA><AGENDA_LENGTH>100</AGENDA_LENGTH>"
+                                                       "<CURR>75</CURR><INC>-7</INC>" + items +
+                                                       "</AGENDA>").c_str()));
+    EXPECT_EQ(60, agenda.items[59].grid);
+    EXPECT_EQ(0, agenda.current);
+    EXPECT_EQ(-1, agenda.nextItem());
+
+    const std::string odd = "<AGENDA><AGENDA_LENGTH>3</AGENDA_LENGTH><CURR>-4</CURR><INC>-1</INC>" +
+                            item(0, "<INDEX>60</INDEX><GRID>1</GRID><DONE>0</DONE>") +
+                            item(1, "<INDEX>-1</INDEX><GRID>2</GRID><DONE>0</DONE>") +
+                            item(2, "<INDEX>2</INDEX><GRID>3</GRID><DONE>0</DONE>") + "</AGENDA>";
+    Agenda cut;
+    ASSERT_EQ(3, cut.read(writeScratch("odd.xml", odd).c_str()));
+    EXPECT_EQ(-1, cut.items[0].grid);
+    EXPECT_EQ(-1, cut.items[1].grid);
+    EXPECT_EQ(3, cut.items[2].grid);
+    EXPECT_EQ(0, cut.current);
+    // Items never read are blank (done -1): the walk finds the one open item.
+    EXPECT_EQ(2, cut.nextItem());
+    EXPECT_EQ(2, cut.nextItem());
+    cut.record(1);
+    EXPECT_EQ(-1, cut.currentItem());
+
+    Agenda negative;
+    EXPECT_EQ(0, negative.read(writeScratch("negative.xml",
+                                            "<AGENDA><AGENDA_LENGTH>-5</AGENDA_LENGTH></AGENDA>").c_str()));
+    EXPECT_EQ(0, negative.length);
+}
+
+TEST(AgendaFile, FailedWriteKeepsTheOldFile) {
+    const std::string path = scratchPath("full-disk.xml");
+    ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
+    Agenda bigger = sample();
+    bigger.length = 60;
+    // A file size limit stands in for a full disk.
+    fflush(stdout);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = {1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        testing::internal::CaptureStdout();
+        const int written = bigger.write(path.c_str(), "Tom");
+        const std::string out = testing::internal::GetCapturedStdout();
+        _exit(written == 0 && out == "cannot write agenda file " + path +
+                                          "; the previous file is unchanged\n" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ(kSampleFile, fileText(path));
+    EXPECT_NE(0, access((path + ".tmp" + std::to_string(child)).c_str(), F_OK));
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, sample().write(scratchPath("no-folder/x.xml").c_str(), "Tom"));
+    EXPECT_EQ("cannot write agenda file " + scratchPath("no-folder/x.xml") +
+                  "; the previous file is unchanged\n",
+              testing::internal::GetCapturedStdout());
+}
+
+TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
+    const std::string path = scratchPath("killed.xml");
+    Agenda one = sample();
+    Agenda two = sample();
+    two.length = 60;
+    for (int i = 0; i < 60; i++) two.items[i] = AgendaItem{i, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, i * 1000};
+    ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
+    const std::string oldText = fileText(path);
+    ASSERT_EQ(1, two.write(path.c_str(), "Tom & <Jerry>"));
+    const std::string newText = fileText(path);
+    ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
+
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 40; round++) {
+        fflush(stdout);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; i++) (i % 2 ? one : two).write(path.c_str(), "Tom & <Jerry>");
+        }
+        usleep(200 + random() % 3000);
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        const std::string text = fileText(path);
+        ASSERT_TRUE(text == oldText || text == newText) << "round " << round << ": " << text.size();
+        unlink((path + ".tmp" + std::to_string(child)).c_str());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// Helpers of the study tests: files in a scratch folder of the build, and
+// printouts caught as text.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+
+inline std::string scratchPath(const std::string& name) {
+    const std::string folder = std::string(TABRELO_BUILD) + "/study-test-files";
+    mkdir(folder.c_str(), 0777);
+    return folder + "/" + name;
+}
+
+inline std::string writeScratch(const std::string& name, const std::string& text) {
+    const std::string path = scratchPath(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+inline std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What print(FILE*) writes.
+template <typename Print>
+std::string printed(Print print) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    print(out);
+    std::fclose(out);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+}
