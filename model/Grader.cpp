@@ -4,8 +4,6 @@
 
 namespace {
 
-const unsigned kAllDigits = 0x3FE;
-
 int bitCount(unsigned mask) { return __builtin_popcount(mask); }
 
 bool sees(int a, int b) {
@@ -31,7 +29,7 @@ unsigned positions(const CandidateGrid& g, int unit, int d) {
 unsigned placedIn(const CandidateGrid& g, int unit) {
     unsigned mask = 0;
     for (int cell : gridUnits().cells[unit]) mask |= 1u << g.digits[cell];
-    return mask & kAllDigits;
+    return mask & kAllDigitBits;
 }
 
 int hiddenSingle(CandidateGrid& g) {
@@ -130,7 +128,7 @@ int hiddenSubset(CandidateGrid& g, int n) {
     for (int unit = 0; unit < 27; unit++) {
         unsigned where[10] = {};
         for (int d = 1; d <= 9; d++) where[d] = positions(g, unit, d);
-        const unsigned open = kAllDigits & ~placedIn(g, unit);
+        const unsigned open = kAllDigitBits & ~placedIn(g, unit);
         for (unsigned digits = 0; digits < 1024; digits += 2) {
             if ((digits & ~open) != 0 || bitCount(digits) != n) continue;
             unsigned cells = 0;
@@ -139,7 +137,7 @@ int hiddenSubset(CandidateGrid& g, int n) {
             if (bitCount(cells) != n) continue;
             int changed = 0;
             for (int k = 0; k < 9; k++)
-                if (cells >> k & 1) changed |= strike(g, u.cells[unit][k], kAllDigits & ~digits);
+                if (cells >> k & 1) changed |= strike(g, u.cells[unit][k], kAllDigitBits & ~digits);
             if (changed) return 1;
         }
     }
@@ -213,7 +211,7 @@ CandidateGrid::CandidateGrid(const int grid[81]) {
         if (digits[cell] != 0) continue;
         unsigned seen = 0;
         for (int p : gridUnits().peers[cell]) seen |= 1u << digits[p];
-        candidates[cell] = uint16_t(kAllDigits & ~seen);
+        candidates[cell] = uint16_t(kAllDigitBits & ~seen);
     }
 }
 

@@ -32,8 +32,6 @@ const GridUnits& gridUnits() {
 
 namespace {
 
-const uint16_t kAllDigits = 0x3FE;  // bits 1..9
-
 struct SearchState {
     uint16_t candidates[81];  // bit d while d is possible in an empty cell, 0 once filled
     uint8_t digits[81];
@@ -79,8 +77,8 @@ bool propagate(SearchState& s) {
                 once |= m;
                 placed |= 1u << s.digits[cell];
             }
-            if (((once | placed) & kAllDigits) != kAllDigits) return false;
-            const unsigned singles = once & ~twice & kAllDigits;
+            if (((once | placed) & kAllDigitBits) != kAllDigitBits) return false;
+            const unsigned singles = once & ~twice & kAllDigitBits;
             if (singles == 0) continue;
             const int d = lowestBit(singles);
             for (int cell : u.cells[unit]) {
@@ -124,7 +122,7 @@ int countSolutions(const int grid[81], int limit, int solution[81]) {
     if (limit <= 0) return 0;
     SearchState s;
     std::memset(s.digits, 0, sizeof s.digits);
-    for (uint16_t& m : s.candidates) m = kAllDigits;
+    for (uint16_t& m : s.candidates) m = kAllDigitBits;
     s.emptyCells = 81;
     for (int cell = 0; cell < 81; cell++) {
         const int d = grid[cell];

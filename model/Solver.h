@@ -5,6 +5,9 @@
 
 #include "Sudoku.h"
 
+// Candidate sets are bitmasks with bit d for digit d.
+constexpr unsigned kAllDigitBits = 0x3FE;  // bits 1..9
+
 // The 27 units (rows 0..8, columns 9..17, boxes 18..26) and every cell's peers.
 struct GridUnits {
     int cells[27][9];

@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
 
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     int written[5] = {}, wanted[5] = {};
-    for (const Range& range : kRanges) wanted[range.level] = std::min<int>(range.count, int(cap));
+    for (const Range& range : kRanges) wanted[range.level] = int(std::min<unsigned long>(range.count, cap));
     std::set<std::string> seen;
     const auto start = std::chrono::steady_clock::now();
     long tried = 0;

@@ -20,7 +20,7 @@ bool isCompleteSolutionOf(const int solution[81], const int givens[81]) {
     for (const auto& unit : u.cells) {
         unsigned seen = 0;
         for (int cell : unit) seen |= 1u << solution[cell];
-        if (seen != 0x3FE) return false;
+        if (seen != kAllDigitBits) return false;
     }
     return true;
 }
