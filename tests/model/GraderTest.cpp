@@ -171,6 +171,18 @@ TEST(Grader, TriplesNeedNotHoldAllThreeDigitsInEveryCell) {
     ASSERT_TRUE(applyTechnique(g, NakedTriple));
     EXPECT_EQ(candidatesRemoved(before, g), 18);  // 2, 4 and 9 from the column's six other cells
     EXPECT_EQ(lost(before, g, 9), "(1,4)(2,4)(4,4)(5,4)(6,4)(8,4)");
+
+    g = openGrid();
+    confine(g, 5, 1, {cellAt(5, 0), cellAt(5, 4)});
+    confine(g, 5, 2, {cellAt(5, 4), cellAt(5, 8)});
+    confine(g, 5, 3, {cellAt(5, 0), cellAt(5, 8)});
+    const CandidateGrid hidden = g;
+    EXPECT_FALSE(applyTechnique(g, HiddenPair));
+    ASSERT_TRUE(applyTechnique(g, HiddenTriple));
+    EXPECT_EQ(g.candidates[cellAt(5, 0)], (1 << 1) | (1 << 3));
+    EXPECT_EQ(g.candidates[cellAt(5, 4)], (1 << 1) | (1 << 2));
+    EXPECT_EQ(g.candidates[cellAt(5, 8)], (1 << 2) | (1 << 3));
+    EXPECT_EQ(candidatesRemoved(hidden, g), 18);  // six other digits from each of the three cells
 }
 
 TEST(Grader, XWingAndSwordfish) {
