@@ -4,8 +4,10 @@
 #include <cstring>
 #include <strings.h>
 
+// Layout white space. A carriage return only gets here from a character
+// reference (the parser turns raw ones into line feeds), so it is text.
 static bool isSpace(const XS_String& text) {
-    return text.find_first_not_of(" \t\r\n") == XS_String::npos;
+    return text.find_first_not_of(" \t\n") == XS_String::npos;
 }
 
 XMLReaderBase::XMLReaderBase(XMLDoc& doc) : doc(doc), parser(XML_ParserCreate(nullptr)) {
