@@ -1,0 +1,113 @@
+// A real GL window on a private X server with the game's GL state, a game
+// window object and a board, plus pixel read-back in board coordinates.
+#pragma once
+
+#include "BoardDrawing.h"
+#include "GameWindow.h"
+#include "PuzzleFile.h"
+#include "XvfbDisplay.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+class RenderFixture : public ::testing::Test {
+protected:
+    SessionSettings session;
+    std::unique_ptr<GameWindow> window;
+    Sudoku board;
+    cv::Mat frame;  // R, G, B, top row first
+    int glutWindow = 0;
+
+    static void SetUpTestSuite() {
+        static XvfbDisplay display;
+        ASSERT_TRUE(display.ok());
+        static bool glutReady = false;
+        if (!glutReady) {
+            int argc = 1;
+            char name[] = "render-test";
+            char* argv[] = {name, nullptr};
+            glutInit(&argc, argv);
+            glutReady = true;
+        }
+    }
+
+    void open(int w, int h) {
+        glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+        glutInitWindowPosition(0, 0);
+        glutInitWindowSize(w, h);
+        glutWindow = glutCreateWindow("render test");
+        glutDisplayFunc([] {});
+        setupGlState();
+        window.reset(new GameWindow(session));
+        window->reshape(w, h);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt"));
+    }
+
+    void TearDown() override {
+        if (glutWindow) glutDestroyWindow(glutWindow);
+    }
+
+    // Draws one frame as the display callback does and reads it back.
+    void render(const FrameInputs& in = FrameInputs()) {
+        drawFrame(*window, board, in);
+        glFinish();
+        cv::Mat up(window->height, window->width, CV_8UC3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, window->width, window->height, GL_RGB, GL_UNSIGNED_BYTE, up.data);
+        cv::flip(up, frame, 0);
+    }
+
+    void save(const std::string& name) {
+        const std::string folder = TABRELO_BUILD "/render-shots";
+        mkdir(folder.c_str(), 0755);
+        cv::Mat bgr;
+        cv::cvtColor(frame, bgr, cv::COLOR_RGB2BGR);
+        cv::imwrite(folder + "/" + name + ".png", bgr);
+    }
+
+    // Window pixel (column, row from the top) of a board point in the view drawn last.
+    cv::Point toPixel(double bx, double by, double bz = 0) const {
+        GLdouble modelView[16], projection[16], wx, wy, wz;
+        GLint viewport[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        gluProject(bx, by, bz, modelView, projection, viewport, &wx, &wy, &wz);
+        return cv::Point((int)std::floor(wx), window->height - 1 - (int)std::floor(wy));
+    }
+
+    cv::Vec3b at(double bx, double by, double bz = 0) const {
+        const cv::Point p = toPixel(bx, by, bz);
+        return frame.at<cv::Vec3b>(p.y, p.x);
+    }
+
+    // Pixels of the board rectangle (flat view) for which the test holds.
+    int count(double x0, double y0, double x1, double y1,
+              const std::function<bool(const cv::Vec3b&)>& test) const {
+        const cv::Point a = toPixel(x0, y0), b = toPixel(x1, y1);
+        int n = 0;
+        for (int r = std::min(a.y, b.y); r <= std::max(a.y, b.y); r++)
+            for (int c = std::min(a.x, b.x); c <= std::max(a.x, b.x); c++)
+                if (test(frame.at<cv::Vec3b>(r, c))) n++;
+        return n;
+    }
+};
+
+inline bool near(const cv::Vec3b& p, int r, int g, int b, int tolerance = 6) {
+    return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
+           std::abs(p[2] - b) <= tolerance;
+}
