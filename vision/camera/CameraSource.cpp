@@ -1,0 +1,87 @@
+#include "CameraSource.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool isIndex(const std::string& text) {
+    if (text.empty() || text.size() > 3) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+int CameraSource::open() {
+    const char* chosen = std::getenv("TABRELO_CAMERA");
+    if (chosen && *chosen) return open(chosen);
+    name.clear();
+    scene.reset();
+    return capture.open(0) ? 1 : 0;
+}
+
+int CameraSource::open(const std::string& source) {
+    name = source;
+    scene.reset();
+    capture.release();
+    frameIndex = 0;
+    last.release();
+    if (isIndex(source)) {
+        if (capture.open(std::atoi(source.c_str()))) return 1;
+    } else if (endsWith(source, ".scene")) {
+        SceneDescription description;
+        if (readSceneFile(source.c_str(), description)) {
+            scene.reset(new SyntheticCamera);
+            if (scene->open(description)) return 1;
+            scene.reset();
+        }
+    } else {
+        api = source.find('%') != std::string::npos ? cv::CAP_IMAGES : cv::CAP_ANY;
+        if (capture.open(source, api)) return 1;
+    }
+    std::printf("camera source %s cannot be opened\n", source.c_str());
+    return 0;
+}
+
+int CameraSource::readFile(cv::Mat& frame) {
+    if (capture.read(frame) && !frame.empty()) return 1;
+    // At the end of a file or sequence start it again.
+    if (name.empty() || isIndex(name) || !capture.open(name, api)) return 0;
+    return capture.read(frame) && !frame.empty();
+}
+
+int CameraSource::read(cv::Mat& frame) {
+    int ok = 0;
+    if (scene) {
+        if (frameIndex >= scene->description().frames) frameIndex = 0;
+        scene->render(frameIndex++, frame, &lastTruth);
+        ok = 1;
+    } else if (capture.isOpened()) {
+        ok = readFile(frame);
+    }
+    if (ok) {
+        last = frame.clone();
+        return 1;
+    }
+    if (last.empty()) return 0;
+    frame = last.clone();
+    return 1;
+}
+
+double CameraSource::get(int property) const {
+    if (!scene) return capture.get(property);
+    if (property == cv::CAP_PROP_FRAME_WIDTH) return scene->description().width;
+    if (property == cv::CAP_PROP_FRAME_HEIGHT) return scene->description().height;
+    return 0;
+}
+
+int CameraSource::set(int property, double value) {
+    if (scene) return 0;
+    return capture.set(property, value) ? 1 : 0;
+}
