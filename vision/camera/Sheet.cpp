@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -76,7 +77,12 @@ cv::Mat drawPuzzleSheet(const Sudoku& board, int gridNumber) {
 
 cv::Mat drawTile(int digit, int size) {
     cv::Mat tile(size, size, CV_8U, kPaper);
-    drawDigit(tile, cv::Point2d((size - 1) / 2.0, (size - 1) / 2.0), 0.6 * size, digit);
+    const double c = (size - 1) / 2.0;
+    drawDigit(tile, cv::Point2d(c, c), 0.6 * size, digit);
+    // A turned 6 reads as 9: both are underlined on tiles.
+    if (digit == 6 || digit == 9)
+        cv::line(tile, cv::Point2d(c - 0.18 * size, c + 0.4 * size),
+                 cv::Point2d(c + 0.18 * size, c + 0.4 * size), kInk, std::max(1, size / 25));
     // What is left of the cut line after cutting.
     cv::rectangle(tile, cv::Rect(0, 0, size, size), kCutLine, std::max(1, size / 85));
     return tile;
@@ -95,4 +101,38 @@ cv::Mat drawTileSheet() {
         }
     }
     return sheet;
+}
+
+const char* const kGridElementNames[kGridElementCount] = {
+    "cross.bmp",      "line_horizontal.bmp", "line_vertical.bmp", "border_top.bmp",
+    "border_bottom.bmp", "border_left.bmp",   "border_right.bmp",  "corner_ll.bmp",
+    "corner_lr.bmp",  "corner_ul.bmp",       "corner_ur.bmp",
+};
+
+cv::Mat drawDigitImage(int digit) {
+    cv::Mat grey(64, 64, CV_8U, kPaper), colour;
+    drawDigit(grey, cv::Point2d(31.5, 31.5), 40, digit);
+    cv::cvtColor(grey, colour, cv::COLOR_GRAY2BGR);
+    return colour;
+}
+
+cv::Mat drawGridElement(const char* name) {
+    // Which of the four arms (left, right, up, down) leave the centre.
+    static const char* const arms[kGridElementCount] = {
+        "lrud", "lr", "ud", "lrd", "lru", "udr", "udl", "ru", "lu", "rd", "ld"};
+    int k = 0;
+    while (k < kGridElementCount && std::strcmp(name, kGridElementNames[k]) != 0) k++;
+    if (k == kGridElementCount) return cv::Mat();
+    cv::Mat grey(11, 11, CV_8U, kPaper), colour;
+    const cv::Rect centre(4, 4, 3, 3);
+    grey(centre).setTo(kInk);
+    for (const char* a = arms[k]; *a; a++) {
+        const cv::Rect arm = *a == 'l' ? cv::Rect(0, 4, 4, 3)
+                             : *a == 'r' ? cv::Rect(7, 4, 4, 3)
+                             : *a == 'u' ? cv::Rect(4, 0, 3, 4)
+                                         : cv::Rect(4, 7, 3, 4);
+        grey(arm).setTo(kInk);
+    }
+    cv::cvtColor(grey, colour, cv::COLOR_GRAY2BGR);
+    return colour;
 }

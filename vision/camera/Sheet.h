@@ -31,3 +31,12 @@ cv::Mat drawTileSheet();
 cv::Mat drawTile(int digit, int size);
 // A digit of the given ink height centred on `centre`, black.
 void drawDigit(cv::Mat& image, cv::Point2d centre, double height, int digit);
+
+// The images the camera game loads at set-up: "imgs/digit/<d>.bmp" (a black
+// digit on white, 64 x 64, colour) and the eleven 11 x 11 grid elements of
+// "imgs/11x11", each the grid as seen around one kind of crossing.
+const int kGridElementCount = 11;
+extern const char* const kGridElementNames[kGridElementCount];
+cv::Mat drawDigitImage(int digit);
+// Empty for an unknown name.
+cv::Mat drawGridElement(const char* name);

@@ -312,4 +312,27 @@ TEST(Sheets, PuzzleSheetAndTilePage) {
     EXPECT_GT(cv::countNonZero(one < 128), 500);
 }
 
+// The shipped images are the ones make_images draws.
+TEST(Sheets, ShippedImagesAreTheDrawnOnes) {
+    for (int d = 0; d <= 9; d++) {
+        const std::string path = std::string(TABRELO_DATA) + "/imgs/digit/" + std::to_string(d) + ".bmp";
+        const cv::Mat shipped = cv::imread(path, cv::IMREAD_COLOR);
+        ASSERT_FALSE(shipped.empty()) << path;
+        EXPECT_EQ(cv::norm(shipped, drawDigitImage(d), cv::NORM_INF), 0) << path;
+    }
+    for (const char* name : kGridElementNames) {
+        const std::string path = std::string(TABRELO_DATA) + "/imgs/11x11/" + name;
+        const cv::Mat shipped = cv::imread(path, cv::IMREAD_COLOR);
+        ASSERT_EQ(shipped.size(), cv::Size(11, 11)) << path;
+        EXPECT_EQ(cv::norm(shipped, drawGridElement(name), cv::NORM_INF), 0) << path;
+    }
+    // A corner keeps its two arms: the upper-left corner runs right and down.
+    const cv::Mat corner = drawGridElement("corner_ul.bmp");
+    EXPECT_EQ(corner.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 0));
+    EXPECT_EQ(corner.at<cv::Vec3b>(10, 5), cv::Vec3b(0, 0, 0));
+    EXPECT_EQ(corner.at<cv::Vec3b>(5, 0), cv::Vec3b(255, 255, 255));
+    EXPECT_EQ(corner.at<cv::Vec3b>(0, 5), cv::Vec3b(255, 255, 255));
+    EXPECT_TRUE(drawGridElement("circle.bmp").empty());
+}
+
 }  // namespace
