@@ -1,0 +1,231 @@
+// The grid search's per-frame work on a 640 x 480 synthetic frame, each
+// figure also as a multiple ("x_contour") of a contour-based Sudoku detector
+// (adaptive threshold, contours, polygon, warp to 400 x 400) timed in the
+// same run on the same frame.
+//   build/bench/bench_vision --benchmark_repetitions=5
+#include "Hough.h"
+#include "SyntheticCamera.h"
+
+#include <benchmark/benchmark.h>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+const int kLines = 25;  // "maxlines"
+
+const cv::Mat& frame() {
+    static const cv::Mat grey = [] {
+        if (chdir(TABRELO_DATA) != 0) std::abort();
+        SceneDescription scene;
+        scene.gridNumber = 1;
+        scene.start.rotation = 8;
+        scene.start.tilt = 18;
+        scene.start.distance = 13;
+        scene.end = scene.start;
+        scene.light = 0.25;
+        scene.blur = 0.6;
+        scene.noise = 2;
+        SyntheticCamera camera;
+        if (!camera.open(scene)) std::abort();
+        cv::Mat colour, g;
+        camera.render(0, colour);
+        cv::cvtColor(colour, g, cv::COLOR_BGR2GRAY);
+        return g;
+    }();
+    return grey;
+}
+
+// The biggest four-cornered outline, warped upright.
+void contourDetector(const cv::Mat& grey, cv::Mat& board) {
+    cv::Mat binary;
+    cv::adaptiveThreshold(grey, binary, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY_INV,
+                          11, 2);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(binary, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    double bestArea = 0;
+    std::vector<cv::Point> best;
+    for (const auto& contour : contours) {
+        const double area = cv::contourArea(contour);
+        if (area <= bestArea) continue;
+        std::vector<cv::Point> polygon;
+        cv::approxPolyDP(contour, polygon, 0.02 * cv::arcLength(contour, true), true);
+        if (polygon.size() == 4) bestArea = area, best = polygon;
+    }
+    if (best.size() != 4) std::abort();
+    const cv::Point2f from[4] = {best[0], best[1], best[2], best[3]};
+    const cv::Point2f to[4] = {{0, 0}, {0, 399}, {399, 399}, {399, 0}};
+    cv::warpPerspective(grey, board, cv::getPerspectiveTransform(from, to), cv::Size(400, 400));
+}
+
+double contourSeconds() {
+    static const double seconds = [] {
+        cv::Mat board;
+        std::vector<double> batches;
+        for (int b = 0; b < 9; b++) {
+            const auto start = std::chrono::steady_clock::now();
+            for (int i = 0; i < 20; i++) contourDetector(frame(), board);
+            batches.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / 20);
+        }
+        std::sort(batches.begin(), batches.end());
+        return batches[batches.size() / 2];
+    }();
+    return seconds;
+}
+
+// Runs `step` in the benchmark loop and reports its time against the detector.
+template <class Step>
+void timed(benchmark::State& state, Step step) {
+    const double reference = contourSeconds();
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        step();
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["x_contour"] = total / state.iterations() / reference;
+}
+
+struct Work {
+    cv::Mat dx, dy, magnitude, angle, distance, mask;
+    HoughSpace space;
+    VoteList votes;
+    Work() {
+        const cv::Mat& grey = frame();
+        const int diagonal = (int)std::sqrt((double)grey.cols * grey.cols + grey.rows * grey.rows);
+        space.init(2 * diagonal, 360, 0);
+        gradient();
+        computeDistance(angle, distance);
+        space.collectVotes(angle, magnitude, distance, votes);
+        mask = cv::Mat::zeros(grey.size(), CV_8U);
+    }
+    void gradient() {
+        sobelDerivative(frame(), 0, 1, 0, dx);
+        sobelDerivative(frame(), 0, 0, 1, dy);
+        computeGradient(dx, dy, 0, magnitude, angle, 20, 1);
+    }
+    // Half the lines marked, as in the middle of a search.
+    void markSomeLines() {
+        space.vote(votes);
+        for (int k = 0; k < kLines / 2; k++) {
+            int theta, d;
+            space.maximum(votes, &theta, &d);
+            MarkLineBand(angle, distance, mask, 255, theta, 60, d, 400, 5);
+            space.maskedVote(votes, mask);
+        }
+    }
+};
+
+void ContourDetector(benchmark::State& state) {
+    cv::Mat board;
+    timed(state, [&] { contourDetector(frame(), board); });
+}
+
+void Gradient(benchmark::State& state) {
+    Work w;
+    timed(state, [&] { w.gradient(); });
+}
+
+void DistanceImage(benchmark::State& state) {
+    Work w;
+    timed(state, [&] { computeDistance(w.angle, w.distance); });
+}
+
+void VotePlain(benchmark::State& state) {
+    Work w;
+    timed(state, [&] { w.space.vote(w.angle, w.magnitude, w.distance); });
+}
+
+void VoteGathered(benchmark::State& state) {
+    Work w;
+    timed(state, [&] { w.space.vote(w.votes); });
+}
+
+void GatherVotes(benchmark::State& state) {
+    Work w;
+    timed(state, [&] { w.space.collectVotes(w.angle, w.magnitude, w.distance, w.votes); });
+}
+
+void MaskedVotePlain(benchmark::State& state) {
+    Work w;
+    w.markSomeLines();
+    timed(state, [&] { w.space.maskedVote(w.angle, w.magnitude, w.distance, w.mask); });
+}
+
+void MaskedVoteGathered(benchmark::State& state) {
+    Work w;
+    w.markSomeLines();
+    timed(state, [&] { w.space.maskedVote(w.votes, w.mask); });
+}
+
+void MaximumPlain(benchmark::State& state) {
+    Work w;
+    w.markSomeLines();
+    int theta, d;
+    timed(state, [&] { benchmark::DoNotOptimize(w.space.maximum(&theta, &d)); });
+}
+
+void MaximumGathered(benchmark::State& state) {
+    Work w;
+    w.markSomeLines();
+    int theta, d;
+    timed(state, [&] { benchmark::DoNotOptimize(w.space.maximum(w.votes, &theta, &d)); });
+}
+
+// gradient + distance + vote + 25 x (maximum, band, masked vote)
+void SearchSequence(benchmark::State& state) {
+    Work w;
+    timed(state, [&] {
+        w.gradient();
+        computeDistance(w.angle, w.distance);
+        w.space.collectVotes(w.angle, w.magnitude, w.distance, w.votes);
+        w.mask.setTo(0);
+        w.space.vote(w.votes);
+        for (int k = 0; k < kLines; k++) {
+            int theta, d;
+            w.space.maximum(w.votes, &theta, &d);
+            MarkLineBand(w.angle, w.distance, w.mask, 255, theta, 60, d, 400, 5);
+            w.space.maskedVote(w.votes, w.mask);
+        }
+    });
+}
+
+// The same sequence with the plain passes, for comparison.
+void SearchSequencePlain(benchmark::State& state) {
+    Work w;
+    timed(state, [&] {
+        w.gradient();
+        computeDistance(w.angle, w.distance);
+        w.mask.setTo(0);
+        w.space.vote(w.angle, w.magnitude, w.distance);
+        for (int k = 0; k < kLines; k++) {
+            int theta, d;
+            w.space.maximum(&theta, &d);
+            MarkLineBand(w.angle, w.distance, w.mask, 255, theta, 60, d, 400, 5);
+            w.space.maskedVote(w.angle, w.magnitude, w.distance, w.mask);
+        }
+    });
+}
+
+}  // namespace
+
+BENCHMARK(ContourDetector)->Unit(benchmark::kMillisecond);
+BENCHMARK(Gradient)->Unit(benchmark::kMillisecond);
+BENCHMARK(DistanceImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(GatherVotes)->Unit(benchmark::kMillisecond);
+BENCHMARK(VotePlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(VoteGathered)->Unit(benchmark::kMillisecond);
+BENCHMARK(MaskedVotePlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(MaskedVoteGathered)->Unit(benchmark::kMillisecond);
+BENCHMARK(MaximumPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(MaximumGathered)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchSequence)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchSequencePlain)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
