@@ -178,20 +178,18 @@ int XMLReader::readFile(const char* path) {
     static const size_t kChunk = 1 << 16;
     std::vector<char> buffer(kChunk);
     size_t total = 0;
-    int ok = 1;
-    while (ok) {
+    for (;;) {
         const size_t got = std::fread(buffer.data(), 1, kChunk, file);
         total += got;
         if (std::ferror(file) || total > XMLDoc::kMaxFileBytes) {
             fail();
-            ok = 0;
-        } else {
-            ok = parse(buffer.data(), got, got < kChunk);
-            if (got < kChunk) break;
+            break;
         }
+        const bool last = got < kChunk;
+        if (!parse(buffer.data(), got, last) || last) break;
     }
     std::fclose(file);
-    return ok;
+    return doc.errors.empty() ? 1 : 0;
 }
 
 int XMLReader::readText(const char* data, size_t size) {

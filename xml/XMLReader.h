@@ -23,6 +23,7 @@ public:
     int parse(const char* data, size_t size, bool final);
 
 protected:
+    XMLDoc& doc;
     // The document becomes empty with one "XML parsing error" record.
     void fail();
 
@@ -31,7 +32,6 @@ private:
         XMLNode* node;
         std::vector<XS_String> runs;  // text before each child, then after the last
     };
-    XMLDoc& doc;
     XML_Parser parser;
     std::vector<Open> open;
     int elementCount = 0;
