@@ -113,12 +113,12 @@ void PointList::sortByY() {
 void PointList::computeSpacing() {
     if (count < 2) return;
     const int n = count - 1;
-    float* gaps = new float[n];
+    std::vector<float> gaps(n);
     int k = 0;
     for (PointNode* node = first; node->next; node = node->next, k++)
         gaps[k] = pointDistance(node->item->x, node->item->y, node->next->item->x,
                                 node->next->item->y);
-    sortFloats(gaps, n);
+    sortFloats(gaps.data(), n);
     float sum = 0, squares = 0;
     for (int i = 0; i < n; i++) {
         sum += gaps[i];
@@ -130,7 +130,6 @@ void PointList::computeSpacing() {
     // Rounding can push the variance of equal gaps slightly below zero.
     spacingDeviation = std::sqrt(std::max(0.0f, squares / n - meanSpacing * meanSpacing));
     medianSpacing = gaps[count / 2 - 1];
-    delete[] gaps;
 }
 
 // LineSet

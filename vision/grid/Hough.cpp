@@ -131,6 +131,7 @@ void HoughSpace::plainVote(const cv::Mat& binary) {
 }
 
 float HoughSpace::maximum(int* angle, int* distance) const {
+    if (accumulator.empty()) return -1;
     double best;
     cv::Point at;
     cv::minMaxLoc(accumulator, nullptr, &best, nullptr, &at);
@@ -201,6 +202,7 @@ void HoughSpace::maskedVote(const VoteList& list, const cv::Mat& mask) {
 }
 
 float HoughSpace::maximum(const VoteList& list, int* angle, int* distance) const {
+    if (accumulator.empty()) return -1;
     const float* cells = accumulator.ptr<float>(0);
     float best = 0;
     int bestCell = -1;

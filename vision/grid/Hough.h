@@ -57,7 +57,8 @@ struct HoughSpace {
                     const cv::Mat& mask);
     // Every non-zero pixel votes for all 360 angles (for small two-valued images).
     void plainVote(const cv::Mat& binary);
-    // The largest cell (the first in row order on ties) as angle and distance.
+    // The largest cell (the first in row order on ties) as angle and distance;
+    // -1 with the outputs untouched before init().
     float maximum(int* angle, int* distance) const;
     // Inclusive window; -1 with the outputs untouched when it misses the accumulator.
     float maximumInWindow(int angle0, int angle1, int distance0, int distance1, int* angle,

@@ -170,6 +170,17 @@ TEST_F(Accumulator, WindowClampsAndMissesOutside) {
     EXPECT_EQ(d, 8);
 }
 
+TEST(Accumulator, UninitialisedSpaceHasNoMaximum) {
+    HoughSpace space;
+    VoteList none;
+    int a = 3, d = 4;
+    EXPECT_EQ(space.maximum(&a, &d), -1);
+    EXPECT_EQ(space.maximum(none, &a, &d), -1);
+    EXPECT_EQ(space.maximumInWindow(-180, 179, -10, 10, &a, &d), -1);
+    EXPECT_EQ(a, 3);
+    EXPECT_EQ(d, 4);
+}
+
 TEST(PlainVote, EveryAngleWithinTheDisplayedRange) {
     HoughSpace space;
     space.init(2 * 100, 360, 0);
