@@ -170,7 +170,7 @@ TEST_F(Accumulator, WindowClampsAndMissesOutside) {
     EXPECT_EQ(d, 8);
 }
 
-TEST(Accumulator, UninitialisedSpaceHasNoMaximum) {
+TEST(EmptyAccumulator, HasNoMaximum) {
     HoughSpace space;
     VoteList none;
     int a = 3, d = 4;
