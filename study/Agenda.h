@@ -24,7 +24,7 @@ struct AgendaItem {
 };
 
 struct Agenda {
-    static const int kCapacity = 60;
+    static constexpr int kCapacity = 60;
 
     AgendaItem items[kCapacity];
     int length = 0;

@@ -40,7 +40,7 @@ struct XMLStyleSheet {
 
 struct XMLDoc {
     // Files bigger than this are refused unread: study files are a few KB.
-    static const size_t kMaxFileBytes = 4 << 20;
+    static constexpr size_t kMaxFileBytes = 4 << 20;
 
     XS_String version = "1.0";
     XS_String encoding = "utf-8";

@@ -11,8 +11,8 @@
 // more than kMaxElements elements.
 class XMLReaderBase {
 public:
-    static const int kMaxDepth = 256;
-    static const int kMaxElements = 100000;
+    static constexpr int kMaxDepth = 256;
+    static constexpr int kMaxElements = 100000;
 
     explicit XMLReaderBase(XMLDoc& doc);
     ~XMLReaderBase();
