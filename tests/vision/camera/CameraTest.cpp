@@ -16,11 +16,19 @@
 
 namespace {
 
-std::string tempPath(const std::string& name) { return ::testing::TempDir() + name; }
+// Per process, so that parallel runs do not share files.
+std::string tempPath(const std::string& name) {
+    return ::testing::TempDir() + "tabrelo" + std::to_string(getpid()) + "_" + name;
+}
 
 struct PoseCase {
     double rotation, tilt, distance;
 };
+
+void PrintTo(const PoseCase& pose, std::ostream* out) {
+    *out << "rotation " << pose.rotation << ", tilt " << pose.tilt << ", distance "
+         << pose.distance;
+}
 
 class GroundTruth : public ::testing::TestWithParam<PoseCase> {
 protected:
@@ -225,17 +233,17 @@ TEST(Calibration, ReadsNumbersInOrderAndKeepsWhatIsMissing) {
 }
 
 TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
-    const std::string folder = tempPath("");
+    const std::string prefix = tempPath("");
     std::vector<cv::Mat> shots;
     for (int i = 0; i < 3; i++) {
         cv::Mat shot(120, 160, CV_8UC3, cv::Scalar(10 + 60 * i, 200 - 50 * i, 30 * i));
         cv::circle(shot, cv::Point(40 + 30 * i, 60), 12, cv::Scalar(255, 255, 255), -1);
         char name[64];
         std::snprintf(name, sizeof name, "sequence_%03d.png", i);
-        ASSERT_TRUE(cv::imwrite(folder + name, shot));
+        ASSERT_TRUE(cv::imwrite(prefix + name, shot));
         shots.push_back(shot);
     }
-    const std::string pattern = folder + "sequence_%03d.png";
+    const std::string pattern = prefix + "sequence_%03d.png";
     ASSERT_EQ(setenv("TABRELO_CAMERA", pattern.c_str(), 1), 0);
     CameraSource camera;
     ASSERT_EQ(camera.open(), 1);
@@ -251,7 +259,7 @@ TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
     for (int i = 0; i < 3; i++) {
         char name[64];
         std::snprintf(name, sizeof name, "sequence_%03d.png", i);
-        std::remove((folder + name).c_str());
+        std::remove((prefix + name).c_str());
     }
 }
 
