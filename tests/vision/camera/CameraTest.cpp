@@ -263,6 +263,30 @@ TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
     }
 }
 
+TEST(CameraSource, VideoFilePlaysBackAndStartsAgain) {
+    const std::string path = tempPath("clip.avi");
+    std::vector<cv::Mat> shots;
+    {
+        cv::VideoWriter writer(path, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 10,
+                               cv::Size(160, 120));
+        ASSERT_TRUE(writer.isOpened());
+        for (int i = 0; i < 3; i++) {
+            cv::Mat shot(120, 160, CV_8UC3, cv::Scalar(40 + 80 * i, 200 - 60 * i, 90));
+            writer.write(shot);
+            shots.push_back(shot);
+        }
+    }
+    CameraSource camera;
+    ASSERT_EQ(camera.open(path), 1);
+    cv::Mat frame;
+    for (int i = 0; i < 5; i++) {
+        ASSERT_EQ(camera.read(frame), 1);
+        ASSERT_EQ(frame.size(), cv::Size(160, 120));
+        EXPECT_LT(cv::norm(frame, shots[i % 3], cv::NORM_L1) / frame.total(), 12) << "frame " << i;
+    }
+    std::remove(path.c_str());
+}
+
 TEST(CameraSource, SceneFilesAndBadSources) {
     enterDataFolder();
     const std::string path = tempPath("moving.scene");
