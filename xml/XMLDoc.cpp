@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -113,10 +114,9 @@ static bool matchesFilter(const XMLNode& node, const XS_String& filter, int& see
     if (filter.empty()) return true;
     if (filter[0] == '@') {
         const size_t eq = filter.find('=');
-        if (eq == XS_String::npos || eq + 2 > filter.size()) return false;
+        if (eq == XS_String::npos || filter.size() < eq + 3) return false;
         const char quote = filter[eq + 1];
-        if ((quote != '\'' && quote != '"') || filter.back() != quote || filter.size() < eq + 3)
-            return false;
+        if ((quote != '\'' && quote != '"') || filter.back() != quote) return false;
         const auto found = node.attributes.find(filter.substr(1, eq - 1));
         return found != node.attributes.end() &&
                found->second == filter.substr(eq + 2, filter.size() - eq - 3);
@@ -252,14 +252,37 @@ static void appendUtf8(XS_String& out, unsigned long code) {
     }
 }
 
-XS_String unescapeText(const XS_String& escaped) {
+// Decodes the reference at text[i] ("&amp;", "&#13;", "&#x42;") into out:
+// its length, or 0 when there is none.
+static size_t decodeReference(const XS_String& text, size_t i, XS_String& out) {
     static const struct {
         const char* reference;
         char c;
     } kEntities[] = {{"&quot;", '"'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&lt;", '<'}, {"&gt;", '>'}};
+    for (const auto& entity : kEntities) {
+        const size_t length = std::strlen(entity.reference);
+        if (text.compare(i, length, entity.reference) == 0) {
+            out += entity.c;
+            return length;
+        }
+    }
+    if (text.compare(i, 2, "&#") != 0) return 0;
+    const bool hex = text.compare(i, 3, "&#x") == 0;
+    const size_t start = i + (hex ? 3 : 2);
+    const size_t end = text.find(';', start);
+    if (end == XS_String::npos || end == start || end - start > 8) return 0;
+    const XS_String digits = text.substr(start, end - start);
+    if (digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != XS_String::npos)
+        return 0;
+    const unsigned long code = std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (code == 0 || code > 0x10FFFF) return 0;
+    appendUtf8(out, code);
+    return end + 1 - i;
+}
+
+XS_String unescapeText(const XS_String& escaped) {
     XS_String out;
-    const size_t n = escaped.size();
-    for (size_t i = 0; i < n;) {
+    for (size_t i = 0; i < escaped.size();) {
         if (escaped.compare(i, 9, "<![CDATA[") == 0) {
             const size_t end = escaped.find("]]>", i + 9);
             if (end != XS_String::npos) {
@@ -268,35 +291,11 @@ XS_String unescapeText(const XS_String& escaped) {
                 continue;
             }
         }
-        if (escaped[i] == '&') {
-            bool known = false;
-            for (const auto& entity : kEntities) {
-                const size_t length = std::char_traits<char>::length(entity.reference);
-                if (escaped.compare(i, length, entity.reference) == 0) {
-                    out += entity.c;
-                    i += length;
-                    known = true;
-                    break;
-                }
-            }
-            const size_t semicolon = escaped.find(';', i);
-            const bool hex = i + 2 < n && escaped[i + 2] == 'x';
-            const size_t start = i + (hex ? 3 : 2);
-            if (!known && i + 1 < n && escaped[i + 1] == '#' && semicolon != XS_String::npos &&
-                semicolon > start && semicolon - start <= 8) {
-                const XS_String digits = escaped.substr(start, semicolon - start);
-                const bool valid = digits.find_first_not_of(hex ? "0123456789abcdefABCDEF"
-                                                                : "0123456789") == XS_String::npos;
-                const unsigned long code = valid ? std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10) : 0;
-                if (code > 0 && code <= 0x10FFFF) {
-                    appendUtf8(out, code);
-                    i = semicolon + 1;
-                    known = true;
-                }
-            }
-            if (known) continue;
-        }
-        out += escaped[i++];
+        const size_t length = escaped[i] == '&' ? decodeReference(escaped, i, out) : 0;
+        if (length > 0)
+            i += length;
+        else
+            out += escaped[i++];
     }
     return out;
 }

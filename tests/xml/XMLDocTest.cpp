@@ -150,6 +150,11 @@ TEST(XMLRead, EntitiesAndCdataAreDecoded) {
     EXPECT_EQ("<>&\"'", pos.attribute("a"));
     EXPECT_EQ("x < y<raw & text>AB", pos.content());
     EXPECT_EQ("x &lt; y&lt;raw &amp; text&gt;AB", pos.node().content);
+    // Anything that is not a whole reference stays as it is.
+    const std::string notReferences = "&#; &#x; &#0; &#x110000; &bogus; & &#12a; &#123456789;";
+    EXPECT_EQ(notReferences, unescapeText(notReferences));
+    EXPECT_EQ("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", unescapeText("&#233;&#x20AC;&#x1F600;"));
+    EXPECT_EQ("<![CDATA[open", unescapeText("<![CDATA[open"));
 }
 
 TEST(XMLPosition, GoDownBackAndFilters) {
