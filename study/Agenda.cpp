@@ -5,6 +5,7 @@
 #include "TestSettings.h"
 #include "XMLDoc.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -73,21 +74,20 @@ Agenda::Agenda() {
 
 int Agenda::build(const TestSettings& settings, unsigned seed) {
     for (AgendaItem& item : items) item = kBlankItem;
-    length = 0;
-    bool empty = false;
-    for (auto list : kLists) empty = empty || (settings.*list).count() == 0;
-    long total = 0;
-    // An odometer over the ten lists, the last one turning fastest.
-    int position[10] = {};
-    for (int digit = 0; !empty && digit >= 0; total++) {
-        if (length < kCapacity) {
-            AgendaItem& item = items[length++];
-            for (int k = 0; k < 10; k++) item.*kValues[k] = (settings.*kLists[k]).values[position[k]];
-            item.done = 0;
-            item.milliseconds = 0;
+    long total = 1;
+    for (auto list : kLists) total *= (settings.*list).count();
+    length = (int)std::min<long>(total, kCapacity);
+    // Item i written as a number whose digits are the positions in the ten
+    // lists, the last list turning fastest.
+    for (int i = 0; i < length; i++) {
+        int rest = i;
+        for (int k = 9; k >= 0; k--) {
+            const SettingValues& list = settings.*kLists[k];
+            items[i].*kValues[k] = list.values[rest % list.count()];
+            rest /= list.count();
         }
-        for (digit = 9; digit >= 0 && ++position[digit] == (settings.*kLists[digit]).count(); digit--)
-            position[digit] = 0;
+        items[i].done = 0;
+        items[i].milliseconds = 0;
     }
     if (total > kCapacity)
         std::printf("The test settings give %ld games; the agenda keeps the first %d.\n", total,

@@ -124,6 +124,15 @@ TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixty) {
               out);
     EXPECT_EQ(1, agenda.items[59].grid);
     EXPECT_EQ(0, agenda.items[59].permutation);
+    // 59 = 0b00111011 over AR, colored, 3D, blocks, funnels, overviews, markup, evaluate.
+    const AgendaItem& last = agenda.items[59];
+    EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0}),
+              (std::vector<int>{last.AR, last.colored, last.in3D, last.repulsive, last.attractive,
+                                last.overviews, last.markup, last.evaluate}));
+    EXPECT_EQ(0, agenda.items[1].evaluate);
+    EXPECT_EQ(1, agenda.items[1].markup);
+    EXPECT_EQ(1, agenda.items[2].evaluate);
+    EXPECT_EQ(0, agenda.items[2].markup);
     EXPECT_LT(agenda.current, 60);
     EXPECT_LT(agenda.step, 60);
 }
