@@ -5,9 +5,14 @@
 
 #include <GL/freeglut.h>
 
+#include <fcntl.h>
+
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // A closed console input reads as its end; its descriptor must not go to
+    // the next file or the window system's connection.
+    if (fcntl(0, F_GETFD) == -1) open("/dev/null", O_RDONLY);
     std::printf("Welcome to Tabrelo\n");
     askUserName(session, stdin, stdout);
     sudoku = new Sudoku(9, 9, 9, 9, 3, 3);

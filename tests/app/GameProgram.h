@@ -1,0 +1,158 @@
+// The real program on a private X server: started in a fresh copy of the
+// data folder with its console answers from a file, driven with xdotool and
+// looked at with screenshots.
+#pragma once
+
+#include "../render/XvfbDisplay.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+inline std::string runCommand(const std::string& command) {
+    std::string text;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, p)) text += buffer;
+        pclose(p);
+    }
+    return text;
+}
+
+inline void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+class GameProgram {
+public:
+    std::string folder;
+    std::string windowId;
+    pid_t pid = -1;
+    int status = -1;
+
+    // answers: the console input; closedInput: start with standard input closed.
+    GameProgram(const std::string& name, const std::string& answers, bool closedInput = false) {
+        folder = std::string(TABRELO_BUILD) + "/game-runs/" + name;
+        runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' && cp '" +
+                   TABRELO_DATA + "/sudoku-grids/g0.txt' '" + folder + "/sudoku-grids/'");
+        std::ofstream(folder + "/answers.txt") << answers;
+        closedInput_ = closedInput;
+    }
+    ~GameProgram() {
+        if (pid > 0 && status < 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+
+    void writePuzzle(int number, const std::string& text) {
+        std::ofstream(folder + "/sudoku-grids/g" + std::to_string(number) + ".txt") << text;
+    }
+
+    // Starts the program and waits until its window is shown.
+    bool start() {
+        pid = fork();
+        if (pid == 0) {
+            if (chdir(folder.c_str()) != 0) _exit(126);
+            if (closedInput_) {
+                close(0);
+            } else {
+                const int in = open("answers.txt", O_RDONLY);
+                dup2(in, 0);
+            }
+            const int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(out, 1);
+            dup2(err, 2);
+            execl(TABRELO_BUILD "/app/tabrelo", "tabrelo", (char*)nullptr);
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && windowId.empty(); i++) {
+            if (exited(0)) return false;
+            std::istringstream ids(runCommand("xdotool search --onlyvisible --name Vitrelo 2>/dev/null"));
+            ids >> windowId;
+            if (windowId.empty()) pause(100);
+        }
+        pause(300);  // the first frames
+        return !windowId.empty();
+    }
+
+    // Waits up to ms for the program's end.
+    bool exited(int ms) {
+        if (status >= 0) return true;
+        for (int waited = 0;; waited += 20) {
+            int s;
+            if (waitpid(pid, &s, WNOHANG) == pid) {
+                status = WIFEXITED(s) ? WEXITSTATUS(s) : 1000;
+                return true;
+            }
+            if (waited >= ms) return false;
+            pause(20);
+        }
+    }
+
+    std::string output() const { return readFile(folder + "/out.txt"); }
+
+    void xdo(const std::string& commands) {
+        runCommand("xdotool " + commands + " >/dev/null 2>&1");
+    }
+    // GLUT window position of a board point in the flat view at 640 x 480.
+    static void flatPosition(double bx, double by, int& x, int& y) {
+        const double f = 1.0 / std::tan(17.5 * M_PI / 180), w = 640, h = 480;
+        x = (int)std::lround((1 + f / (w / h) * (bx - 4) / 27) * w / 2);
+        y = (int)std::lround(h - (1 + f * (by - 5) / 27) * h / 2);
+    }
+    std::string moveTo(double bx, double by) {
+        int x, y;
+        flatPosition(bx, by, x, y);
+        return "mousemove --window " + windowId + " " + std::to_string(x) + " " +
+               std::to_string(y) + " ";
+    }
+    // Makes a tile with the digit beside the board and drags it onto cell (r, c).
+    void dragTile(int digit, int r, int c) {
+        // A pause first keeps two presses from making a double press.
+        xdo("sleep 0.15 " + moveTo(10.5, 4.5) + "key " + std::to_string(digit) +
+            " mousedown 1 sleep 0.2 " +
+            moveTo(c + 0.4, 8.4 - r) + "sleep 0.03 " + moveTo(c + 0.5, 8.5 - r) + "mouseup 1");
+    }
+
+    cv::Mat screenshot(const std::string& name) {
+        const std::string file = folder + "/" + name + ".png";
+        runCommand("import -window " + windowId + " '" + file + "'");
+        cv::Mat bgr = cv::imread(file), rgb;
+        if (!bgr.empty()) cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+        return rgb;
+    }
+
+    static std::string readFile(const std::string& path) {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    bool closedInput_ = false;
+};
+
+// Pixels of a window rectangle for which the test holds.
+template <class Test>
+int countPixels(const cv::Mat& rgb, cv::Rect r, Test test) {
+    r &= cv::Rect(0, 0, rgb.cols, rgb.rows);
+    int n = 0;
+    for (int y = r.y; y < r.y + r.height; y++)
+        for (int x = r.x; x < r.x + r.width; x++) n += test(rgb.at<cv::Vec3b>(y, x));
+    return n;
+}

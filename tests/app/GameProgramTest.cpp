@@ -1,0 +1,189 @@
+// The real program end to end: the console dialogue, Esc, and playing with
+// real mouse and key events on a private X server.
+#include "GameProgram.h"
+
+#include "PuzzleFile.h"
+#include "Solver.h"
+
+namespace {
+
+const char* const kPuzzle1 =
+    "9 9\n"
+    "0 0 6 0 1 4 0 9 0\n8 0 0 7 3 0 4 5 2\n0 0 7 8 5 0 1 0 0\n"
+    "0 0 0 4 0 0 6 0 0\n0 0 0 0 2 0 0 3 7\n1 0 0 0 8 5 0 0 0\n"
+    "7 2 0 5 9 0 0 1 6\n0 8 1 3 4 0 0 2 0\n9 3 0 0 0 2 8 7 0\n"
+    "difficulty : easy\n";
+
+const char* const kGridPrompt =
+    "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n";
+
+std::string boardPrint(const char* path) {
+    Sudoku board;
+    readPuzzle(board, path);
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    board.print(out);
+    std::fclose(out);
+    std::string printed(text, size);
+    std::free(text);
+    return printed;
+}
+
+class GameProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static XvfbDisplay display;
+        ASSERT_TRUE(display.ok());
+    }
+
+    // Esc over the window ends the program with "bye" and the status of exit(-1).
+    static void quit(GameProgram& game) {
+        game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
+        ASSERT_TRUE(game.exited(5000));
+        EXPECT_EQ(game.status, 255);
+        const std::string out = game.output();
+        EXPECT_EQ(out.substr(out.size() - 5), "\nbye\n");
+    }
+
+    static std::string freeGameOutput(const std::string& name, const std::string& board) {
+        return "Welcome to Tabrelo\nYour name [Anonymous]:\nHello " + name +
+               "!\nTest [no test]: \n" + kGridPrompt + "gridno = 1\npermutation (0..12) [0]\n" +
+               "permutation = 0\n" + board + "Starting Live Viewer. Type ESC to quit\n\nbye\n";
+    }
+};
+
+TEST_F(GameProgramTest, EnterEverywhere) {
+    GameProgram game("enter", "\n\n\n\n");
+    game.writePuzzle(1, kPuzzle1);
+    ASSERT_TRUE(game.start());
+    EXPECT_EQ(runCommand("xdotool getwindowname " + game.windowId),
+              "Vitrelo:   Easy Puzzle 1 *       Permutation 0   - Anonymous -   *** It's FUN ***\n");
+    quit(game);
+    EXPECT_EQ(game.output(),
+              freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+}
+
+TEST_F(GameProgramTest, ClosedInputTakesEveryDefault) {
+    GameProgram game("closed", "", true);
+    game.writePuzzle(1, kPuzzle1);
+    ASSERT_TRUE(game.start());
+    quit(game);
+    EXPECT_EQ(game.output(),
+              freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+}
+
+TEST_F(GameProgramTest, LettersAtTheGridPromptGiveGridZero) {
+    GameProgram game("letters", "Bea\n\nabc\n3\n");
+    game.writePuzzle(1, kPuzzle1);
+    ASSERT_TRUE(game.start());
+    quit(game);
+    Sudoku board;
+    readPuzzle(board, (game.folder + "/sudoku-grids/g0.txt").c_str());
+    board.setPermutationNumber(3);
+    permute(board);
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    board.print(out);
+    std::fclose(out);
+    const std::string printed(text, size);
+    std::free(text);
+    EXPECT_EQ(game.output(), "Welcome to Tabrelo\nYour name [Anonymous]:\nHello Bea!\n"
+                             "Test [no test]: \n" + std::string(kGridPrompt) +
+                                 "gridno = 0\npermutation (0..12) [0]\npermutation = 3\n" +
+                                 printed + "Starting Live Viewer. Type ESC to quit\n\nbye\n");
+}
+
+TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
+    std::string name;
+    for (int i = 0; i < 100; i++) name += (char)('a' + i % 26);
+    GameProgram game("long-name", name + "\n\n\n");
+    game.writePuzzle(1, kPuzzle1);
+    ASSERT_TRUE(game.start());
+    const std::string title = runCommand("xdotool getwindowname " + game.windowId);
+    EXPECT_NE(title.find("- " + name.substr(0, 79) + " -   *** It's FUN ***"), std::string::npos);
+    quit(game);
+    EXPECT_EQ(game.output(),
+              freeGameOutput(name.substr(0, 79),
+                             boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+}
+
+bool orange(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
+
+// The shade of an entered digit shows in its cell's margin.
+bool shadedMargin(const cv::Mat& rgb, int r, int c) {
+    int x, y;
+    GameProgram::flatPosition(c + 0.05, 8 - r + 0.5, x, y);
+    const cv::Vec3b p = rgb.at<cv::Vec3b>(y, x);
+    return std::abs(p[0] - 178) < 8 && std::abs(p[1] - 178) < 8 && std::abs(p[2] - 178) < 8;
+}
+
+cv::Rect cellRect(int r, int c) {
+    int x0, y0, x1, y1;
+    GameProgram::flatPosition(c + 0.25, 9 - r - 0.2, x0, y0);
+    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2, x1, y1);
+    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
+}
+
+const cv::Rect kCounters(0, 0, 170, 34), kClock(530, 0, 110, 18), kWon(50, 30, 300, 48);
+
+bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
+
+TEST_F(GameProgramTest, DragATileOntoACellAndTakeItBack) {
+    GameProgram game("drag", "\n\n0\n\n");
+    ASSERT_TRUE(game.start());
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");  // the flat view
+    pause(300);
+    const cv::Mat before = game.screenshot("before");
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(countPixels(before, cellRect(6, 2), orange), 0);
+    EXPECT_FALSE(shadedMargin(before, 6, 2));
+
+    game.dragTile(5, 6, 2);
+    pause(400);
+    const cv::Mat entered = game.screenshot("entered");
+    EXPECT_GT(countPixels(entered, cellRect(6, 2), orange), 5);
+    EXPECT_TRUE(shadedMargin(entered, 6, 2));
+    EXPECT_GT(cv::norm(before(kCounters), entered(kCounters)), 0);  // "Empty cells: 50"
+
+    // The clock runs while the game goes on.
+    pause(1100);
+    const cv::Mat later = game.screenshot("later");
+    EXPECT_GT(countPixels(later, kClock, white), 5);
+    EXPECT_GT(cv::norm(entered(kClock), later(kClock)), 0);
+
+    game.xdo(game.moveTo(2.5, 2.5) + "click 1");
+    pause(400);
+    const cv::Mat removed = game.screenshot("removed");
+    EXPECT_EQ(countPixels(removed, cellRect(6, 2), orange), 0);
+    EXPECT_FALSE(shadedMargin(removed, 6, 2));
+    EXPECT_EQ(cv::norm(before(kCounters), removed(kCounters)), 0);  // "Empty cells: 51" again
+    quit(game);
+}
+
+TEST_F(GameProgramTest, SolveAWholePuzzleByDragging) {
+    GameProgram game("solve", "\n\n0\n\n");
+    ASSERT_TRUE(game.start());
+    Sudoku board;
+    ASSERT_TRUE(readPuzzle(board, (game.folder + "/sudoku-grids/g0.txt").c_str()));
+    int grid[81], solution[81];
+    gridOf(board, grid);
+    ASSERT_EQ(countSolutions(grid, 2, solution), 1);
+
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    pause(300);
+    for (int i = 0; i < 81; i++)
+        if (grid[i] == 0) game.dragTile(solution[i], i / 9, i % 9);
+    pause(500);
+    const cv::Mat won = game.screenshot("won");
+    EXPECT_GT(countPixels(won, kWon, white), 300);      // "You won !!!"
+    EXPECT_EQ(countPixels(won, cv::Rect(0, 0, 45, 30), white), 0);  // no counters
+    EXPECT_GT(countPixels(won, kClock, white), 5);
+    pause(1500);
+    const cv::Mat held = game.screenshot("won-later");
+    EXPECT_EQ(cv::norm(won(kClock), held(kClock)), 0);  // the clock is held
+    quit(game);
+}
+
+}  // namespace
