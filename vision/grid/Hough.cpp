@@ -248,7 +248,7 @@ void HoughSpace::renderDisplay(float scaleReference, int threshold) {
         const float* cells = accumulator.ptr<float>(r * displayStep);
         cv::Vec3b* out = display.ptr<cv::Vec3b>(r);
         for (int c = 0; c < columns; c++) {
-            const int q = truncToInt((double)k * cells[c]);
+            const int q = truncToInt(k * cells[c]);
             if (q <= threshold)
                 out[c] = cells[c] == -1 ? cv::Vec3b(255, 255, 255) : cv::Vec3b(0, 0, 0);
             else
