@@ -203,11 +203,17 @@ void LineSet::classifyOrientation() {
     }
     int p1 = -1, best = 0;
     for (int b = 0; b < n; b++)
-        if (histogram[b] > best) best = histogram[b], p1 = b;
+        if (histogram[b] > best) {
+            best = histogram[b];
+            p1 = b;
+        }
     int p2 = -1;
     best = 0;
     for (int b = 0; b < n; b++)
-        if ((b < p1 - 1 || b > p1 + 1) && histogram[b] > best) best = histogram[b], p2 = b;
+        if ((b < p1 - 1 || b > p1 + 1) && histogram[b] > best) {
+            best = histogram[b];
+            p2 = b;
+        }
     const int lo = std::min(p1, p2), hi = std::max(p1, p2), s = hi - lo;
     const int m1 = lo + s / 2;
     const int m2 = (hi + (n - s) / 2) % n;

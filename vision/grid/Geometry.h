@@ -106,7 +106,10 @@ struct ImageLine {
     ImageLine(const ImageLine&) = delete;
     ImageLine& operator=(const ImageLine&) = delete;
 
-    void set(int newAngle, int newDistance) { angle = newAngle, distance = newDistance; }
+    void set(int newAngle, int newDistance) {
+        angle = (float)newAngle;
+        distance = (float)newDistance;
+    }
     // Appends to `near` every point of `from` within `tolerance` pixels of the
     // line and returns the summed distance of the collected points.
     float collectPoints(const PointList& from, float tolerance, PointList& near) const;

@@ -207,7 +207,10 @@ float HoughSpace::maximum(const VoteList& list, int* angle, int* distance) const
     float best = 0;
     int bestCell = -1;
     for (int cell : list.touched)
-        if (bestCell < 0 || cells[cell] > best) best = cells[cell], bestCell = cell;
+        if (bestCell < 0 || cells[cell] > best) {
+            best = cells[cell];
+            bestCell = cell;
+        }
     const int total = rows * columns;
     if ((int)list.touched.size() < total && (bestCell < 0 || best <= 0)) {
         // Cells nobody voted for hold 0: the first of them may come first or win.
