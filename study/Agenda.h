@@ -38,8 +38,10 @@ struct Agenda {
     // Prints the start index and step; keeps the first kCapacity items and
     // says so when there are more. Answers length.
     int build(const TestSettings& settings, unsigned seed);
-    // Reads a user file: its length (0 for no file, no "AGENDA" or no items;
-    // the agenda is then unchanged). Items outside the kCapacity slots are skipped.
+    // Reads a user file and answers its length: 0 for no file or no "AGENDA"
+    // (the agenda is then unchanged) or no items. The length is cut to
+    // kCapacity, items naming a slot outside are skipped, and a current
+    // outside the items becomes 0.
     int read(const char* path);
     int read(XMLDoc& doc);
     // Replaces the user file with the agenda and the player's name, never
