@@ -75,7 +75,7 @@ int readSceneFile(const char* path, SceneDescription& scene) {
         bool ok = true;
         if (key == "size") {
             ok = words >> scene.width >> scene.height && scene.width >= 16 &&
-                 scene.height >= 16 && scene.width <= 4096 && scene.height <= 4096;
+                 scene.height >= 16 && scene.width <= 1920 && scene.height <= 1440;
         } else if (key == "calibration") {
             ok = (bool)(words >> scene.calibration);
         } else if (key == "puzzle") {

@@ -29,7 +29,7 @@ struct SceneTile {
 };
 
 struct SceneDescription {
-    int width = 640, height = 480;
+    int width = 640, height = 480;  // at most 1920 x 1440
     std::string calibration = "camcalib.txt";
     int gridNumber = 0, permutation = 0;
     int frames = 1;

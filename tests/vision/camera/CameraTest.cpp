@@ -178,6 +178,7 @@ TEST(SceneFile, BadLinesAreNamed) {
         {"pose 0 95 10\n", "line 1: bad values for \"pose\""},
         {"tile 12 1 1 0\n", "line 1: bad values for \"tile\""},
         {"size 640 480 3\n", "line 1: bad values for \"size\""},
+        {"size 4000 3000\n", "line 1: bad values for \"size\""},
         {"puzzle 1 99\n", "line 1: bad values for \"puzzle\""},
     };
     for (const auto& c : bad) {
