@@ -13,28 +13,13 @@
 
 class XvfbDisplay {
 public:
+    // Display numbers start from the process id: a number that another test's
+    // server has just given up could lose its socket to that server's shutdown.
     XvfbDisplay() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const int devnull = open("/dev/null", O_WRONLY);
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp", (char*)nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char ch;
-        while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
-        close(fds[0]);
-        if (!number.empty()) {
-            name_ = ":" + number;
-            setenv("DISPLAY", name_.c_str(), 1);
+        for (int n = 100 + getpid() % 20000, tries = 0; tries < 20 && name_.empty(); n++, tries++) {
+            const std::string number = std::to_string(n);
+            if (access(("/tmp/.X" + number + "-lock").c_str(), F_OK) == 0) continue;
+            start(":" + number);
         }
     }
     ~XvfbDisplay() {
@@ -50,6 +35,35 @@ public:
     const std::string& name() const { return name_; }
 
 private:
+    // Xvfb writes the display number once it accepts clients.
+    void start(const std::string& display) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            const int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
+                   "1280x1024x24", "-nolisten", "tcp", (char*)nullptr);
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char ch;
+        while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
+        close(fds[0]);
+        if (number.empty()) {
+            waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+            return;
+        }
+        name_ = ":" + number;
+        setenv("DISPLAY", name_.c_str(), 1);
+    }
+
     pid_t pid_ = -1;
     std::string name_;
 };
