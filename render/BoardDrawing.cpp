@@ -62,7 +62,7 @@ static void drawGridLines(const Sudoku& board) {
     glEnd();
 }
 
-static void rectangle(float x0, float y0, float x1, float y1, float z) {
+void flatRectangle(float x0, float y0, float x1, float y1, float z) {
     glBegin(GL_POLYGON);
     glVertex3f(x0, y0, z);
     glVertex3f(x1, y0, z);
@@ -78,16 +78,16 @@ static void drawTableArea(Sudoku& board) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(p.tableColor[0], p.tableColor[1], p.tableColor[2], 0.3f);
-    rectangle(e.xmin, e.ymin, e.xmax, e.ymax, -3 * ds);
+    flatRectangle(e.xmin, e.ymin, e.xmax, e.ymax, -3 * ds);
     glDisable(GL_BLEND);
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(p.tableColor[0] / 2, p.tableColor[1] / 2, p.tableColor[2] / 2, 0.3f);
-    rectangle(e.xmin, e.ymin, 0, 0, -ds);
-    rectangle(board.columns, e.ymin, e.xmax, 0, -ds);
-    rectangle(board.columns, board.rows, e.xmax, e.ymax, -ds);
-    rectangle(e.xmin, board.rows, 0, e.ymax, -ds);
+    flatRectangle(e.xmin, e.ymin, 0, 0, -ds);
+    flatRectangle(board.columns, e.ymin, e.xmax, 0, -ds);
+    flatRectangle(board.columns, board.rows, e.xmax, e.ymax, -ds);
+    flatRectangle(e.xmin, board.rows, 0, e.ymax, -ds);
     glDisable(GL_BLEND);
 }
 
@@ -113,7 +113,7 @@ static void drawTiles(Sudoku& board, const SessionSettings& session) {
                 glLineWidth(2.0f);
             }
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-            rectangle(-0.4f, -0.4f, 0.4f, 0.4f, z);
+            flatRectangle(-0.4f, -0.4f, 0.4f, 0.4f, z);
             glPopAttrib();
         }
         glPopMatrix();
@@ -124,7 +124,7 @@ void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTile
     if (session.arMode == 0) {
         drawGridLines(board);
         glColor3fv(board.drawing.boardColor);
-        rectangle(0, 0, board.columns, board.rows, -board.drawing.depthStep);
+        flatRectangle(0, 0, board.columns, board.rows, -board.drawing.depthStep);
     }
     for (int r = 0; r < board.rows; r++)
         for (int c = 0; c < board.columns; c++) drawCell(board.cell(r, c), board, session);
@@ -172,7 +172,7 @@ static void drawPlainDigit(const SudokuCell& cell, const Sudoku& board, int conf
     } else {
         glColor4f(0, 0, 0, 0.3f);
     }
-    rectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, 0);
+    flatRectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, 0);
     glDisable(GL_BLEND);
     glPopAttrib();
 }

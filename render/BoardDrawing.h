@@ -27,6 +27,8 @@ void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& sess
 // intensity) or, without one, the built-in bitmap. 0 for no image and a digit outside 0..9.
 int makeDigitTexture(int digit, const cv::Mat& image, float intensity, int colored);
 void texturedQuad(float x0, float x1, float y0, float y1, float zRight, float zLeft);
+// One polygon from (x0, y0) to (x1, y1) in the plane z.
+void flatRectangle(float x0, float y0, float x1, float y1, float z);
 // Text in the Roman stroke font; characters stop before max width. Returns the width.
 int strokeText(float x, float y, const char* text, float height, float maxWidth, float r,
                float g, float b);

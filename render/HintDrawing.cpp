@@ -8,15 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-static void rectangle(float x0, float y0, float x1, float y1, float z) {
-    glBegin(GL_POLYGON);
-    glVertex3f(x0, y0, z);
-    glVertex3f(x1, y0, z);
-    glVertex3f(x1, y1, z);
-    glVertex3f(x0, y1, z);
-    glEnd();
-}
-
 static void blendOn() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -106,7 +97,7 @@ static void box(float a, float b, float c) {
         glVertex3f(0, y, c);
         glEnd();
     }
-    for (float z : zs) rectangle(0, 0, a, b, z);
+    for (float z : zs) flatRectangle(0, 0, a, b, z);
 }
 
 void drawBlock(const SudokuCell& cell, int level, int conflict, const Sudoku& board,
@@ -122,7 +113,7 @@ void drawBlock(const SudokuCell& cell, int level, int conflict, const Sudoku& bo
             glColor4f(error[0], error[1], error[2], 1.0f);
         else
             glColor4f(0, 0, 0, level == 2 ? 0.2f : 0.5f);
-        rectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, 2 * lift);
+        flatRectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, 2 * lift);
         glDisable(GL_BLEND);
         glPopAttrib();
         return;
@@ -156,7 +147,7 @@ void drawBlock(const SudokuCell& cell, int level, int conflict, const Sudoku& bo
         glColor4f(error[0], error[1], error[2], 1.0f);
     else
         glColor4f(0, 0, 0, 0.3f);
-    rectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, lift);
+    flatRectangle(cell.x, cell.y, cell.x + 1, cell.y + 1, lift);
     glDisable(GL_BLEND);
     glPopAttrib();
 }
@@ -174,7 +165,7 @@ void drawMarkup(const SudokuCell& cell, const SessionSettings& session) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         blendOn();
         glColor4f(0, 0, 0, 0.4f);
-        rectangle(x0, y0, x1, y1, cell.lift);
+        flatRectangle(x0, y0, x1, y1, cell.lift);
         glDisable(GL_BLEND);
         glPopAttrib();
     }
@@ -229,7 +220,7 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
     glEnd();
 
     glColor3fv(p.paneColor);
-    rectangle(0, 0, W, H, -ds);
+    flatRectangle(0, 0, W, H, -ds);
 
     for (int q = 0; q < 9; q++) {
         for (int s = 0; s < 9; s++) {
@@ -249,55 +240,42 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
                 glColor3fv(errorColor(board, session.show_colored));
                 glLineWidth(4.0f);
                 glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-                rectangle(x0 - 0.05f, y0 - 0.05f, x1 + 0.05f, y1 + 0.05f, 2 * ds);
+                flatRectangle(x0 - 0.05f, y0 - 0.05f, x1 + 0.05f, y1 + 0.05f, 2 * ds);
                 glPopAttrib();
             }
         }
     }
 }
 
-void drawRowStrips(const Sudoku& board, const SessionSettings& session) {
+// Strips along the rows of each tile's band (alongRows 1) or the columns of
+// its stack (0) that hold the tile's digit; each band or stack once per digit.
+static void drawStrips(const Sudoku& board, const SessionSettings& session, int alongRows) {
     int done[3][10] = {};
     const float z = 3 * board.drawing.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
-        const int tileRow = 9 - (int)std::floor(t.y) - 1;
-        const float* c = digitColor(d, session.show_colored);
-        glColor4fv(c);
+        const int line = alongRows ? 9 - (int)std::floor(t.y) - 1 : (int)std::floor(t.x);
+        glColor4fv(digitColor(d, session.show_colored));
         blendOn();
-        if (tileRow >= 0 && tileRow <= 8) {
-            const int band = tileRow / 3, r0 = 3 * band;
-            if (!done[band][d]) {
-                done[band][d] = 1;
-                for (int r = r0; r < r0 + 3; r++)
-                    if (board.rowCounters[r].count[d] > 0)
-                        rectangle(0, 8 - r + 0.12f, 9.0f, 9 - r - 0.12f, z);
+        if (line >= 0 && line <= 8 && !done[line / 3][d]) {
+            done[line / 3][d] = 1;
+            for (int k = 3 * (line / 3); k < 3 * (line / 3) + 3; k++) {
+                if (alongRows && board.rowCounters[k].count[d] > 0)
+                    flatRectangle(0, 8 - k + 0.12f, 9.0f, 9 - k - 0.12f, z);
+                if (!alongRows && board.columnCounters[k].count[d] > 0)
+                    flatRectangle(k + 0.12f, 0, k + 1 - 0.12f, 9.0f, z);
             }
         }
         glDisable(GL_BLEND);
     }
 }
 
+void drawRowStrips(const Sudoku& board, const SessionSettings& session) {
+    drawStrips(board, session, 1);
+}
+
 void drawColumnStrips(const Sudoku& board, const SessionSettings& session) {
-    int done[3][10] = {};
-    const float z = 3 * board.drawing.depthStep;
-    for (const Tile& t : board.tiles) {
-        const int d = t.digit;
-        const int tileColumn = (int)std::floor(t.x);
-        const float* c = digitColor(d, session.show_colored);
-        glColor4fv(c);
-        blendOn();
-        if (tileColumn >= 0 && tileColumn <= 8) {
-            const int stack = tileColumn / 3, c0 = 3 * stack;
-            if (!done[stack][d]) {
-                done[stack][d] = 1;
-                for (int col = c0; col < c0 + 3; col++)
-                    if (board.columnCounters[col].count[d] > 0)
-                        rectangle(col + 0.12f, 0, col + 1 - 0.12f, 9.0f, z);
-            }
-        }
-        glDisable(GL_BLEND);
-    }
+    drawStrips(board, session, 0);
 }
 
 void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
@@ -311,7 +289,7 @@ void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
             if (done[b] || board.boxCounters[b].count[d] == 0) continue;
             done[b] = 1;
             const int r0 = 3 * (b / 3), c0 = 3 * (b % 3);
-            rectangle(c0 + 0.12f, 9 - r0 - 3 + 0.12f, c0 + 3 - 0.12f, 9 - r0 - 0.12f, z);
+            flatRectangle(c0 + 0.12f, 9 - r0 - 3 + 0.12f, c0 + 3 - 0.12f, 9 - r0 - 0.12f, z);
         }
         glDisable(GL_BLEND);
     }
