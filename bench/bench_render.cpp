@@ -1,0 +1,102 @@
+// Frame time of the game window's display callback (drawing and buffer swap)
+// for a plain and a busy board, and the time from creating the window to its
+// first finished frame. Runs on the X server in DISPLAY or on its own Xvfb.
+#include "BoardDrawing.h"
+#include "PuzzleFile.h"
+#include "../tests/render/XvfbDisplay.h"
+
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct Scene {
+    SessionSettings session;
+    Sudoku board;
+    std::unique_ptr<GameWindow> window;
+    int glutWindow = 0;
+
+    explicit Scene(bool busy) {
+        readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt");
+        if (!busy) {
+            session.show_3D = 0;
+            session.show_overviews = 0;
+        } else {
+            session.show_grid_structure = 1;
+            for (int d = 1; d <= 9; d++) board.addTile(d % 2 ? -1.5f : 10.5f, d - 0.5f, d);
+            board.pickTile(10.5f, 1.5f);
+            board.setDigit(0, 2, 5, Entered);  // a conflict
+            board.markUpAll();
+        }
+        glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+        glutInitWindowSize(640, 480);
+        glutWindow = glutCreateWindow("bench");
+        glutDisplayFunc([] {});
+        setupGlState();
+        window.reset(new GameWindow(session));
+        window->reshape(640, 480);
+        if (!busy) window->resetView(0);
+    }
+    ~Scene() { glutDestroyWindow(glutWindow); }
+
+    void frame() {
+        drawFrame(*window, board, FrameInputs());
+        glutSwapBuffers();
+        glFinish();
+    }
+};
+
+double secondsPerFrame(Scene& scene, int frames) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < frames; i++) scene.frame();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / frames;
+}
+
+void BM_FramePlain(benchmark::State& state) {
+    Scene scene(false);
+    for (auto _ : state) scene.frame();
+}
+BENCHMARK(BM_FramePlain)->Unit(benchmark::kMillisecond);
+
+// All hints in the oblique 3D view with nine tiles, overview panes, markup
+// and labels; "vs_plain" is its time over the plain frame's, measured here too.
+void BM_FrameBusy(benchmark::State& state) {
+    double plain;
+    {
+        Scene baseline(false);
+        plain = secondsPerFrame(baseline, 30);
+    }
+    Scene scene(true);
+    for (auto _ : state) scene.frame();
+    scene.frame();
+    state.counters["vs_plain"] = secondsPerFrame(scene, 30) / plain;
+}
+BENCHMARK(BM_FrameBusy)->Unit(benchmark::kMillisecond);
+
+void BM_TimeToFirstFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        Scene scene(false);
+        scene.frame();
+    }
+}
+BENCHMARK(BM_TimeToFirstFrame)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::unique_ptr<XvfbDisplay> display;
+    if (!std::getenv("DISPLAY")) display.reset(new XvfbDisplay);
+    int glutArgc = 1;
+    char name[] = "bench_render";
+    char* glutArgv[] = {name, nullptr};
+    glutInit(&glutArgc, glutArgv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    glutExit();  // before its X server goes
+    return 0;
+}
