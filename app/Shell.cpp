@@ -9,6 +9,8 @@ SessionSettings session;
 Sudoku* sudoku = nullptr;
 GridStack* gridStack = nullptr;
 GameWindow* gameWindow = nullptr;
+TestSettings testSettings;
+Agenda agenda;
 int cameraPresent = 0;
 int quitFlag = 0;
 int wonFlag = 0;
@@ -98,8 +100,10 @@ int idleStep(FILE* in, FILE* out) {
             begun = 1;
         }
     }
-    if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0)
+    if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0) {
+        if (agenda.length > 0) agenda.record((int)gameWindow->clock.elapsed(tickCount()));
         wonFlag = 1;
+    }
     if (quitFlag) {
         std::fprintf(out, "\nbye\n");
         std::fflush(out);

@@ -6,6 +6,8 @@
 #include "GridStack.h"
 #include "SessionSettings.h"
 #include "Sudoku.h"
+#include "TestSettings.h"
+#include "Agenda.h"
 
 #include <cstdio>
 
@@ -13,6 +15,8 @@ extern SessionSettings session;
 extern Sudoku* sudoku;          // replaced when a remembered board is popped
 extern GridStack* gridStack;
 extern GameWindow* gameWindow;
+extern TestSettings testSettings;
+extern Agenda agenda;               // empty without a test series
 extern int cameraPresent;
 extern int quitFlag;
 extern int wonFlag;

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 
 #include <cstdio>
+#include <ctime>
 
 int main(int argc, char** argv) {
     // A closed console input reads as its end; its descriptor must not go to
@@ -19,15 +20,28 @@ int main(int argc, char** argv) {
     gridStack = new GridStack(50);
     askTestName(session, stdin, stdout);
 
+    // Without test settings there is no agenda: a free game.
+    if (testSettings.read(session.settingsPath, session, *sudoku) &&
+        agenda.read(session.userPath()) == 0)
+        agenda.build(testSettings, (unsigned)std::time(nullptr));
+
     // No camera is looked for yet: the virtual board is played.
     cameraPresent = 0;
     session.setArMode(session.show_AR == 1 && cameraPresent ? 1 : 0);
 
     if (session.arMode == 0) {
-        // Without test settings there is no agenda: a free game.
-        session.setTestName("");
-        askGridNumber(session, stdin, stdout);
-        askPermutation(session, stdin, stdout);
+        if (agenda.length > 0) {
+            const int item = agenda.currentItem();
+            if (item < 0) {
+                std::printf("\n\n**** YOU ARE DONE ****\n");
+                return 0;
+            }
+            agenda.items[item].applyTo(session, *sudoku);
+        } else {
+            session.setTestName("");
+            askGridNumber(session, stdin, stdout);
+            askPermutation(session, stdin, stdout);
+        }
     }
     loadPuzzle(*sudoku, session);
 
@@ -35,6 +49,8 @@ int main(int argc, char** argv) {
     gameWindow = new GameWindow(session);
     openGameWindow(makeTitle(session, *sudoku));
     std::printf("Starting Live Viewer. Type ESC to quit\n");
+    testSettings.print(stdout);
+    agenda.print(testSettings, stdout);
     std::fflush(stdout);
     gameWindow->clock.start(tickCount());
     glutMainLoop();

@@ -2,8 +2,11 @@
 // real mouse and key events on a private X server.
 #include "GameProgram.h"
 
+#include "Agenda.h"
 #include "PuzzleFile.h"
+#include "SessionSettings.h"
 #include "Solver.h"
+#include "TestSettings.h"
 
 namespace {
 
@@ -17,17 +20,33 @@ const char* const kPuzzle1 =
 const char* const kGridPrompt =
     "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n";
 
-std::string boardPrint(const char* path) {
-    Sudoku board;
-    readPuzzle(board, path);
+// What a function prints on a stream.
+template <class Print>
+std::string printed(Print print) {
     char* text = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
-    board.print(out);
+    print(out);
     std::fclose(out);
-    std::string printed(text, size);
+    std::string result(text, size);
     std::free(text);
-    return printed;
+    return result;
+}
+
+// The printouts of settings and agenda without a test series.
+std::string noSeriesPrintout() {
+    const TestSettings settings;
+    const Agenda agenda;
+    return printed([&](FILE* out) {
+        settings.print(out);
+        agenda.print(settings, out);
+    });
+}
+
+std::string boardPrint(const char* path) {
+    Sudoku board;
+    readPuzzle(board, path);
+    return printed([&](FILE* out) { board.print(out); });
 }
 
 class GameProgramTest : public ::testing::Test {
@@ -49,7 +68,8 @@ protected:
     static std::string freeGameOutput(const std::string& name, const std::string& board) {
         return "Welcome to Tabrelo\nYour name [Anonymous]:\nHello " + name +
                "!\nTest [no test]: \n" + kGridPrompt + "gridno = 1\npermutation (0..12) [0]\n" +
-               "permutation = 0\n" + board + "Starting Live Viewer. Type ESC to quit\n\nbye\n";
+               "permutation = 0\n" + board + "Starting Live Viewer. Type ESC to quit\n" +
+               noSeriesPrintout() + "\nbye\n";
     }
 };
 
@@ -82,17 +102,12 @@ TEST_F(GameProgramTest, LettersAtTheGridPromptGiveGridZero) {
     readPuzzle(board, (game.folder + "/sudoku-grids/g0.txt").c_str());
     board.setPermutationNumber(3);
     permute(board);
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    board.print(out);
-    std::fclose(out);
-    const std::string printed(text, size);
-    std::free(text);
+    const std::string board3 = printed([&](FILE* out) { board.print(out); });
     EXPECT_EQ(game.output(), "Welcome to Tabrelo\nYour name [Anonymous]:\nHello Bea!\n"
                              "Test [no test]: \n" + std::string(kGridPrompt) +
                                  "gridno = 0\npermutation (0..12) [0]\npermutation = 3\n" +
-                                 printed + "Starting Live Viewer. Type ESC to quit\n\nbye\n");
+                                 board3 + "Starting Live Viewer. Type ESC to quit\n" +
+                                 noSeriesPrintout() + "\nbye\n");
 }
 
 TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
@@ -107,6 +122,39 @@ TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
     EXPECT_EQ(game.output(),
               freeGameOutput(name.substr(0, 79),
                              boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+}
+
+TEST_F(GameProgramTest, TestSeriesTakesThePuzzleFromTheAgenda) {
+    GameProgram game("series", "Ann\ndemo\n");
+    runCommand("mkdir -p '" + game.folder + "/Tests' && cp -r '" TABRELO_DATA "/Tests/demo' '" +
+               game.folder + "/Tests/'");
+    ASSERT_TRUE(game.start());
+    const std::string title = runCommand("xdotool getwindowname " + game.windowId);
+    EXPECT_NE(title.find("   - Ann -   *** Testseries demo ***"), std::string::npos);
+    quit(game);
+    const std::string out = game.output();
+    EXPECT_EQ(out.find("Grid number"), std::string::npos);
+    EXPECT_NE(out.find("Agenda: (8 tests)"), std::string::npos);
+}
+
+TEST_F(GameProgramTest, FinishedAgendaEndsBeforeTheWindow) {
+    GameProgram game("done", "Ann\ndemo\n");
+    runCommand("mkdir -p '" + game.folder + "/Tests' && cp -r '" TABRELO_DATA "/Tests/demo' '" +
+               game.folder + "/Tests/'");
+    SessionSettings session;
+    Sudoku board;
+    TestSettings settings;
+    ASSERT_TRUE(settings.read((game.folder + "/Tests/demo/config.xml").c_str(), session, board));
+    Agenda agenda;
+    ASSERT_GT(agenda.build(settings, 1), 0);
+    for (int i = 0; i < agenda.length; i++) agenda.items[i].done = 1;
+    ASSERT_TRUE(agenda.write((game.folder + "/Tests/demo/Ann.xml").c_str(), "Ann"));
+
+    EXPECT_FALSE(game.start());
+    ASSERT_TRUE(game.exited(5000));
+    EXPECT_EQ(game.status, 0);
+    const std::string out = game.output();
+    EXPECT_EQ(out.substr(out.size() - 25), "\n\n**** YOU ARE DONE ****\n");
 }
 
 bool orange(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
