@@ -39,6 +39,7 @@ protected:
         gameWindow = new GameWindow(session);
         currentDigit = 0;
         quitFlag = wonFlag = newGameCountdown = 0;
+        agenda = Agenda();
         out = std::fopen("/dev/null", "w");
     }
     void TearDown() override {
@@ -235,10 +236,20 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
     board.setDigit(8, 0, 1, Entered);  // a conflict
     idleStep(stdin, log);
     EXPECT_EQ(wonFlag, 0);
+    agenda.length = 2;  // a test series: the time goes to its current game
+    agenda.current = 1;
+    gameWindow->clock.total = 75000;
     board.clearCell(8, 0);
     board.setDigit(8, 0, 3, Entered);
     idleStep(stdin, log);
     EXPECT_EQ(wonFlag, 1);
+    EXPECT_EQ(agenda.items[1].done, 1);
+    EXPECT_EQ(agenda.items[1].milliseconds, 75000);
+    gameWindow->clock.total = 99000;
+    board.clearCell(8, 0);
+    board.setDigit(8, 0, 3, Entered);
+    idleStep(stdin, log);  // solved again: recorded once
+    EXPECT_EQ(agenda.items[1].milliseconds, 75000);
     std::fclose(log);
     EXPECT_EQ(size, 0u);
     std::free(text);

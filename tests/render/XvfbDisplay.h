@@ -35,7 +35,8 @@ public:
     const std::string& name() const { return name_; }
 
 private:
-    // Xvfb writes the display number once it accepts clients.
+    // Xvfb writes the display number once it accepts clients; without a
+    // reset when the last client leaves, a client coming right after one finds it.
     void start(const std::string& display) {
         int fds[2];
         if (pipe(fds) != 0) return;
@@ -47,7 +48,7 @@ private:
             dup2(devnull, 2);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
-                   "1280x1024x24", "-nolisten", "tcp", (char*)nullptr);
+                   "1280x1024x24", "-nolisten", "tcp", "-noreset", (char*)nullptr);
             _exit(127);
         }
         close(fds[1]);
