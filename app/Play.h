@@ -3,6 +3,8 @@
 // The window side picks the mouse position into board coordinates first.
 #pragma once
 
+#include "Sudoku.h"
+
 #include <cstdio>
 
 // A mouse position in the window (y downwards) and the board point under it.
@@ -30,3 +32,6 @@ int playMouse(int button, int state, const MousePlace& p);
 void playDrag(const MousePlace& p, long now);
 // 1 when the right button should open the menu here (away from board and table).
 int menuWanted(const MousePlace& p);
+// Camera game: a tile lying straight in the middle of a cell enters its digit
+// there (digit 0 takes an entered digit back).
+void cameraTilesToBoard(Sudoku& board, FILE* out);

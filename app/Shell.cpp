@@ -1,6 +1,7 @@
 #include "Shell.h"
 
 #include "Console.h"
+#include "Play.h"
 #include "PuzzleFile.h"
 
 #include <cstdlib>
@@ -110,5 +111,7 @@ int idleStep(FILE* in, FILE* out) {
         std::exit(-1);
     }
     if (session.automatic_markup == 1) sudoku->markUpAll();
+    // The camera step of the frame comes first once the camera game has one.
+    if (session.arMode == 1) cameraTilesToBoard(*sudoku, out);
     return begun;
 }

@@ -1,5 +1,6 @@
 // The play commands on a board: tiles made with the digit keys, dragged and
 // dropped, notes, markup, the clock keys and the idle steps.
+#include "CameraSettings.h"
 #include "Play.h"
 #include "PuzzleFile.h"
 #include "Shell.h"
@@ -281,6 +282,50 @@ TEST_F(PlayTest, CountdownAsksForTheNextFreeGame) {
     EXPECT_EQ(gameWindow->clock.running, 1);
     EXPECT_EQ(board.countEmptyCells(), 51);
     EXPECT_NE(std::string(session.windowTitle).find("Puzzle 0"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+Tile tileAt(float x, float y, int digit, int angle) {
+    Tile t;
+    t.x = x;
+    t.y = y;
+    t.digit = digit;
+    t.angle = angle;
+    return t;
+}
+
+TEST(CameraTiles, OnlyStraightTilesInTheMiddleOfACellEnterDigits) {
+    Sudoku board;
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    // Cell (0, 2) covers x 2..3, y 8..9.
+    board.replaceTiles({tileAt(2.3f, 8.5f, 4, 0), tileAt(2.5f, 8.5f, 4, 10),
+                        tileAt(5.5f, 3.5f, 6, 357), tileAt(7.5f, 0.5f, 2, 3)});
+    board.currentTile = 0;
+    cameraTilesToBoard(board, out);
+    EXPECT_EQ(board.digitAt(0, 2), 0);  // off the middle, or turned by 10 degrees
+    EXPECT_EQ(board.digitAt(5, 5), 6);
+    EXPECT_EQ(board.kindAt(5, 5), Entered);
+    EXPECT_EQ(board.digitAt(8, 7), 2);
+    // Each entry dropped the current tile: the first two tiles.
+    ASSERT_EQ(board.tiles.size(), 2u);
+    EXPECT_EQ(board.tiles[0].angle, 357);
+    EXPECT_EQ(size, 0u);  // nothing printed at the normal debug level
+
+    debugLevel = 2;
+    board.replaceTiles({tileAt(5.5f, 3.5f, 0, 0)});
+    board.currentTile = 0;
+    cameraTilesToBoard(board, out);
+    debugLevel = 1;
+    EXPECT_EQ(board.digitAt(5, 5), 0);  // a blank tile takes the entry back
+    EXPECT_TRUE(board.tiles.empty());
+    std::fclose(out);
+    EXPECT_EQ(std::string(text, size), "    tile 0 at pos [x=5.5, y=3.5] with rotangle 0\n");
+    std::free(text);
 }
 
 }  // namespace
