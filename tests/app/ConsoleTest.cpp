@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -125,6 +126,24 @@ TEST(Prompts, UnsafeNamesStayAsTypedButMakeSafeFileNames) {
     const std::string file = path.substr(folder.size());
     EXPECT_EQ(file.find('/'), std::string::npos);
     EXPECT_NE(file[0], '.');
+}
+
+TEST(Prompts, AnyBytesGiveASessionWithBoundedTexts) {
+    std::srand(7);
+    for (int run = 0; run < 300; run++) {
+        std::string bytes(std::rand() % 400, ' ');
+        for (char& ch : bytes) ch = (char)(std::rand() % 256);
+        SessionSettings s;
+        Dialogue d(bytes);
+        askUserName(s, d.in, d.out);
+        askTestName(s, d.in, d.out);
+        askGridNumber(s, d.in, d.out);
+        askPermutation(s, d.in, d.out);
+        EXPECT_LT(std::strlen(s.userName), 80u);
+        EXPECT_LT(std::strlen(s.testName), 80u);
+        EXPECT_EQ(std::strchr(s.userFileName, '/'), nullptr);
+        EXPECT_NE(s.userFileName[0], '.');
+    }
 }
 
 TEST(Title, FreeGameAndTestSeries) {

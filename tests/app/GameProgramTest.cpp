@@ -124,6 +124,17 @@ TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
                              boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
 }
 
+TEST_F(GameProgramTest, HelpAndPauseKeysPrintInTheConsole) {
+    GameProgram game("keys", "\n\n\n\n");
+    ASSERT_TRUE(game.start());
+    game.xdo(game.moveTo(4.5, 4.5) + "key h p");
+    quit(game);
+    const std::string out = game.output();
+    EXPECT_NE(out.find("\navailable commands (in OpenGL window):\n  always\n"), std::string::npos);
+    EXPECT_NE(out.find("\n...pausing...\ntype p to continue\n...doesn't work yet under OGL\n"),
+              std::string::npos);
+}
+
 TEST_F(GameProgramTest, TestSeriesTakesThePuzzleFromTheAgenda) {
     GameProgram game("series", "Ann\ndemo\n");
     runCommand("mkdir -p '" + game.folder + "/Tests' && cp -r '" TABRELO_DATA "/Tests/demo' '" +
