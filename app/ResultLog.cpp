@@ -29,10 +29,10 @@ std::string formatResultLine(const GameResult& r, bool withBoardState) {
 
 namespace {
 
-void appendLine(const std::string& path, const std::string& line) {
+void appendLine(const std::string& path, const std::string& line, FILE* out) {
     FILE* f = std::fopen(path.c_str(), "a");
     if (!f) {
-        std::printf("cannot open file %s\n", path.c_str());
+        std::fprintf(out, "cannot open file %s\n", path.c_str());
         return;
     }
     std::fputs(line.c_str(), f);
@@ -41,9 +41,9 @@ void appendLine(const std::string& path, const std::string& line) {
 
 }  // namespace
 
-void appendResults(const char* testFolder, const GameResult& result) {
+void appendResults(const char* testFolder, const GameResult& result, FILE* out) {
     const std::string folder = testFolder;
-    appendLine(folder + "/log.txt", formatResultLine(result, true));
+    appendLine(folder + "/log.txt", formatResultLine(result, true), out);
     if (result.emptyCells == 0)
-        appendLine(folder + "/finishedgames.txt", formatResultLine(result, false));
+        appendLine(folder + "/finishedgames.txt", formatResultLine(result, false), out);
 }

@@ -2,6 +2,7 @@
 // leaves, "finishedgames.txt" one for every game left with a full board.
 #pragma once
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -25,6 +26,6 @@ struct GameResult {
 // One line of "log.txt" (withBoardState) or of "finishedgames.txt", line break included.
 std::string formatResultLine(const GameResult& result, bool withBoardState);
 // Appends the log line, and the finished-games line when no cell is empty,
-// to the files in the test folder; prints "cannot open file %s\n" for a file
-// that cannot be opened.
-void appendResults(const char* testFolder, const GameResult& result);
+// to the files in the test folder; says "cannot open file %s\n" on out for a
+// file that cannot be opened.
+void appendResults(const char* testFolder, const GameResult& result, FILE* out);

@@ -1,7 +1,19 @@
 #include "SessionSettings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+namespace {
+
+// "folder/name" into a text field, cut to the field's size.
+void joinPath(char* out, const char* folder, const char* name) {
+    const std::string path = std::string(folder) + "/" + name;
+    std::snprintf(out, SessionSettings::kTextSize, "%s", path.c_str());
+}
+
+}  // namespace
 
 SessionSettings::SessionSettings() {
     std::snprintf(userName, kTextSize, "%s", "Anonymous");
@@ -21,13 +33,13 @@ void SessionSettings::setUserName(const char* name) {
     if (name != userName) std::snprintf(userName, kTextSize, "%s", name);
     char stem[kTextSize];
     safeFileStem(userName, stem, kTextSize);
-    std::snprintf(userFileName, kTextSize, "%.75s.xml", stem);
+    std::snprintf(userFileName, kTextSize, "%.*s.xml", kTextSize - 5, stem);
 }
 
 void SessionSettings::setTestName(const char* name) {
     if (name != testName) std::snprintf(testName, kTextSize, "%s", name);
-    std::snprintf(testFolder, kTextSize, "%.39s/%.39s", testsFolder, testName);
-    std::snprintf(settingsPath, kTextSize, "%.39s/%.39s", testFolder, settingsFileName);
+    joinPath(testFolder, testsFolder, testName);
+    joinPath(settingsPath, testFolder, settingsFileName);
 }
 
 void SessionSettings::setGridNumber(int number) {
@@ -36,12 +48,17 @@ void SessionSettings::setGridNumber(int number) {
 }
 
 const char* SessionSettings::gridPath() {
-    std::snprintf(gridPath_, kTextSize, "%.39s/%.39s", gridsFolder, gridFileName);
+    joinPath(gridPath_, gridsFolder, gridFileName);
     return gridPath_;
 }
 
 const char* SessionSettings::userPath() {
-    std::snprintf(userPath_, kTextSize, "%.39s/%.39s", testFolder, userFileName);
+    // A long name is cut before its ".xml", so the agenda file keeps its kind
+    // and the same name always gives the same file.
+    const std::string file = userFileName;
+    const size_t room = kTextSize - 1 - std::min<size_t>(kTextSize - 1, std::strlen(testFolder) + 5);
+    const std::string stem = file.substr(0, std::min(room, file.size() - 4));
+    joinPath(userPath_, testFolder, (stem + ".xml").c_str());
     return userPath_;
 }
 

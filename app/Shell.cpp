@@ -1,6 +1,7 @@
 #include "Shell.h"
 
 #include "Console.h"
+#include "ResultLog.h"
 #include "Play.h"
 #include "PuzzleFile.h"
 
@@ -20,6 +21,7 @@ int currentDigit = 0;
 int showCameraTiles = 1;
 int popupMenu = 0;
 int menuAttached = 0;
+int rememberCount = 0;
 
 const char* makeTitle(SessionSettings& s, const Sudoku& board) {
     char stars[8] = "";
@@ -72,20 +74,45 @@ void printHelp(FILE* out) {
     for (const char* line : kLines) std::fputs(line, out);
 }
 
-void loadPuzzle(Sudoku& board, SessionSettings& s) {
+void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out) {
     board.setPermutationNumber(s.permutation);
     board.resetCells();
     if (!readPuzzle(board, s.gridPath())) readPuzzle(board, kFallbackPuzzlePath);
     permute(board);
-    board.print();
+    board.print(out);
 }
 
-void newGame() {
-    loadPuzzle(*sudoku, session);
+void newGame(FILE* out) {
+    loadPuzzle(*sudoku, session, out);
     gameWindow->clock.start(tickCount());
     gameWindow->resetStatistics();
     wonFlag = 0;
     makeTitle(session, *sudoku);
+}
+
+void writeResults(FILE* out) {
+    GameResult r;
+    r.gridNumber = session.gridNumber;
+    r.difficulty = sudoku->difficulty;
+    r.permutation = session.permutation;
+    r.gameMilliseconds = (int)gameWindow->clock.elapsed(tickCount());
+    r.turningMilliseconds = gameWindow->viewCamera.turningTotal;
+    r.turningCount = gameWindow->viewCamera.turningCount;
+    r.emptyCells = sudoku->countEmptyCells();
+    r.conflicts = sudoku->countConflicts();
+    r.colored = session.show_colored;
+    r.in3D = session.show_3D;
+    r.overviews = session.show_overviews;
+    r.repulsive = session.show_repulsive;
+    r.attractive = session.show_attractive;
+    r.markup = session.show_markup;
+    r.automaticMarkup = session.automatic_markup;
+    r.rememberCount = rememberCount;
+    r.arMode = session.arMode;
+    r.userName = session.userName;
+    r.clockStarted = gameWindow->clock.startTime;
+    appendResults(session.testFolder, r, out);
+    agenda.write(session.userPath(), session.userName);
 }
 
 int idleStep(FILE* in, FILE* out) {
@@ -97,7 +124,7 @@ int idleStep(FILE* in, FILE* out) {
             askGridNumber(session, in, out);
             askPermutation(session, in, out);
             std::fprintf(out, "%s, permutation %d\n", session.gridPath(), session.permutation);
-            newGame();
+            newGame(out);
             begun = 1;
         }
     }
@@ -106,6 +133,7 @@ int idleStep(FILE* in, FILE* out) {
         wonFlag = 1;
     }
     if (quitFlag) {
+        writeResults(out);
         std::fprintf(out, "\nbye\n");
         std::fflush(out);
         std::exit(-1);

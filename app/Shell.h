@@ -25,14 +25,18 @@ extern int currentDigit;        // digit of the tile last made or picked up
 extern int showCameraTiles;
 extern int popupMenu;           // 0 until the menu is built
 extern int menuAttached;
+extern int rememberCount;       // successful pushes since the program started
 
 // Fills the title from the session and the board's difficulty and returns it.
 const char* makeTitle(SessionSettings& s, const Sudoku& board);
 void printHelp(FILE* out);
 // Reads, permutes and prints the session's puzzle (with the fallback file).
-void loadPuzzle(Sudoku& board, SessionSettings& s);
+void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out);
 // A fresh game of the session's puzzle: board, clock, statistics, won flag.
-void newGame();
+void newGame(FILE* out);
+
+// Appends the game being left to the test's logs and saves the agenda.
+void writeResults(FILE* out);
 
 // The idle steps that need no window; returns 1 when a new game began
 // (the caller then sets the window title).

@@ -1,6 +1,7 @@
 #include "Window.h"
 
 #include "BoardDrawing.h"
+#include "Menu.h"
 #include "Play.h"
 #include "Shell.h"
 
@@ -90,6 +91,27 @@ static void idle() {
     glutPostRedisplay();
 }
 
+static void menu(int value) {
+    const MenuEffects effects = menuCommand(value, stdout);
+    if (effects.resetView) gameWindow->resetView(1);
+    if (effects.entryPosition > 0) {
+        glutSetMenu(popupMenu);
+        glutChangeToMenuEntry(effects.entryPosition, effects.entryText.c_str(), value);
+    }
+    if (effects.moveWindow) glutPositionWindow(500, 50);
+    if (effects.newTitle) glutSetWindowTitle(session.windowTitle);
+    std::fflush(stdout);
+    glutPostRedisplay();
+}
+
+// Built once; attached to the right button only away from the board.
+static void buildMenu() {
+    const std::vector<MenuEntry> entries = currentMenuEntries();
+    popupMenu = glutCreateMenu(menu);
+    for (const MenuEntry& e : entries) glutAddMenuEntry(e.text.c_str(), e.value);
+    recordMenuPositions(entries);
+}
+
 void openGameWindow(const char* title) {
     glutInitWindowPosition(500, 100);
     glutInitWindowSize(640, 480);
@@ -103,5 +125,6 @@ void openGameWindow(const char* title) {
     glutMotionFunc(motion);
     glutPassiveMotionFunc(passiveMotion);
     glutIdleFunc(idle);
+    buildMenu();
     glutSetWindow(gameWindow->windowNumber);
 }

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
             askPermutation(session, stdin, stdout);
         }
     }
-    loadPuzzle(*sudoku, session);
+    loadPuzzle(*sudoku, session, stdout);
 
     glutInit(&argc, argv);
     gameWindow = new GameWindow(session);

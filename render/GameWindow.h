@@ -36,8 +36,12 @@ struct GameWindow {
     MouseHistory mouse;
     GameClock clock;
     int firstReshape = 1;
+    // Popup menu position of each menu value, filled while the menu is built.
+    int menuPositions[17];
 
-    explicit GameWindow(SessionSettings& session) : session(session) {}
+    explicit GameWindow(SessionSettings& session) : session(session) {
+        for (int& p : menuPositions) p = -1;
+    }
 
     void setVideoWidth(int w) { videoWidth = w; }
     void setVideoHeight(int h) { videoHeight = h; }

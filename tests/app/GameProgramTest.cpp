@@ -65,23 +65,43 @@ protected:
         EXPECT_EQ(out.substr(out.size() - 5), "\nbye\n");
     }
 
-    static std::string freeGameOutput(const std::string& name, const std::string& board) {
+    // A free game writes its results to the tests folder "Tests/" of the
+    // empty test name; the run folders have none, which is said at quit.
+    static std::string quitWithoutTestsFolder(const std::string& fileStem) {
+        return "cannot open file Tests//log.txt\ncannot write agenda file Tests//" + fileStem +
+               ".xml; the previous file is unchanged\n";
+    }
+
+    static std::string freeGameOutput(const std::string& name, const std::string& board,
+                                      const std::string& atQuit) {
         return "Welcome to Tabrelo\nYour name [Anonymous]:\nHello " + name +
                "!\nTest [no test]: \n" + kGridPrompt + "gridno = 1\npermutation (0..12) [0]\n" +
                "permutation = 0\n" + board + "Starting Live Viewer. Type ESC to quit\n" +
-               noSeriesPrintout() + "\nbye\n";
+               noSeriesPrintout() + atQuit + "\nbye\n";
     }
 };
 
 TEST_F(GameProgramTest, EnterEverywhere) {
     GameProgram game("enter", "\n\n\n\n");
     game.writePuzzle(1, kPuzzle1);
+    ASSERT_EQ(mkdir((game.folder + "/Tests").c_str(), 0755), 0);
     ASSERT_TRUE(game.start());
     EXPECT_EQ(runCommand("xdotool getwindowname " + game.windowId),
               "Vitrelo:   Easy Puzzle 1 *       Permutation 0   - Anonymous -   *** It's FUN ***\n");
     quit(game);
     EXPECT_EQ(game.output(),
-              freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+              freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str()),
+                             ""));
+    // The game left unfinished is logged in the tests folder, with an empty agenda beside it.
+    const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
+    EXPECT_EQ(log.substr(0, 13), "   1  *      ");
+    EXPECT_NE(log.find("   43     0   c  3d  + + + + -      0   -   Anonymous  "),
+              std::string::npos);
+    EXPECT_EQ(access((game.folder + "/Tests/finishedgames.txt").c_str(), F_OK), -1);
+    Agenda saved;
+    EXPECT_EQ(saved.read((game.folder + "/Tests/Anonymous.xml").c_str()), 0);
+    EXPECT_NE(GameProgram::readFile(game.folder + "/Tests/Anonymous.xml").find("<USER>Anonymous</USER>"),
+              std::string::npos);
 }
 
 TEST_F(GameProgramTest, ClosedInputTakesEveryDefault) {
@@ -90,7 +110,8 @@ TEST_F(GameProgramTest, ClosedInputTakesEveryDefault) {
     ASSERT_TRUE(game.start());
     quit(game);
     EXPECT_EQ(game.output(),
-              freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+              freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str()),
+                             quitWithoutTestsFolder("Anonymous")));
 }
 
 TEST_F(GameProgramTest, LettersAtTheGridPromptGiveGridZero) {
@@ -107,7 +128,7 @@ TEST_F(GameProgramTest, LettersAtTheGridPromptGiveGridZero) {
                              "Test [no test]: \n" + std::string(kGridPrompt) +
                                  "gridno = 0\npermutation (0..12) [0]\npermutation = 3\n" +
                                  board3 + "Starting Live Viewer. Type ESC to quit\n" +
-                                 noSeriesPrintout() + "\nbye\n");
+                                 noSeriesPrintout() + quitWithoutTestsFolder("Bea") + "\nbye\n");
 }
 
 TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
@@ -121,7 +142,8 @@ TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
     quit(game);
     EXPECT_EQ(game.output(),
               freeGameOutput(name.substr(0, 79),
-                             boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str())));
+                             boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str()),
+                             quitWithoutTestsFolder(name.substr(0, 79 - std::strlen("Tests//.xml")))));
 }
 
 TEST_F(GameProgramTest, HelpAndPauseKeysPrintInTheConsole) {

@@ -75,18 +75,18 @@ TEST_F(ResultLog, FullBoardGoesToBothFilesAndMissingFolderIsReported) {
 
     r.emptyCells = 3;
     r.conflicts = 1;
-    appendResults(folder.c_str(), r);
+    appendResults(folder.c_str(), r, stdout);
     const std::string leftLine = formatResultLine(r, true);
     r.emptyCells = 0;
     r.conflicts = 2;
-    appendResults(folder.c_str(), r);
+    appendResults(folder.c_str(), r, stdout);
 
     EXPECT_EQ(readFile(folder + "/log.txt"), leftLine + formatResultLine(r, true));
     EXPECT_NE(formatResultLine(r, true).find("  2      0     2   c"), std::string::npos);
     EXPECT_EQ(readFile(folder + "/finishedgames.txt"), formatResultLine(r, false));
 
     testing::internal::CaptureStdout();
-    appendResults("/nonexistent-test-folder", r);
+    appendResults("/nonexistent-test-folder", r, stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "cannot open file /nonexistent-test-folder/log.txt\n"
               "cannot open file /nonexistent-test-folder/finishedgames.txt\n");
