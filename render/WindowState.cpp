@@ -58,13 +58,3 @@ int MouseHistory::isHeldPress(long now) const {
     return current.state == kButtonDown && now - current.tick < 150;
 }
 
-void splitTime(long ms, int& hours, int& minutes, int& seconds) {
-    if (ms < 0) {
-        hours = minutes = seconds = 0;
-        return;
-    }
-    const long s = ms / 1000;
-    hours = (int)(s / 3600);
-    minutes = (int)((s - 3600L * hours) / 60);
-    seconds = (int)(s - 3600L * hours - 60L * minutes);
-}

@@ -2,6 +2,8 @@
 // the play-mouse state. Times are millisecond tick counts.
 #pragma once
 
+#include "SplitTime.h"
+
 #include <ctime>
 
 // Milliseconds of a monotonic clock.
@@ -50,5 +52,3 @@ struct PlayMouseState {
     int rightX = 0, rightY = 0;
 };
 
-// Hours, minutes and seconds of a time in milliseconds; all 0 for a negative time.
-void splitTime(long ms, int& hours, int& minutes, int& seconds);

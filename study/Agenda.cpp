@@ -223,13 +223,6 @@ void Agenda::print(const TestSettings& settings, FILE* out) const {
     std::fputs("\n", out);
 }
 
-void splitTime(int milliseconds, int& hours, int& minutes, int& seconds) {
-    const int total = milliseconds > 0 ? milliseconds / 1000 : 0;
-    hours = total / 3600;
-    minutes = (total - 3600 * hours) / 60;
-    seconds = total - 3600 * hours - 60 * minutes;
-}
-
 std::string formatTime(int milliseconds) {
     int hours, minutes, seconds;
     splitTime(milliseconds, hours, minutes, seconds);

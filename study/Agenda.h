@@ -4,6 +4,8 @@
 // stopped.
 #pragma once
 
+#include "SplitTime.h"
+
 #include <cstdio>
 #include <string>
 
@@ -62,7 +64,5 @@ private:
     int selectFrom(int start);
 };
 
-// The time split into hours, minutes and seconds (0, 0, 0 for negative times).
-void splitTime(int milliseconds, int& hours, int& minutes, int& seconds);
 // Eight characters: " 1:02:05", "    1:05", "       7".
 std::string formatTime(int milliseconds);
