@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -31,6 +32,19 @@ inline std::string runCommand(const std::string& command) {
         pclose(p);
     }
     return text;
+}
+
+// What a function prints on a stream.
+template <class Print>
+std::string printed(Print print) {
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    print(out);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
 }
 
 inline void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -47,7 +61,7 @@ public:
         folder = std::string(TABRELO_BUILD) + "/game-runs/" + name;
         runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' && cp '" +
                    TABRELO_DATA + "/sudoku-grids/g0.txt' '" + folder + "/sudoku-grids/'");
-        std::ofstream(folder + "/answers.txt") << answers;
+        setAnswers(answers);
         closedInput_ = closedInput;
     }
     ~GameProgram() {
@@ -57,12 +71,20 @@ public:
         }
     }
 
+    // The console input of the next start.
+    void setAnswers(const std::string& answers) {
+        std::ofstream(folder + "/answers.txt") << answers;
+    }
+
     void writePuzzle(int number, const std::string& text) {
         std::ofstream(folder + "/sudoku-grids/g" + std::to_string(number) + ".txt") << text;
     }
 
-    // Starts the program and waits until its window is shown.
+    // Starts the program and waits until its window is shown. A program that
+    // has ended may be started again in the same folder.
     bool start() {
+        windowId.clear();
+        status = -1;
         pid = fork();
         if (pid == 0) {
             if (chdir(folder.c_str()) != 0) _exit(126);
@@ -128,6 +150,45 @@ public:
             moveTo(c + 0.4, 8.4 - r) + "sleep 0.03 " + moveTo(c + 0.5, 8.5 - r) + "mouseup 1");
     }
 
+    std::string title() const { return runCommand("xdotool getwindowname " + windowId); }
+
+    // Chooses entry `position` of the popup menu with `entryCount` entries,
+    // as a player does: the pointer rests away from the board and its table
+    // so the menu gets attached, a right click opens it, a click on the
+    // entry chooses it. (freeglut keeps the menu open when the button goes up
+    // outside it, and this freeglut misses a choice made by releasing the
+    // button over an entry when the window is not at the screen's origin.)
+    // The menu is a window of its own whose entries share its height. False
+    // when no menu opened.
+    bool chooseMenuEntry(int position, int entryCount = 19) {
+        xdo("mousemove --window " + windowId + " 20 60 sleep 0.1 mousemove --window " + windowId +
+            " 22 62 sleep 0.2 click 3");
+        int x = -1, y = -1, width = 0, height = 0;
+        for (int i = 0; i < 40 && height == 0; i++) {
+            std::istringstream ids(
+                runCommand("xdotool search --onlyvisible --name 'freeglut menu' 2>/dev/null"));
+            std::string menu;
+            if (ids >> menu) {
+                std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + menu));
+                for (std::string line; std::getline(shell, line);) {
+                    std::sscanf(line.c_str(), "X=%d", &x);
+                    std::sscanf(line.c_str(), "Y=%d", &y);
+                    std::sscanf(line.c_str(), "WIDTH=%d", &width);
+                    std::sscanf(line.c_str(), "HEIGHT=%d", &height);
+                }
+            }
+            if (height == 0) pause(50);
+        }
+        if (height == 0) return false;
+        const int entryHeight = height / entryCount, border = (height - entryCount * entryHeight) / 2;
+        const int entryX = x + width / 4, entryY = y + border + entryHeight * (position - 1) + entryHeight / 2;
+        xdo("mousemove " + std::to_string(entryX) + " " + std::to_string(entryY - 3) +
+            " sleep 0.1 mousemove " + std::to_string(entryX) + " " + std::to_string(entryY) +
+            " sleep 0.2 click 1");
+        pause(300);
+        return true;
+    }
+
     cv::Mat screenshot(const std::string& name) {
         const std::string file = folder + "/" + name + ".png";
         runCommand("import -window " + windowId + " '" + file + "'");
@@ -155,4 +216,18 @@ int countPixels(const cv::Mat& rgb, cv::Rect r, Test test) {
     for (int y = r.y; y < r.y + r.height; y++)
         for (int x = r.x; x < r.x + r.width; x++) n += test(rgb.at<cv::Vec3b>(y, x));
     return n;
+}
+
+inline bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
+// An entered digit.
+inline bool orange(const cv::Vec3b& p) {
+    return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60;
+}
+
+// The middle of cell (r, c) in the flat view, where its digit is drawn.
+inline cv::Rect cellRect(int r, int c) {
+    int x0, y0, x1, y1;
+    GameProgram::flatPosition(c + 0.25, 9 - r - 0.2, x0, y0);
+    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2, x1, y1);
+    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
 }

@@ -20,19 +20,6 @@ const char* const kPuzzle1 =
 const char* const kGridPrompt =
     "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n";
 
-// What a function prints on a stream.
-template <class Print>
-std::string printed(Print print) {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    print(out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
-}
-
 // The printouts of settings and agenda without a test series.
 std::string noSeriesPrintout() {
     const TestSettings settings;
@@ -190,8 +177,6 @@ TEST_F(GameProgramTest, FinishedAgendaEndsBeforeTheWindow) {
     EXPECT_EQ(out.substr(out.size() - 25), "\n\n**** YOU ARE DONE ****\n");
 }
 
-bool orange(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
-
 // The shade of an entered digit shows in its cell's margin.
 bool shadedMargin(const cv::Mat& rgb, int r, int c) {
     int x, y;
@@ -200,16 +185,7 @@ bool shadedMargin(const cv::Mat& rgb, int r, int c) {
     return std::abs(p[0] - 178) < 8 && std::abs(p[1] - 178) < 8 && std::abs(p[2] - 178) < 8;
 }
 
-cv::Rect cellRect(int r, int c) {
-    int x0, y0, x1, y1;
-    GameProgram::flatPosition(c + 0.25, 9 - r - 0.2, x0, y0);
-    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2, x1, y1);
-    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
-}
-
 const cv::Rect kCounters(0, 0, 170, 34), kClock(530, 0, 110, 18), kWon(50, 30, 300, 48);
-
-bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
 
 TEST_F(GameProgramTest, DragATileOntoACellAndTakeItBack) {
     GameProgram game("drag", "\n\n0\n\n");
