@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -107,6 +108,48 @@ TEST(AgendaFile, LaterItemOverwritesAnEarlierSlot) {
     EXPECT_EQ(44, agenda.items[1].grid);
     EXPECT_EQ(1, agenda.step);  // INC missing
     EXPECT_EQ(0, agenda.current);
+}
+
+TEST(AgendaFile, EveryValueComesFromItsOwnElement) {
+    // Elements of an item in another order than written, each with its own number.
+    const std::string text =
+        "<AGENDA><AGENDA_LENGTH>1</AGENDA_LENGTH>" +
+        item(0, "<MILLISECONDS>112000</MILLISECONDS><DONE>111</DONE><EVALUATE>110</EVALUATE>"
+                "<MARKUP>109</MARKUP><OVERVIEWS>108</OVERVIEWS><ATTRACTIVE>107</ATTRACTIVE>"
+                "<REPULSIVE>106</REPULSIVE><IN3D>105</IN3D><COLORED>104</COLORED><AR>103</AR>"
+                "<PERMUTATION>102</PERMUTATION><GRID>101</GRID><INDEX>0</INDEX>"
+                "<HOURS>9</HOURS><MINUTES>9</MINUTES><SECONDS>9</SECONDS>") +
+        "</AGENDA>";
+    Agenda agenda;
+    ASSERT_EQ(1, agenda.read(writeScratch("distinct.xml", text).c_str()));
+    const AgendaItem& read = agenda.items[0];
+    EXPECT_EQ((std::vector<int>{101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112000}),
+              (std::vector<int>{read.grid, read.permutation, read.AR, read.colored, read.in3D,
+                                read.repulsive, read.attractive, read.overviews, read.markup,
+                                read.evaluate, read.done, read.milliseconds}));
+
+    // Written back in the fixed order, the time split from the milliseconds.
+    const std::string path = scratchPath("distinct-written.xml");
+    ASSERT_EQ(1, agenda.write(path.c_str(), "Ann"));
+    EXPECT_NE(std::string::npos,
+              fileText(path).find("  <ITEM_0>\n"
+                                  "    <INDEX>0</INDEX>\n"
+                                  "    <GRID>101</GRID>\n"
+                                  "    <PERMUTATION>102</PERMUTATION>\n"
+                                  "    <AR>103</AR>\n"
+                                  "    <COLORED>104</COLORED>\n"
+                                  "    <IN3D>105</IN3D>\n"
+                                  "    <REPULSIVE>106</REPULSIVE>\n"
+                                  "    <ATTRACTIVE>107</ATTRACTIVE>\n"
+                                  "    <OVERVIEWS>108</OVERVIEWS>\n"
+                                  "    <MARKUP>109</MARKUP>\n"
+                                  "    <EVALUATE>110</EVALUATE>\n"
+                                  "    <DONE>111</DONE>\n"
+                                  "    <MILLISECONDS>112000</MILLISECONDS>\n"
+                                  "    <HOURS>0</HOURS>\n"
+                                  "    <MINUTES>1</MINUTES>\n"
+                                  "    <SECONDS>52</SECONDS>\n"
+                                  "  </ITEM_0>\n"));
 }
 
 TEST(AgendaFile, MissingValues) {

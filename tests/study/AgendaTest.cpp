@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -75,6 +76,34 @@ TEST(Agenda, BuildNestsEveryCombination) {
     EXPECT_EQ(out, testing::internal::GetCapturedStdout());
     EXPECT_EQ(agenda.step, again.step);
     EXPECT_EQ(agenda.current, again.current);
+}
+
+TEST(Agenda, StepThenStartFromTheSeededGenerator) {
+    // Five, six and eight games: step from the first draw modulo the length
+    // (made odd, at least 1), the start from the second.
+    for (int games : {5, 6, 8}) {
+        TestSettings settings = seriesSettings();
+        settings.puzzles.clear();
+        settings.permutations.clear();
+        settings.colored.clear();
+        settings.colored.add(1);
+        settings.permutations.add(0);
+        for (int grid = 1; grid <= games; grid++) settings.puzzles.add(grid);
+        for (unsigned seed : {1u, 2u, 3u, 17u, 4242u}) {
+            std::srand(seed);
+            const int first = std::rand();
+            const int second = std::rand();
+            int step = first % games;
+            if (step % 2 == 0) step--;
+            if (step < 1) step = 1;
+            Agenda agenda;
+            testing::internal::CaptureStdout();
+            ASSERT_EQ(games, agenda.build(settings, seed));
+            testing::internal::GetCapturedStdout();
+            EXPECT_EQ(step, agenda.step) << games << " games, seed " << seed;
+            EXPECT_EQ(second % games, agenda.current) << games << " games, seed " << seed;
+        }
+    }
 }
 
 TEST(Agenda, SeedsGiveDifferentWalks) {
@@ -232,6 +261,30 @@ TEST(Agenda, Printout) {
     agenda.current = 0;
     EXPECT_EQ("Agenda: (1 tests)\n=======\n ->  grid 12   p0   no-AR    1:02:05\n\n",
               printed([&](FILE* out) { agenda.print(other, out); }));
+}
+
+TEST(Agenda, PrintoutOfEveryVariedCondition) {
+    TestSettings settings;
+    settings.puzzles.add(3);
+    settings.permutations.add(2);
+    for (auto list : {&settings.AR, &settings.colored, &settings.in3D, &settings.repulsive,
+                      &settings.attractive, &settings.overviews, &settings.markup, &settings.evaluate}) {
+        list->add(1);
+        list->add(0);
+    }
+    Agenda agenda;
+    agenda.length = 2;
+    agenda.current = 1;
+    agenda.items[0] = AgendaItem{3, 2, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0};
+    agenda.items[1] = AgendaItem{3, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ("Agenda: (2 tests)\n"
+              "=======\n"
+              "    grid 3   p2       AR      color      3D      blocks      funnels      overviews"
+              "      markups      error marks   \n"
+              " -> grid 3   p2    no-AR   no-color   no-3D   no-blocks   no-funnels   no-overviews"
+              "   no-markups   no-error marks   \n"
+              "\n",
+              printed([&](FILE* out) { agenda.print(settings, out); }));
 }
 
 TEST(Agenda, ItemSetsTheSession) {
