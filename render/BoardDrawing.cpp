@@ -281,14 +281,16 @@ void drawGridLabels() {
         {"VII", 0.7f, 0.8f, 2.0f},  {"VIII", 3.6f, 0.8f, 3.0f}, {"IX", 6.8f, 0.8f, 2.0f},
     };
     const float grey = 0.5f;
-    // Repeated passes shifted by a hundredth make the thin stroke font bold.
-    for (float offset = 0; offset < 0.05f; offset += 0.01f) {
+    // Repeated passes shifted by a hundredth make the thin stroke font bold. The
+    // float offset grows by the double 0.01 and is tested against doubles: five
+    // passes for letters and numbers, eleven for the numerals.
+    for (float offset = 0; offset < 0.05; offset += 0.01) {
         for (int k = 0; k < 9; k++) {
             strokeText(-1.2f + offset, 8.2f - k, kLetters[k], 0.5f, 1.0f, grey, grey, grey);
             strokeText(0.3f + k + offset, 9.8f, kNumbers[k], 0.5f, 1.0f, grey, grey, grey);
         }
     }
-    for (float offset = 0; offset < 0.1f; offset += 0.01f)
+    for (float offset = 0; offset < 0.1; offset += 0.01)
         for (const Numeral& n : kNumerals)
             strokeText3D(n.x + offset, n.y, 0.1f, n.text, 1.5f, n.maxWidth, grey, grey, grey);
 }
