@@ -102,6 +102,83 @@ TEST(TestSettings, OnlyConfigWithFixed3D) {
     EXPECT_TRUE(settings.colored.isModifiable());
 }
 
+TEST(TestSettings, EachElementReachesItsOwnSwitchAndBlock) {
+    struct Case {
+        const char* element;
+        int SessionSettings::*sessionSwitch;  // null: the board's flag or none
+        SettingValues TestSettings::*block;
+        const char* label;
+    };
+    const Case cases[] = {
+        {"show_AR", &SessionSettings::show_AR, &TestSettings::AR, "AR                  "},
+        {"show_colored", &SessionSettings::show_colored, &TestSettings::colored, "show colored        "},
+        {"show_3D", &SessionSettings::show_3D, &TestSettings::in3D, "show 3D             "},
+        {"show_repulsive", &SessionSettings::show_repulsive, &TestSettings::repulsive, "show repulsive      "},
+        {"show_attractive", &SessionSettings::show_attractive, &TestSettings::attractive, "show attractive     "},
+        {"show_overviews", &SessionSettings::show_overviews, &TestSettings::overviews, "show overview       "},
+        {"show_markup", &SessionSettings::show_markup, &TestSettings::markup, "show markup         "},
+        {"show_grid_structure", &SessionSettings::show_grid_structure, &TestSettings::gridStructure, nullptr},
+        {"show_evaluate", nullptr, &TestSettings::evaluate, "show evaluate       "},
+        {"automatic_markup", nullptr, &TestSettings::automaticMarkup, "automatic markup    "},
+        {"semiautomatic_markup", nullptr, &TestSettings::semiautomaticMarkup, "semiautomatic markup"},
+    };
+    int SessionSettings::*const switches[] = {
+        &SessionSettings::show_AR,        &SessionSettings::show_colored,
+        &SessionSettings::show_3D,        &SessionSettings::show_repulsive,
+        &SessionSettings::show_attractive, &SessionSettings::show_overviews,
+        &SessionSettings::show_markup,    &SessionSettings::show_grid_structure,
+        &SessionSettings::automatic_markup, &SessionSettings::semiautomatic_markup};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.element);
+        SessionSettings session;
+        for (auto s : switches) session.*s = 0;
+        Sudoku board;
+        board.setEvaluate(0);
+        TestSettings settings;
+        const std::string file = std::string("<PARAMS><CONFIG><") + c.element +
+                                 " val='1' modifiable='0'/></CONFIG></PARAMS>";
+        ASSERT_EQ(1, settings.read(writeScratch("one-switch.xml", file).c_str(), session, board));
+        for (auto s : switches) EXPECT_EQ(s == c.sessionSwitch ? 1 : 0, session.*s);
+        EXPECT_EQ(c.block == &TestSettings::evaluate ? 1 : 0, board.getEvaluate());
+        for (const Case& other : cases)
+            EXPECT_EQ(other.block == c.block ? 1 : 0, (settings.*other.block).count()) << other.element;
+        const std::string text = printed([&](FILE* out) { settings.print(out); });
+        if (c.label) {
+            EXPECT_NE(std::string::npos,
+                      text.find("    " + std::string(c.label) + " =   yes       ...fixed...\n"));
+        }
+        // Only that one line holds a value.
+        EXPECT_EQ(c.label ? text.find(" yes ") : std::string::npos, text.rfind(" yes ")) << text;
+    }
+
+    // Each LOOP child fills its own list and fixes its switch.
+    const struct {
+        const char* element;
+        SettingValues TestSettings::*list;
+    } loops[] = {{"GRID", &TestSettings::puzzles},       {"PERMUTATION", &TestSettings::permutations},
+                 {"AR", &TestSettings::AR},              {"COLOR", &TestSettings::colored},
+                 {"IN3D", &TestSettings::in3D},          {"REPULSIVE", &TestSettings::repulsive},
+                 {"ATTRACTIVE", &TestSettings::attractive}, {"OVERVIEW", &TestSettings::overviews}};
+    for (const auto& loop : loops) {
+        SCOPED_TRACE(loop.element);
+        SessionSettings session;
+        Sudoku board;
+        TestSettings settings;
+        const std::string file = std::string("<PARAMS><LOOP><") + loop.element +
+                                 " vals='2' val0='7' val1='9'/></LOOP></PARAMS>";
+        ASSERT_EQ(1, settings.read(writeScratch("one-loop.xml", file).c_str(), session, board));
+        for (const auto& other : loops) {
+            const SettingValues& list = settings.*other.list;
+            EXPECT_EQ(other.list == loop.list ? 2 : 0, list.count()) << other.element;
+            EXPECT_EQ(other.list == loop.list ? 9 : -1, list.at(1)) << other.element;
+            // Lists that are no switch keep their flag; only a looped switch is fixed.
+            const bool isSwitch = other.list != &TestSettings::puzzles &&
+                                  other.list != &TestSettings::permutations;
+            EXPECT_EQ(other.list == loop.list && isSwitch ? 0 : 1, list.modifiable) << other.element;
+        }
+    }
+}
+
 TEST(TestSettings, UnreadableOrEmptyFilesChangeNothing) {
     SessionSettings session;
     session.setShowColored(0);
