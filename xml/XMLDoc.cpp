@@ -226,8 +226,10 @@ static XS_String escapeEntities(const XS_String& value, bool attribute) {
 
 XS_String escapeText(const XS_String& value) {
     const XS_String text = cleanText(value);
-    // A value holding "]]>" cannot sit in one CDATA section.
-    if (text.size() > 2048 && text.find("]]>") == XS_String::npos)
+    // A value holding "]]>" cannot sit in one CDATA section, and a CR in
+    // one would read back as a line feed.
+    if (text.size() > 2048 && text.find("]]>") == XS_String::npos &&
+        text.find('\r') == XS_String::npos)
         return "<![CDATA[" + text + "]]>";
     return escapeEntities(text, false);
 }

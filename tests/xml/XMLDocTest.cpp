@@ -209,6 +209,9 @@ TEST(XMLWrite, EscapingOfTextAndAttributes) {
     pos.back();
     pos.create("c");
     pos.setContent(longText + "<");
+    pos.back();
+    pos.create("d");
+    pos.setContent(longText + "\r\n\r");
     XMLDoc back = parsed(doc.text());
     XMLPos read(back);
     ASSERT_EQ(1, read.goDown("r"));
@@ -218,6 +221,9 @@ TEST(XMLWrite, EscapingOfTextAndAttributes) {
     read.back();
     ASSERT_EQ(1, read.goDown("c"));
     EXPECT_EQ(longText + "<", read.content());
+    read.back();
+    ASSERT_EQ(1, read.goDown("d"));
+    EXPECT_EQ(longText + "\r\n\r", read.content());
     EXPECT_EQ(doc.text(), back.text());
 }
 
