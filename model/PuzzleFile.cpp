@@ -1,5 +1,6 @@
 #include "PuzzleFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,8 +11,27 @@ namespace {
 
 const char* const kStars[] = {"     ", "*    ", "**   ", "***  ", "**** "};
 
-// Reads one whitespace-separated word; 0 at the end of the file.
-int readWord(FILE* f, char* word) { return std::fscanf(f, "%63s", word) == 1; }
+const int kWordSize = 64;
+
+// Reads one whitespace-separated word; 0 at the end of the file. A word too
+// long for the buffer, or holding a NUL byte, is consumed whole and comes back
+// empty: it is neither a number nor a keyword, and its tail cannot pass for
+// the next word.
+int readWord(FILE* f, char* word) {
+    int ch = std::fgetc(f);
+    while (ch != EOF && std::isspace(ch)) ch = std::fgetc(f);
+    if (ch == EOF) return 0;
+    int length = 0;
+    bool unusable = false;
+    for (; ch != EOF && !std::isspace(ch); ch = std::fgetc(f)) {
+        if (ch == 0 || length == kWordSize - 1)
+            unusable = true;
+        else
+            word[length++] = (char)ch;
+    }
+    word[unusable ? 0 : length] = '\0';
+    return 1;
+}
 
 // A whole word that is a decimal integer; anything else (letters, binary
 // bytes, numbers out of int range) is not a number.
@@ -28,8 +48,15 @@ int parseInt(const char* word, long* value) {
 int readPuzzle(Sudoku& board, const char* path) {
     FILE* f = std::fopen(path, "r");
     if (!f) return 0;
+    // A folder opens but cannot be read: that is no puzzle file either.
+    const int first = std::fgetc(f);
+    if (first == EOF && std::ferror(f)) {
+        std::fclose(f);
+        return 0;
+    }
+    std::ungetc(first, f);
     board.resetCells();
-    char word[64];
+    char word[kWordSize];
     long rows = 0, columns = 0;
     bool wellFormed = readWord(f, word) && parseInt(word, &rows) && readWord(f, word) &&
                       parseInt(word, &columns);

@@ -6,7 +6,8 @@
 
 extern const char* const kFallbackPuzzlePath;  // "sudoku-grids/g0.txt"
 
-// 1 when the file was opened and read, 0 when it cannot be opened (board unchanged).
+// 1 when the file was opened and read, 0 when it cannot be opened or read
+// (board unchanged).
 int readPuzzle(Sudoku& board, const char* path);
 // Applies the board's permutation number to rows, columns and digits at once.
 void permute(Sudoku& board);

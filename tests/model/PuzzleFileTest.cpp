@@ -47,10 +47,11 @@ TEST_F(PuzzleFile, MissingFileLeavesTheBoardAlone) {
 }
 
 TEST_F(PuzzleFile, DigitsAreGivenAndDifficultyWordsAreExact) {
+    // 18 cells, then 7 at row 2, column 0, then 61 more cells, then 12 in the last cell.
     write("9 9\n" + std::string(80, ' ') + "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"
           "7 0 0 0 0 0 0 0 0 " + [] {
               std::string s;
-              for (int i = 0; i < 62; i++) s += "0 ";
+              for (int i = 0; i < 53; i++) s += "0 ";
               return s;
           }() + "12 difficulty : Evil\n");
     Sudoku b;
@@ -75,6 +76,48 @@ TEST_F(PuzzleFile, DigitsAreGivenAndDifficultyWordsAreExact) {
     ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
     EXPECT_EQ(b.difficulty, 4);
     EXPECT_TRUE(isValidSolution(b));
+
+    write(std::string(kSolved) + "difficulty : Easy\n");  // an unknown level word too
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.difficulty, 4);
+    write(std::string(kSolved) + "difficulty:easy\n");  // one word, not three
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.difficulty, 4);
+    write(std::string(kSolved) + "\n\tdifficulty\n=\n medium \n");  // line breaks carry no meaning
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.difficulty, 2);
+}
+
+TEST_F(PuzzleFile, LongWordsAreReadWhole) {
+    // The skipped word may be of any length; the level word after it still counts.
+    write(std::string(kSolved) + "difficulty " + std::string(200, '-') + " hard\n");
+    Sudoku b;
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.difficulty, 3);
+
+    // A token too long to be a digit ends the digits; its tail is not read as the next cell.
+    write("9 9\n1 " + std::string(70, '0') + "5 6 7\n");
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.digitAt(0, 0), 1);
+    EXPECT_EQ(b.countEmptyCells(), 80);
+
+    // So does a token with a NUL byte in it.
+    write(std::string("9 9\n1 2\0 3 4\n", 15));
+    ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.digitAt(0, 0), 1);
+    EXPECT_EQ(b.countEmptyCells(), 80);
+}
+
+TEST_F(PuzzleFile, AFolderIsNoPuzzleFile) {
+    Sudoku b;
+    b.setDigit(3, 3, 8, Entered);
+    EXPECT_EQ(readPuzzle(b, ::testing::TempDir().c_str()), 0);
+    EXPECT_EQ(b.digitAt(3, 3), 8);
+    EXPECT_EQ(b.kindAt(3, 3), Entered);
+
+    write("");  // an empty file is read: an empty board
+    EXPECT_EQ(readPuzzle(b, path.c_str()), 1);
+    EXPECT_EQ(b.countEmptyCells(), 81);
 }
 
 TEST_F(PuzzleFile, StarsForEveryLevel) {
