@@ -153,7 +153,9 @@ void Sudoku::removeCandidateAround(int r, int c, int d) {
 }
 
 int Sudoku::setDigit(int r, int c, int d, int kind, const cv::Mat& snapshot) {
-    if (!containsPlace(r, c) || !validDigit(d)) return 0;
+    // An Empty kind with a digit would break the cell's own bookkeeping.
+    if (!containsPlace(r, c) || !validDigit(d) || kind < Entered || kind > RecognizedUnflagged)
+        return 0;
     SudokuCell& cl = cell(r, c);
     if (cl.digit != 0) return 0;
     cl.digit = d;
@@ -303,7 +305,7 @@ void Sudoku::loadRecognizedGrid(const int digits[81], const int flags[81],
                                 const cv::Mat images[10]) {
     resetCells();
     for (int g = 0; g < gridRows && g < rows; g++) {
-        for (int c = 0; c < gridColumns && c < columns; c++) {
+        for (int c = 0; c < gridColumns && c < columns && g * gridColumns + c < 81; c++) {
             const int i = g * gridColumns + c;
             if (digits[i] == -1 || digits[i] == 0) continue;
             const cv::Mat snapshot = snapshots ? snapshots[i] : cv::Mat();
@@ -318,7 +320,7 @@ void Sudoku::mergeRecognizedDigits(const int digits[81], const int flags[81],
                                    const cv::Mat snapshots[81], int gridRows, int gridColumns,
                                    const cv::Mat images[10]) {
     for (int g = 0; g < gridRows && g < rows; g++) {
-        for (int c = 0; c < gridColumns && c < columns; c++) {
+        for (int c = 0; c < gridColumns && c < columns && g * gridColumns + c < 81; c++) {
             const int i = g * gridColumns + c;
             if (digits[i] == -1 || digits[i] == 0 || !flags[i]) continue;
             const cv::Mat snapshot = snapshots ? snapshots[i] : cv::Mat();

@@ -57,10 +57,22 @@ TEST(Board, InvariantsHoldUnderRandomPlay) {
     for (int step = 0; step < 4000; step++) {
         const int op = rng() % 10;
         const int r = rng() % 11 - 1, c = rng() % 11 - 1, d = rng() % 11 - 1;
+        const bool onBoard = r >= 0 && r < 9 && c >= 0 && c < 9;
         if (op < 5) {
-            b.setDigit(r, c, d, 1 + rng() % 4);
+            const int kind = rng() % 6 - 1;  // Entered..RecognizedUnflagged and three bad kinds
+            const bool placed = onBoard && d >= 1 && d <= 9 && kind >= Entered &&
+                                kind <= RecognizedUnflagged && b.digitAt(r, c) == 0;
+            ASSERT_EQ(b.setDigit(r, c, d, kind), placed ? 1 : 0) << "step " << step;
+            if (placed) {
+                ASSERT_EQ(b.digitAt(r, c), d);
+                ASSERT_EQ(b.kindAt(r, c), kind);
+            }
         } else if (op < 8) {
-            b.clearCell(r, c);
+            const bool cleared = onBoard && b.kindAt(r, c) == Entered;
+            ASSERT_EQ(b.clearCell(r, c), cleared ? 1 : 0) << "step " << step;
+            if (onBoard) {
+                ASSERT_EQ(b.digitAt(r, c) == 0, cleared || b.kindAt(r, c) == Empty);
+            }
         } else {
             int digits[81], flags[81];
             for (int i = 0; i < 81; i++) {
@@ -90,6 +102,19 @@ TEST(Board, BadPlacesAndDigitsAreRefused) {
     EXPECT_EQ(b.kindAt(-1, 0), 0);
     EXPECT_EQ(b.boxOf(0, 9), -1);
     EXPECT_EQ(b.clearCell(0, 9), 0);
+    EXPECT_EQ(b.clearCell(0, 0), 0);  // nothing entered there
+    // A digit needs a kind that says where it came from.
+    EXPECT_EQ(b.setDigit(0, 0, 5, Empty), 0);
+    EXPECT_EQ(b.setDigit(0, 0, 5, RecognizedUnflagged + 1), 0);
+    EXPECT_EQ(b.rowCounters[0].count[5], 0);
+    EXPECT_EQ(b.cell(0, 1).candidates[5], 1);
+    EXPECT_EQ(b.setNote(-1, 0, 3, NoteGood), 0);
+    EXPECT_EQ(b.setNote(0, 9, 3, NoteBad), 0);
+    EXPECT_EQ(b.setNote(0, 0, 10, NoteBad), 0);
+    EXPECT_EQ(b.noteAt(9, 9, 3), 0);
+    EXPECT_EQ(b.noteAt(0, 0, 10), 0);
+    for (const SudokuCell& cl : b.cells)
+        for (int d = 0; d < 100; d++) ASSERT_EQ(cl.notes[d], NoteUndecided);
     EXPECT_EQ(b.countEmptyCells(), 81);
     EXPECT_EQ(b.boxOf(4, 7), 5);
     EXPECT_EQ(b.rowFromBottom(2), 6);
@@ -221,6 +246,65 @@ TEST(Recognition, LoadCountsRowsFromTheBottomAndMergeRespectsGivens) {
     EXPECT_EQ(m.digitAt(7, 2), 3);
     EXPECT_EQ(m.kindAt(7, 2), Given);
     EXPECT_EQ(m.digitAt(7, 3), 0);
+
+    // A flag-0 entry leaves the player's digit alone; a flagged one over the
+    // player's same digit makes it a recognised one.
+    m.setDigit(0, 0, 4, Entered);
+    m.setDigit(0, 1, 5, Entered);
+    int od[81] = {}, of[81] = {};
+    od[8 * 9 + 0] = 7;  // board row 0, flag 0
+    od[8 * 9 + 1] = 5;
+    of[8 * 9 + 1] = 1;
+    m.mergeRecognizedDigits(od, of, nullptr, 9, 9, nullptr);
+    EXPECT_EQ(m.digitAt(0, 0), 4);
+    EXPECT_EQ(m.kindAt(0, 0), Entered);
+    EXPECT_EQ(m.digitAt(0, 1), 5);
+    EXPECT_EQ(m.kindAt(0, 1), Recognized);
+    EXPECT_EQ(m.digitAt(7, 1), 8);  // earlier cells stay: merge does not reset
+}
+
+TEST(Recognition, LoadStartsFromFreshCellsAndKeepsTheRest) {
+    Sudoku b;
+    b.setDigit(4, 4, 9, Entered, cv::Mat(2, 2, CV_8UC1, cv::Scalar(1)));
+    b.setNote(0, 0, 3, NoteBad);
+    b.addTile(10.5f, 1.5f, 2);
+    b.difficulty = 3;
+    b.setPermutationNumber(7);
+    b.setEvaluate(0);
+    b.digitImages[2] = cv::Mat(3, 3, CV_8UC1, cv::Scalar(22));
+
+    int digits[81] = {}, flags[81] = {};
+    cv::Mat snapshots[81], images[10];
+    digits[8 * 9 + 4] = 6;  // board row 0, column 4
+    flags[8 * 9 + 4] = 1;
+    snapshots[8 * 9 + 4] = cv::Mat(5, 5, CV_8UC1, cv::Scalar(66));
+    images[7] = cv::Mat(3, 3, CV_8UC1, cv::Scalar(77));
+    b.loadRecognizedGrid(digits, flags, snapshots, 9, 9, images);
+
+    EXPECT_EQ(b.digitAt(4, 4), 0);  // the entered digit went with the reset
+    EXPECT_TRUE(b.cell(4, 4).snapshot.empty());
+    EXPECT_EQ(b.noteAt(0, 0, 3), NoteUndecided);
+    EXPECT_EQ(b.digitAt(0, 4), 6);
+    EXPECT_EQ(b.countEmptyCells(), 80);
+    snapshots[8 * 9 + 4].setTo(cv::Scalar(0));  // the camera reuses its images
+    images[7].setTo(cv::Scalar(0));
+    ASSERT_FALSE(b.cell(0, 4).snapshot.empty());
+    EXPECT_EQ(b.cell(0, 4).snapshot.at<unsigned char>(2, 2), 66);
+    EXPECT_EQ(b.digitImages[7].at<unsigned char>(1, 1), 77);
+    EXPECT_EQ(b.digitImages[2].at<unsigned char>(1, 1), 22);  // none given: kept
+    EXPECT_TRUE(b.digitImages[3].empty());
+    EXPECT_EQ(b.tiles.size(), 1u);
+    EXPECT_EQ(b.difficulty, 3);
+    EXPECT_EQ(b.permutationNumber, 7);
+    EXPECT_EQ(b.getEvaluate(), 0);
+
+    // Merging hands over its digit images the same way.
+    cv::Mat more[10];
+    more[2] = cv::Mat(3, 3, CV_8UC1, cv::Scalar(23));
+    b.mergeRecognizedDigits(digits, flags, nullptr, 9, 9, more);
+    EXPECT_EQ(b.digitImages[2].at<unsigned char>(1, 1), 23);
+    EXPECT_EQ(b.digitImages[7].at<unsigned char>(1, 1), 77);
+    EXPECT_EQ(b.digitAt(0, 4), 6);
 }
 
 TEST(Tiles, PickMoveAndDrop) {
@@ -244,12 +328,61 @@ TEST(Tiles, PickMoveAndDrop) {
     EXPECT_EQ(b.current(), nullptr);
 
     std::vector<Tile> seen(2);
+    seen[0].x = 4.25f;
+    seen[0].y = -1.5f;
     seen[0].digit = 3;
     seen[0].angle = 45;
+    seen[1].x = 11.0f;
     seen[1].digit = 0;
+    seen[1].reserved = 9;
+    b.addTile(1, 1, 6);
     b.replaceTiles(seen);
     ASSERT_EQ(b.tiles.size(), 2u);
+    EXPECT_EQ(b.tiles[0].x, 4.25f);
+    EXPECT_EQ(b.tiles[0].y, -1.5f);
+    EXPECT_EQ(b.tiles[0].digit, 3);
     EXPECT_EQ(b.tiles[0].angle, 45);
+    EXPECT_EQ(b.tiles[1].x, 11.0f);
+    EXPECT_EQ(b.tiles[1].reserved, 0);  // only position, digit and angle are copied
+    EXPECT_EQ(b.current(), nullptr);
+}
+
+TEST(Tiles, APickBesideEveryTileKeepsTheHeldOne) {
+    Sudoku b;
+    b.addTile(1.0f, 1.0f, 4);
+    b.addTile(1.5f, 1.0f, 5);
+    EXPECT_EQ(b.pickTile(1.3f, 1.0f)->digit, 5);  // the nearer one, not the first
+    Tile* held = b.pickTile(7.0f, 7.0f);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->digit, 5);
+    EXPECT_EQ(b.pickTile(1.0f, 2.0f)->digit, 5);  // 4 lies exactly 1.0 away: not below 1.0
+    EXPECT_EQ(b.pickTile(1.0f, 1.2f)->digit, 4);
+    EXPECT_EQ(b.isCurrentTileNear(1.0f, 2.0f), 0);
+    EXPECT_EQ(b.isCurrentTileNear(1.0f, 1.9f), 1);
+}
+
+TEST(Tiles, DroppingNeedsAHeldTile) {
+    Sudoku b;
+    b.dropCurrentTile();
+    b.dropAllTiles();
+    b.addTile(10.5f, 1.5f, 1);
+    b.addTile(10.5f, 3.5f, 2);
+    b.addTile(10.5f, 5.5f, 3);
+    b.moveCurrentTile(0, 0);
+    b.dropCurrentTile();
+    b.dropAllTiles();  // none held: the list stays
+    ASSERT_EQ(b.tiles.size(), 3u);
+    EXPECT_EQ(b.tiles[0].x, 10.5f);
+    EXPECT_EQ(b.tiles[0].y, 1.5f);
+    EXPECT_EQ(b.isCurrentTileNear(10.5f, 1.5f), 0);
+
+    b.pickTile(10.5f, 5.5f);
+    b.dropCurrentTile();  // the last tile goes, the first is held
+    ASSERT_EQ(b.tiles.size(), 2u);
+    EXPECT_EQ(b.tiles[1].digit, 2);
+    EXPECT_EQ(b.current(), &b.tiles[0]);
+    b.dropAllTiles();
+    EXPECT_TRUE(b.tiles.empty());
 }
 
 TEST(Board, TableAndCornerAreas) {
