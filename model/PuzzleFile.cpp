@@ -60,18 +60,18 @@ int readPuzzle(Sudoku& board, const char* path) {
     long rows = 0, columns = 0;
     bool wellFormed = readWord(f, word) && parseInt(word, &rows) && readWord(f, word) &&
                       parseInt(word, &columns);
-    // The header may claim any size: the loop ends at the first missing or bad
-    // token, so its length is bounded by the file, not by the header.
-    for (long r = 0; wellFormed && r < rows; r++) {
-        for (long c = 0; wellFormed && c < columns; c++) {
-            long v = 0;
-            if (!readWord(f, word) || !parseInt(word, &v)) {
-                wellFormed = false;
-                break;
-            }
-            if (v >= 1 && v <= 9 && r < board.rows && c < board.columns)
-                board.setDigit((int)r, (int)c, (int)v, Given);
+    // The header may claim any size: the loop takes one word per cell and ends
+    // at the first missing or bad one, so its length is bounded by the file.
+    const long long cellCount = rows > 0 && columns > 0 ? (long long)rows * columns : 0;
+    for (long long k = 0; wellFormed && k < cellCount; k++) {
+        long v = 0;
+        if (!readWord(f, word) || !parseInt(word, &v)) {
+            wellFormed = false;
+            break;
         }
+        const long long r = k / columns, c = k % columns;
+        if (v >= 1 && v <= 9 && r < board.rows && c < board.columns)
+            board.setDigit((int)r, (int)c, (int)v, Given);
     }
     if (wellFormed && readWord(f, word) && std::strcmp(word, "difficulty") == 0 &&
         readWord(f, word) && readWord(f, word)) {

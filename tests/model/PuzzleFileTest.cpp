@@ -179,6 +179,19 @@ TEST_F(PuzzleFile, BadInputEndsReadingCleanly) {
     EXPECT_EQ(b.digitAt(0, 0), 4);
     EXPECT_EQ(b.digitAt(0, 2), 6);
     EXPECT_EQ(b.countEmptyCells(), 78);
+
+    // So does a header of endless rows of no cells; the word after it is the difficulty word.
+    for (const char* header : {"2147483647 0", "2147483647 -2147483647", "0 2147483647"}) {
+        SCOPED_TRACE(header);
+        b.difficulty = 0;
+        write(std::string(header) + "\ndifficulty : medium 1 2 3\n");
+        const auto begin = std::chrono::steady_clock::now();
+        ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
+        const auto taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin);
+        EXPECT_LT(taken.count(), 0.5);  // a few words to read, not two billion empty rows
+        EXPECT_EQ(b.difficulty, 2);
+        EXPECT_EQ(b.countEmptyCells(), 81);
+    }
 }
 
 TEST(Permutation, ExamplesAndSigmaOnDigits) {
