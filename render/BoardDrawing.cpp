@@ -5,6 +5,7 @@
 #include "StatusDisplay.h"
 
 #include <GL/freeglut.h>
+#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 
@@ -212,14 +213,26 @@ static void setTextureParameters() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
 }
 
+// The image upside down and scaled by intensity as 8-bit R, G, B, which is
+// what the texture reads; grey and four-channel images are turned into it,
+// other images give none.
+static cv::Mat textureImage(const cv::Mat& image, float intensity) {
+    if (image.empty()) return cv::Mat();
+    cv::Mat flipped, scaled, rgb;
+    cv::flip(image, flipped, 0);
+    flipped.convertTo(scaled, CV_8U, intensity);
+    if (scaled.channels() == 3) return scaled;
+    if (scaled.channels() == 1) cv::cvtColor(scaled, rgb, cv::COLOR_GRAY2RGB);
+    if (scaled.channels() == 4) cv::cvtColor(scaled, rgb, cv::COLOR_RGBA2RGB);
+    return rgb;
+}
+
 int makeDigitTexture(int digit, const cv::Mat& image, float intensity, int colored) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    if (!image.empty()) {
-        cv::Mat flipped, scaled;
-        cv::flip(image, flipped, 0);
-        flipped.convertTo(scaled, CV_8U, intensity);
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, scaled.cols, scaled.rows, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     scaled.data);
+    const cv::Mat rgb = textureImage(image, intensity);
+    if (!rgb.empty()) {
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, rgb.cols, rgb.rows, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     rgb.data);
     } else {
         const unsigned char* bitmap = digitBitmap(digit, colored);
         if (!bitmap) return 0;

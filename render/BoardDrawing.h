@@ -24,7 +24,8 @@ void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in);
 void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTiles);
 void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& session);
 // Loads the texture of the next textured quad: the image (flipped, scaled by
-// intensity) or, without one, the built-in bitmap. 0 for no image and a digit outside 0..9.
+// intensity; grey or four-channel ones as RGB, others count as none) or,
+// without one, the built-in bitmap. 0 for no image and a digit outside 0..9.
 int makeDigitTexture(int digit, const cv::Mat& image, float intensity, int colored);
 void texturedQuad(float x0, float x1, float y0, float y1, float zRight, float zLeft);
 // One polygon from (x0, y0) to (x1, y1) in the plane z.

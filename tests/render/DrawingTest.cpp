@@ -1,5 +1,6 @@
 // Frames of prepared boards, checked by their pixels in the flat view; the
 // frames are saved under render-shots/ in the build folder.
+#include "DigitBitmaps.h"
 #include "HintDrawing.h"
 #include "RenderFixture.h"
 
@@ -318,6 +319,59 @@ TEST_F(DrawingTest, GridLabelsAreBoldInFiveAndElevenPasses) {
     ASSERT_GT(lettersAndNumbers, 18);
     ASSERT_GT(numerals, 9);
     EXPECT_EQ(segmentsDrawn(drawGridLabels), 5 * lettersAndNumbers + 11 * numerals);
+}
+
+// A digit texture on a quad of 160 x 160 window pixels (10 per texel) at
+// (100, 100) from the top left; the texel of row r (from the top of the quad)
+// and column c as it came out, mixed a little with its neighbours (and the
+// border at the edges) by the linear filter.
+class TextureTest : public DrawingTest {
+protected:
+    void drawQuad(int digit, const cv::Mat& image) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, 640, 0, 480, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        ASSERT_EQ(makeDigitTexture(digit, image, 1.0f, 1), 1);
+        texturedQuad(100, 260, 480 - 260, 480 - 100, 0, 0);
+        readBack();
+    }
+    cv::Vec3b texel(int r, int c) const { return frame.at<cv::Vec3b>(100 + 10 * r + 5, 100 + 10 * c + 5); }
+};
+
+TEST_F(TextureTest, FirstStoredRowLandsAtTheTopEdge) {
+    drawQuad(7, cv::Mat());
+    save("texture-bitmap");
+    const unsigned char* bitmap = digitBitmap(7, 1);
+    for (int r = 0; r < 16; r++)
+        for (int c = 0; c < 16; c++) {
+            const unsigned char* b = bitmap + (r * 16 + c) * 3;
+            EXPECT_TRUE(near(texel(r, c), b[0], b[1], b[2], 32)) << r << "," << c << " " << texel(r, c);
+        }
+    EXPECT_EQ(makeDigitTexture(10, cv::Mat(), 1.0f, 1), 0);
+}
+
+TEST_F(TextureTest, ImagesAreTurnedUpsideDownAndMayBeGrey) {
+    // Top half red, bottom half blue, with a white first column as a side mark.
+    cv::Mat image(16, 16, CV_8UC3, cv::Scalar(0, 0, 255));
+    image(cv::Rect(0, 0, 16, 8)).setTo(cv::Scalar(255, 0, 0));
+    image.col(0).setTo(cv::Scalar(255, 255, 255));
+    drawQuad(3, image);
+    for (int r = 0; r < 16; r++) {
+        const cv::Vec3b& p = image.at<cv::Vec3b>(15 - r, 5);
+        EXPECT_TRUE(near(texel(r, 5), p[0], p[1], p[2], 32)) << r;
+        EXPECT_TRUE(near(texel(r, 0), 255, 255, 255, 32)) << r;
+    }
+
+    cv::Mat grey(16, 16, CV_8UC1, cv::Scalar(40));
+    grey(cv::Rect(0, 0, 16, 8)).setTo(200);
+    drawQuad(3, grey);
+    for (int r = 0; r < 16; r++) {
+        const int v = r < 8 ? 40 : 200;
+        for (int c = 0; c < 16; c++) EXPECT_TRUE(near(texel(r, c), v, v, v, 32)) << r << "," << c;
+    }
 }
 
 }  // namespace

@@ -63,6 +63,10 @@ protected:
     // Draws one frame as the display callback does and reads it back.
     void render(const FrameInputs& in = FrameInputs()) {
         drawFrame(*window, board, in);
+        readBack();
+    }
+
+    void readBack() {
         glFinish();
         cv::Mat up(window->height, window->width, CV_8UC3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
