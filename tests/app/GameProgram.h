@@ -154,12 +154,11 @@ public:
 
     // Chooses entry `position` of the popup menu with `entryCount` entries,
     // as a player does: the pointer rests away from the board and its table
-    // so the menu gets attached, a right click opens it, a click on the
-    // entry chooses it. (freeglut keeps the menu open when the button goes up
-    // outside it, and this freeglut misses a choice made by releasing the
-    // button over an entry when the window is not at the screen's origin.)
-    // The menu is a window of its own whose entries share its height. False
-    // when no menu opened.
+    // (the top left corner in the flat view) so the menu gets attached, a
+    // right click opens it and a click on the entry chooses it. (Dragging
+    // onto the entry and releasing there does not choose it with freeglut
+    // 3.4: the menu stays open and waits for the click.) The menu is a window
+    // of its own whose entries share its height. False when no menu opened.
     bool chooseMenuEntry(int position, int entryCount = 19) {
         xdo("mousemove --window " + windowId + " 20 60 sleep 0.1 mousemove --window " + windowId +
             " 22 62 sleep 0.2 click 3");
@@ -181,7 +180,8 @@ public:
         }
         if (height == 0) return false;
         const int entryHeight = height / entryCount, border = (height - entryCount * entryHeight) / 2;
-        const int entryX = x + width / 4, entryY = y + border + entryHeight * (position - 1) + entryHeight / 2;
+        const int entryX = x + width / 4;
+        const int entryY = y + border + entryHeight * (position - 1) + entryHeight / 2;
         xdo("mousemove " + std::to_string(entryX) + " " + std::to_string(entryY - 3) +
             " sleep 0.1 mousemove " + std::to_string(entryX) + " " + std::to_string(entryY) +
             " sleep 0.2 click 1");
@@ -217,6 +217,9 @@ int countPixels(const cv::Mat& rgb, cv::Rect r, Test test) {
         for (int x = r.x; x < r.x + r.width; x++) n += test(rgb.at<cv::Vec3b>(y, x));
     return n;
 }
+
+// "Empty cells" and "Conflicts" at the window's top left.
+const cv::Rect kCounters(0, 0, 170, 34);
 
 inline bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
 // An entered digit.

@@ -185,7 +185,7 @@ bool shadedMargin(const cv::Mat& rgb, int r, int c) {
     return std::abs(p[0] - 178) < 8 && std::abs(p[1] - 178) < 8 && std::abs(p[2] - 178) < 8;
 }
 
-const cv::Rect kCounters(0, 0, 170, 34), kClock(530, 0, 110, 18), kWon(50, 30, 300, 48);
+const cv::Rect kClock(530, 0, 110, 18), kWon(50, 30, 300, 48);
 
 TEST_F(GameProgramTest, DragATileOntoACellAndTakeItBack) {
     GameProgram game("drag", "\n\n0\n\n");

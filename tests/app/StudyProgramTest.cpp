@@ -35,7 +35,8 @@ const char* const kConfig =
     "  </LOOP>\n"
     "</PARAMS>\n";
 
-const int kNextGame = 1, kPush = 6, kPop = 7;
+// Menu positions.
+const int kNextGame = 1, kPush = 6, kPop = 7, kOverviews = 17;
 
 // The shipped first puzzle, solved but for a few cells, so a game is won
 // with a handful of drags.
@@ -82,15 +83,21 @@ bool colourful(const cv::Vec3b& p) {
     return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > 100;
 }
 
-int colourfulOnBoard(const cv::Mat& rgb) {
+cv::Rect boardRect() {
     int x0, y0, x1, y1;
     GameProgram::flatPosition(0, 9, x0, y0);
     GameProgram::flatPosition(9, 0, x1, y1);
-    return countPixels(rgb, cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1)), colourful);
+    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
 }
 
-// "Empty cells" and "Conflicts", and below them the stack depth line.
-const cv::Rect kCounters(0, 0, 170, 34), kStackDepth(0, 38, 170, 26);
+// Whether the board is drawn in colour; fails when no board is drawn at all.
+bool colouredBoard(const cv::Mat& rgb) {
+    EXPECT_GT(countPixels(rgb, boardRect(), white), 20000);
+    return countPixels(rgb, boardRect(), colourful) > 200;
+}
+
+// Below the counters: the stack depth line.
+const cv::Rect kStackDepth(0, 38, 170, 26);
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
@@ -163,6 +170,7 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
                           "Welcome to Tabrelo\nYour name [Anonymous]:\nHello alice!\n"
                           "Test [no test]: \ncurr = %d, inc = %d\n", &first, &step), 2);
     ASSERT_TRUE(first == 0 || first == 1);
+    EXPECT_EQ(game.output().find("gridno"), std::string::npos);  // the agenda gives the puzzle
     EXPECT_EQ(step, 1);
     const int second = 1 - first;
     const bool colored[2] = {true, false};
@@ -172,13 +180,13 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
                                  std::string(first == 0 ? " -> " : "    ") + agendaLines[0] +
                                  (first == 1 ? " -> " : "    ") + agendaLines[1]),
               std::string::npos);
-    EXPECT_EQ(colourfulOnBoard(game.screenshot("game1")) > 200, colored[first]);
+    EXPECT_EQ(colouredBoard(game.screenshot("game1")), colored[first]);
 
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
     pause(300);
     const cv::Mat game2 = game.screenshot("game2");
-    EXPECT_EQ(colourfulOnBoard(game2) > 200, colored[second]);
+    EXPECT_EQ(colouredBoard(game2), colored[second]);
     EXPECT_EQ(countPixels(game2, cellRect(empty[0] / 9, empty[0] % 9), orange), 0);
     std::string out = game.output();
     EXPECT_NE(out.find("Agenda: (2 tests)"), std::string::npos);
@@ -227,7 +235,7 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
                                          agendaLines[1].substr(0, 26) + doneTime + "\n")),
               std::string::npos)
         << out;
-    EXPECT_EQ(colourfulOnBoard(game.screenshot("resumed")) > 200, colored[second]);
+    EXPECT_EQ(colouredBoard(game.screenshot("resumed")), colored[second]);
 
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
@@ -291,6 +299,27 @@ TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
     // One successful push is counted in the log.
     const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
     EXPECT_NE(log.find("      1   -         bob  "), std::string::npos) << log;
+}
+
+TEST_F(StudyProgramTest, OverviewPanesSwitchedOffFromTheMenu) {
+    GameProgram game("overviews", "bob\n\n0\n\n");
+    runCommand("mkdir -p '" + game.folder + "/Tests'");
+    ASSERT_TRUE(game.start());
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    pause(300);
+    const cv::Rect topPane(200, 35, 270, 85);
+    EXPECT_GT(countPixels(game.screenshot("panes"), topPane, white), 1000);
+
+    ASSERT_TRUE(game.chooseMenuEntry(kOverviews));
+    const cv::Mat noPanes = game.screenshot("no-panes");
+    EXPECT_EQ(countPixels(noPanes, topPane, white), 0);
+    EXPECT_GT(countPixels(noPanes, cellRect(4, 4), white), 100);  // the board is drawn
+    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
+    ASSERT_TRUE(game.exited(5000));
+    // The switches in force when the game was left.
+    const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
+    EXPECT_NE(log.find("   51     0   c  3d  - + + + -      0   -         bob  "), std::string::npos)
+        << log;
 }
 
 }  // namespace
