@@ -36,10 +36,15 @@ void swapWithNextNode(ListNode<T>*& first, ListNode<T>* node) {
 
 // Repeated passes over neighbouring pairs, swapping a pair whose first element
 // is strictly greater, until a pass swaps nothing: equal elements keep their order.
+// A consistent order needs at most one pass per element; the cap ends sorts
+// whose pairwise order is cyclic (absolute distances of vertical lines
+// against signed ones of other lines).
 template <class T, class Greater>
 void neighbourSwapSort(ListNode<T>*& first, Greater greater) {
+    int passes = 0;
+    for (ListNode<T>* node = first; node; node = node->next) passes++;
     bool swapped = true;
-    while (swapped) {
+    while (swapped && passes-- > 0) {
         swapped = false;
         for (ListNode<T>* node = first; node && node->next;) {
             if (greater(*node->item, *node->next->item)) {
@@ -250,7 +255,7 @@ int ImageLine::fit(const PointList& from, int minimum) {
     cv::fitLine(cv::Mat(1, (int)xy.size(), CV_32FC2, xy.data()), result, cv::DIST_L2, 0, 0.01,
                 0.01);
     const float vx = result[0], vy = result[1];
-    const int a = vx == 0 ? 90 : truncToInt(std::atan2(vy, vx) * kRadToDeg);
+    const int a = vx == 0 ? 90 : truncToInt(std::atan2((double)vy, (double)vx) * kRadToDeg);
     const int theta = a + 90;
     const double t = theta * kDegToRad;
     angle = (float)theta;
@@ -314,7 +319,7 @@ int intersectLines(const ImageLine& a, const ImageLine& b, float* x, float* y) {
 }
 
 void lineThroughPoints(float x1, float y1, float x2, float y2, int* theta, int* d) {
-    float a = std::atan2(y2 - y1, x2 - x1) * kRadToDeg - 90;
+    float a = (float)(std::atan2((double)(y2 - y1), (double)(x2 - x1)) * kRadToDeg - 90);
     while (a < 0) a += 180;
     *theta = truncToInt(a);
     const double t = *theta * kDegToRad;

@@ -6,9 +6,9 @@
 #include <opencv2/core.hpp>
 
 const double kDegToRad = 0.017453293;
-// Degrees of computed angles are taken in float arithmetic, so that exact
-// multiples of 90 degrees come out whole.
-const float kRadToDeg = 57.29578f;
+// Computed angles in degrees are kept in floats: the product in double lands
+// a hair beyond a multiple of 90 degrees, and the float holds it whole.
+const double kRadToDeg = 57.29578;
 // Returned by xOnLine / yOnLine when the divisor is exactly 0.
 const int kNoCoordinate = 2147483647;
 

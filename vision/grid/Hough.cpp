@@ -50,7 +50,7 @@ void computeGradient(const cv::Mat& dx, const cv::Mat& dy, int origin, cv::Mat& 
             const int gx = gxRow[x], gy = sign * gyRow[x];
             m[x] = (unsigned char)(((std::abs(gx) + std::abs(gy)) & 255) >> 2);
             if (m[x] > minimum) {
-                float degrees = std::atan2((float)gy, (float)gx) * kRadToDeg;
+                float degrees = (float)(std::atan2((double)gy, (double)gx) * kRadToDeg);
                 if (reverse && degrees < 0) degrees += 180;
                 a[x] = (short)degrees;
             } else {

@@ -29,6 +29,11 @@ TEST(LineThroughPoints, AnglesComeOutInZeroTo179) {
     lineThroughPoints(10.9f, 20.9f, 30.9f, 40.9f, &theta, &d);
     EXPECT_EQ(theta, 135);
     EXPECT_EQ(d, normalDistance(135, 10, 20));
+    // The degrees come from the double product, kept in a float: 97.99999...
+    // (float arithmetic throughout would round up to 98).
+    lineThroughPoints(185, 26, 0, 0, &theta, &d);
+    EXPECT_EQ(theta, 97);
+    EXPECT_EQ(d, normalDistance(97, 185, 26));
 }
 
 TEST(AngleDifference, FoldsIntoHalfOpenTurn) {
@@ -235,6 +240,30 @@ TEST_F(LineSets, VerticalLinesSortByAbsoluteDistance) {
     d.clear();
     for (LineNode* n = plain.first; n; n = n->next) d.push_back(n->item->distance);
     EXPECT_EQ(d, (std::vector<float>{-50, -10, 20}));
+}
+
+TEST_F(LineSets, VerticalLinesOfOneAngleSortByAbsoluteDistance) {
+    add(0, -50, Vertical);
+    add(0, 20, Vertical);
+    add(0, -10, Vertical);
+    add(0, -60);  // after a vertical line its distance counts as 60
+    set.sortByAngle();
+    EXPECT_EQ(ids(set), (std::vector<int>{2, 1, 0, 3}));
+}
+
+TEST_F(LineSets, MixedOrientationsStillEndTheSort) {
+    // Absolute against signed distances: each order of the pair is "greater".
+    add(90, 3, Horizontal);
+    add(0, -5, Vertical);
+    add(90, 1, Horizontal);
+    set.sortByDistance();
+    int forward = 0;
+    LineNode* last = nullptr;
+    for (LineNode* n = set.first; n; n = n->next, forward++) last = n;
+    int backward = 0;
+    for (LineNode* n = last; n; n = n->previous) backward++;
+    EXPECT_EQ(forward, 3);
+    EXPECT_EQ(backward, 3);
 }
 
 TEST_F(LineSets, NeighbourSwapSortMatchesStableSort) {

@@ -44,6 +44,12 @@ TEST(Gradient, EdgeDirectionsAndReverseFlag) {
     EXPECT_EQ(angle, 45);
     gradientOf(-100, -100, 0, 1, &magnitude, &angle);
     EXPECT_EQ(angle, 45);  // -135 raised by 180
+    // The degrees come from the double product, kept in a float; float
+    // arithmetic throughout gives 136 and 2 here.
+    gradientOf(-978, 912, 0, 0, &magnitude, &angle);
+    EXPECT_EQ(angle, 137);
+    gradientOf(-945, -33, 0, 1, &magnitude, &angle);
+    EXPECT_EQ(angle, 1);
 }
 
 TEST(Gradient, MagnitudeWrapsInEightBits) {
@@ -252,6 +258,17 @@ TEST(Displays, RampAccumulatorAndImages) {
     EXPECT_EQ(space.display.at<cv::Vec3b>(0, 180), cv::Vec3b(255, 255, 255));
     space.markDisplay(-100, 0, cv::Scalar(0, 0, 255));
     EXPECT_EQ(space.display.at<cv::Vec3b>(10, 85), cv::Vec3b(0, 0, 255));
+    // The factor is truncated first: k = 85 for the reference 3, so 1.5 gives 127.
+    space.accumulator.at<float>(30, 200) = 1.5f;
+    space.renderDisplay(3, 0);
+    EXPECT_EQ(space.display.at<cv::Vec3b>(15, 200), cv::Vec3b(1, 254, 0));
+
+    cv::Mat angles(1, 2, CV_16S), rainbow;
+    angles.at<short>(0, 0) = 0;
+    angles.at<short>(0, 1) = kNoAngle;
+    angleDisplay(angles, rainbow);
+    EXPECT_EQ(rainbow.at<cv::Vec3b>(0, 0), cv::Vec3b(0, 151, 104));  // 0 shown as 180
+    EXPECT_EQ(rainbow.at<cv::Vec3b>(0, 1), cv::Vec3b(0, 0, 0));
 
     cv::Mat distance(1, 3, CV_16S), out;
     distance.at<short>(0, 0) = -800;
