@@ -1,5 +1,6 @@
 // Frames of prepared boards, checked by their pixels in the flat view; the
 // frames are saved under render-shots/ in the build folder.
+#include "CameraSettings.h"
 #include "DigitBitmaps.h"
 #include "HintDrawing.h"
 #include "RenderFixture.h"
@@ -276,6 +277,40 @@ TEST_F(DrawingTest, StatusTextsWonMessageAndLabels) {
               3);
 }
 
+
+TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
+    const auto whiteIn = [&](int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++) n += near(frame.at<cv::Vec3b>(y, x), 255, 255, 255, 30);
+        return n;
+    };
+    session.arMode = 1;
+    window->clock.start(tickCount() - 5000);
+    const auto draw = [&] {
+        glClear(GL_COLOR_BUFFER_BIT);  // the camera game clears only the depth
+        render();
+    };
+    draw();
+    save("camera-start");
+    EXPECT_GT(whiteIn(440, 0, 540, 16), 20);   // "...initializing..."
+    EXPECT_GT(whiteIn(440, 16, 540, 31), 20);  // "type o (OK) to start"
+    EXPECT_GT(whiteIn(10, 455, 60, 470), 10);  // "m +"
+    const cv::Mat plus = frame(cv::Rect(10, 455, 50, 15)).clone();
+    useMouse = 0;
+    draw();
+    EXPECT_GT(cv::norm(plus, frame(cv::Rect(10, 455, 50, 15))), 0);  // "m -"
+    useMouse = 1;
+
+    recognitionFrozen = 1;  // key o: the game runs and the clock shows
+    draw();
+    recognitionFrozen = 0;
+    EXPECT_EQ(whiteIn(440, 0, 540, 31), 0);
+    EXPECT_GT(whiteIn(540, 0, 640, 16), 10);
+    session.arMode = 0;
+    draw();
+    EXPECT_EQ(whiteIn(0, 440, 60, 480), 0);
+}
 
 // Line segments that a drawing sends to GL, counted in feedback mode under a
 // projection wide enough that nothing of the labels is clipped.
