@@ -160,6 +160,22 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
     EXPECT_TRUE(near(at(7.5, 8.5), 255, 255, 255));
 }
 
+TEST_F(DrawingTest, BandsAndBoxesAreColouredOncePerFrame) {
+    session.show_repulsive = 1;
+    board.addTile(10.5f, 6.5f, 5);  // two 5s beside band 0
+    board.addTile(11.5f, 7.5f, 5);
+    render();
+    EXPECT_TRUE(near(at(7.5, 8.5), 255, 230, 204));  // the row 0 strip as for one tile
+
+    board.dropAllTiles();
+    board.addTile(10.5f, 10.5f, 3);  // above the board: no strips, only box squares
+    board.addTile(11.5f, 10.5f, 8);
+    render();
+    save("box-squares-first-tile");
+    EXPECT_TRUE(near(at(3.5, 5.5), 204, 255, 216));  // box 4 holds 3 and 8: the 3's green
+    EXPECT_TRUE(near(at(1.5, 4.5), 204, 230, 230));  // box 3 holds only the 8
+}
+
 TEST_F(DrawingTest, BlocksStandHighAndLowIn3D) {
     session.show_3D = 1;
     session.show_repulsive = 1;
