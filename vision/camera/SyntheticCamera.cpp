@@ -192,6 +192,11 @@ void SyntheticCamera::render(int frame, cv::Mat& image, FrameTruth* truth) const
     const double tc = (tileSize - 1) / 2.0;
     for (const SceneTile& tile : scene.tiles) {
         const cv::Point2d c = canvasPoint(mix(tile.x, tile.endX, t), mix(tile.y, tile.endY, t));
+        // Tiles far off the table are not drawn (and their pixel positions
+        // would not fit an int).
+        if (!(c.x > -tileSize && c.x < plane.cols + tileSize && c.y > -tileSize &&
+              c.y < plane.rows + tileSize))
+            continue;
         const double a = mix(tile.angle, tile.endAngle, t) * kPi / 180;
         const cv::Rect box = cv::Rect((int)c.x - tileSize, (int)c.y - tileSize, 2 * tileSize,
                                       2 * tileSize) &

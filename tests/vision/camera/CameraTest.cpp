@@ -119,6 +119,26 @@ TEST(SyntheticCamera, PrintedDigitsAndTilesAreWhereTheTruthSays) {
     EXPECT_DOUBLE_EQ(truth.tiles[0].y, 6);
 }
 
+TEST(SyntheticCamera, TilesFarOffTheTableAreLeftOut) {
+    enterDataFolder();
+    SceneDescription scene = sceneAt(0, 0, 14);
+    scene.width = 160, scene.height = 120;
+    SyntheticCamera plain;
+    ASSERT_EQ(plain.open(scene), 1);
+    SceneTile far;
+    far.digit = 5;
+    far.x = far.endX = 1e9;
+    far.y = far.endY = -1e12;
+    scene.tiles.push_back(far);
+    SyntheticCamera withTile;
+    ASSERT_EQ(withTile.open(scene), 1);
+    FrameTruth truth;
+    const cv::Mat a = greyFrame(plain, 0, nullptr), b = greyFrame(withTile, 0, &truth);
+    EXPECT_EQ(cv::norm(a, b, cv::NORM_INF), 0);
+    ASSERT_EQ(truth.tiles.size(), 1u);
+    EXPECT_EQ(truth.tiles[0].x, 1e9);
+}
+
 TEST(SyntheticCamera, MissingCalibrationIsRefused) {
     enterDataFolder();
     SceneDescription scene;
