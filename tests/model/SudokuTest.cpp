@@ -341,6 +341,20 @@ TEST(Recognition, LoadStartsFromFreshCellsAndKeepsTheRest) {
     EXPECT_EQ(b.digitAt(0, 4), 6);
 }
 
+TEST(Recognition, WiderRowsNeverReachPastTheEightyFirstEntry) {
+    int digits[200] = {}, flags[200] = {};
+    for (int i = 0; i < 200; i++) flags[i] = 1;
+    digits[80] = 3;  // grid row 8, column 0 in rows of 10
+    digits[85] = 5;  // grid row 8, column 5: beyond the 81 entries
+    Sudoku b;
+    b.loadRecognizedGrid(digits, flags, nullptr, 9, 10, nullptr);
+    EXPECT_EQ(b.digitAt(0, 0), 3);
+    EXPECT_EQ(b.digitAt(0, 5), 0);
+    b.mergeRecognizedDigits(digits, flags, nullptr, 9, 10, nullptr);
+    EXPECT_EQ(b.digitAt(0, 5), 0);
+    EXPECT_EQ(b.countEmptyCells(), 80);
+}
+
 TEST(Tiles, PickMoveAndDrop) {
     Sudoku b;
     EXPECT_EQ(b.pickTile(1, 1), nullptr);
