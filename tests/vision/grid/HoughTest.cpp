@@ -79,6 +79,16 @@ TEST(Sobel, BottomLeftOriginNegatesOddYOrder) {
     EXPECT_EQ(top.at<short>(0, 0), 0);
     sobelDerivative(grey, 1, 1, 0, x);
     EXPECT_EQ(cv::countNonZero(x), 0);
+
+    // A step between the first two rows and columns: replicated, the first
+    // row and column see it (reflected, they would not).
+    cv::Mat step(6, 6, CV_8U, cv::Scalar(100));
+    step.row(0).setTo(0);
+    step.col(0).setTo(0);
+    sobelDerivative(step, 0, 0, 1, top);
+    sobelDerivative(step, 0, 1, 0, x);
+    EXPECT_EQ(top.at<short>(0, 3), 400);
+    EXPECT_EQ(x.at<short>(3, 0), 400);
 }
 
 TEST(Distance, LineThroughEachPixel) {
