@@ -130,6 +130,14 @@ TEST_F(PuzzleFile, StarsForEveryLevel) {
     char stars[8] = "x";
     difficultyStars(5, stars, sizeof stars);
     EXPECT_STREQ(stars, "x");
+
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    for (int d = -1; d <= 5; d++) difficultyStars(d, out);
+    std::fclose(out);
+    EXPECT_EQ(std::string(text, size), "     *    **   ***  **** ");
+    free(text);
 }
 
 TEST_F(PuzzleFile, OversizedHeaderReadsAllTokensButOnlySetsTheBoard) {
