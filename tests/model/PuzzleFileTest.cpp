@@ -102,7 +102,7 @@ TEST_F(PuzzleFile, LongWordsAreReadWhole) {
     EXPECT_EQ(b.countEmptyCells(), 80);
 
     // So does a token with a NUL byte in it.
-    write(std::string("9 9\n1 2\0 3 4\n", 15));
+    write(std::string("9 9\n1 2\0 3 4\n", 13));
     ASSERT_EQ(readPuzzle(b, path.c_str()), 1);
     EXPECT_EQ(b.digitAt(0, 0), 1);
     EXPECT_EQ(b.countEmptyCells(), 80);
