@@ -160,6 +160,25 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
     EXPECT_TRUE(near(at(7.5, 8.5), 255, 255, 255));
 }
 
+TEST_F(DrawingTest, ConflictingBlocksAreCoveredInTheErrorColour) {
+    session.show_repulsive = 1;
+    ASSERT_TRUE(board.setDigit(0, 3, 5, Entered));  // a second 5 in row 0
+    board.addTile(10.5f, 1.5f, 5);  // away from band 0 and stack 1: low blocks
+    render();
+    save("conflicting-block-2d");
+    // Opaque over the whole cell, digit and all; box 1's square lies over it.
+    EXPECT_TRUE(near(at(3.5, 8.5), 255, 26, 0));
+    EXPECT_TRUE(near(at(3.5, 8.15), 255, 26, 0));
+    EXPECT_TRUE(near(at(0.5, 8.15), 214, 189, 163));  // the given 5: a plain low block
+    session.show_colored = 0;
+    render();
+    EXPECT_TRUE(near(at(3.5, 8.5), 76, 76, 76));  // black under the grey square
+    board.setEvaluate(0);
+    session.show_colored = 1;
+    render();
+    EXPECT_TRUE(near(at(3.5, 8.15), 214, 189, 163));
+}
+
 TEST_F(DrawingTest, BandsAndBoxesAreColouredOncePerFrame) {
     session.show_repulsive = 1;
     board.addTile(10.5f, 6.5f, 5);  // two 5s beside band 0
