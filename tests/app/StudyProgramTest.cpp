@@ -36,7 +36,7 @@ const char* const kConfig =
     "</PARAMS>\n";
 
 // Menu positions.
-const int kNextGame = 1, kPush = 6, kPop = 7, kOverviews = 17;
+const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kOverviews = 17;
 
 // The shipped first puzzle, solved but for a few cells, so a game is won
 // with a handful of drags.
@@ -237,6 +237,17 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
         << out;
     EXPECT_EQ(colouredBoard(game.screenshot("resumed")), colored[second]);
 
+    // The progress: settings and agenda printed again, the window moved up.
+    ASSERT_TRUE(game.chooseMenuEntry(kProgress));
+    out = game.output();
+    const size_t again = out.rfind("\nTestSettings:\n");
+    ASSERT_NE(again, std::string::npos);
+    const std::string printout = out.substr(again);
+    ASSERT_GE(again, printout.size());
+    EXPECT_EQ(out.substr(again - printout.size(), printout.size()), printout);  // as at start-up
+    EXPECT_NE(runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 "),
+              std::string::npos);
+
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
     // The questionnaire, and the end at the next idle call with a second line.
@@ -320,6 +331,43 @@ TEST_F(StudyProgramTest, OverviewPanesSwitchedOffFromTheMenu) {
     const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
     EXPECT_NE(log.find("   51     0   c  3d  - + + + -      0   -         bob  "), std::string::npos)
         << log;
+}
+
+// Without a test series the next game reloads the puzzle at once, moves the
+// window up and asks for a new puzzle a few idle calls later.
+TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
+    GameProgram game("free-next", "bob\n\n\n\n5\n2\n");
+    runCommand("mkdir -p '" + game.folder + "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" TABRELO_DATA
+               "/sudoku-grids/g5.txt' '" + game.folder + "/sudoku-grids/'");
+    ASSERT_TRUE(game.start());
+    EXPECT_NE(game.title().find("Puzzle 1 *       Permutation 0   - bob -   *** It's FUN ***"),
+              std::string::npos);
+
+    ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
+    for (int i = 0; i < 30 && game.title().find("Puzzle 5") == std::string::npos; i++) pause(100);
+    EXPECT_NE(game.title().find("Puzzle 5 *       Permutation 2   - bob -   *** It's FUN ***"),
+              std::string::npos)
+        << game.title();
+    const std::string again = "sudoku-grids/g1.txt, permutation 0\n" +
+                              permutedPuzzle(game.folder + "/sudoku-grids/g1.txt", 0).printout;
+    const std::string asked =
+        "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n"
+        "gridno = 5\npermutation (0..12) [0]\npermutation = 2\nsudoku-grids/g5.txt, permutation 2\n" +
+        permutedPuzzle(game.folder + "/sudoku-grids/g5.txt", 2).printout;
+    std::string out = game.output();
+    EXPECT_NE(out.find(again + asked), std::string::npos) << out;
+    EXPECT_NE(runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 "),
+              std::string::npos);
+
+    ASSERT_TRUE(game.chooseMenuEntry(kQuit));
+    ASSERT_TRUE(game.exited(5000));
+    EXPECT_EQ(game.status, 255);
+    out = game.output();
+    EXPECT_EQ(out.substr(out.size() - 5), "\nbye\n");
+    const std::vector<std::string> log = lines(GameProgram::readFile(game.folder + "/Tests/log.txt"));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].substr(0, 19), "   1  *    " "     0  ");
+    EXPECT_EQ(log[1].substr(0, 19), "   5  *    " "     2  ");
 }
 
 }  // namespace
