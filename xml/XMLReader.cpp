@@ -10,6 +10,29 @@ static bool isSpace(const XS_String& text) {
     return text.find_first_not_of(" \t\n") == XS_String::npos;
 }
 
+// Files saved on Windows often declare windows-1252, which the parser does
+// not know. Bytes 0x80..0x9F are its printing characters; the five it leaves
+// undefined are malformed, as a byte that is not UTF-8 is in a UTF-8 file:
+// such a file is not in the encoding it claims.
+static const int kWindows1252High[32] = {
+    0x20AC, -1,     0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, -1,     0x017D, -1,
+    -1,     0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, -1,     0x017E, 0x0178};
+
+// The parser knows ISO-8859-1 by that name only; "latin1" is the same map.
+static int XMLCALL onUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
+    const bool windows = strcasecmp(name, "windows-1252") == 0 || strcasecmp(name, "cp1252") == 0;
+    if (!windows && strcasecmp(name, "latin1") != 0) return XML_STATUS_ERROR;
+    for (int b = 0; b < 256; b++) info->map[b] = b;
+    if (windows)
+        for (int b = 0x80; b < 0xA0; b++) info->map[b] = kWindows1252High[b - 0x80];
+    info->data = nullptr;
+    info->convert = nullptr;
+    info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
 XMLReaderBase::XMLReaderBase(XMLDoc& doc) : doc(doc), parser(XML_ParserCreate(nullptr)) {
     XML_SetUserData(parser, this);
     XML_SetElementHandler(parser, onStart, onEnd);
@@ -19,6 +42,7 @@ XMLReaderBase::XMLReaderBase(XMLDoc& doc) : doc(doc), parser(XML_ParserCreate(nu
     XML_SetEntityDeclHandler(parser, onEntity);
     XML_SetProcessingInstructionHandler(parser, onInstruction);
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetUnknownEncodingHandler(parser, onUnknownEncoding, nullptr);
 }
 
 XMLReaderBase::~XMLReaderBase() { XML_ParserFree(parser); }

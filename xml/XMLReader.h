@@ -8,7 +8,9 @@
 // Builds a document from bytes handed over in pieces. It refuses whatever
 // could make reading unbounded or reach outside the file: entity
 // declarations, external document types, nesting deeper than kMaxDepth,
-// more than kMaxElements elements.
+// more than kMaxElements elements. Files may be in UTF-8, UTF-16,
+// ISO-8859-1 (also named latin1), US-ASCII or windows-1252 (also named
+// cp1252); the document always holds UTF-8.
 class XMLReaderBase {
 public:
     static constexpr int kMaxDepth = 256;

@@ -157,6 +157,68 @@ TEST(XMLRead, EntitiesAndCdataAreDecoded) {
     EXPECT_EQ("<![CDATA[open", unescapeText("<![CDATA[open"));
 }
 
+// A settings file saved on Windows: CR LF line ends, a name with u-umlaut
+// (0xFC) and a note with the euro sign (0x80) and other 0x80..0x9F characters.
+TEST(XMLEncoding, Windows1252FileReadsAsUtf8) {
+    const std::string path = tempPath("windows-1252.xml");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
+               "<PARAMS>\r\n"
+               "  <CONFIG name=\"J\xfcrgen M\xfcller\">\r\n"
+               "    <show_3D val=\"1\" modifiable=\"0\"/>\r\n"
+               "  </CONFIG>\r\n"
+               "  <NOTE>\x80 5 \x93quoted\x94 \x8a\x9f \xe9\xff\xa0</NOTE>\r\n"
+               "</PARAMS>\r\n";
+    }
+    XMLDoc doc;
+    ASSERT_EQ(1, doc.read(path.c_str()));
+    EXPECT_TRUE(doc.errors.empty());
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("PARAMS"));
+    ASSERT_EQ(1, pos.goDown("CONFIG"));
+    EXPECT_EQ("J\xc3\xbcrgen M\xc3\xbcller", pos.attribute("name"));
+    ASSERT_EQ(1, pos.goDown("show_3D"));
+    EXPECT_EQ("1", pos.attribute("val"));
+    EXPECT_EQ("0", pos.attribute("modifiable"));
+    pos.back();
+    pos.back();
+    ASSERT_EQ(1, pos.goDown("NOTE"));
+    const std::string note =
+        "\xe2\x82\xac 5 \xe2\x80\x9cquoted\xe2\x80\x9d \xc5\xa0\xc5\xb8 \xc3\xa9\xc3\xbf\xc2\xa0";
+    EXPECT_EQ(note, pos.content());
+
+    // Written back it is a UTF-8 file that says so.
+    const std::string text = doc.text();
+    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"));
+    XMLDoc back = parsed(text);
+    XMLPos read(back);
+    ASSERT_EQ(1, read.goDown("PARAMS"));
+    ASSERT_EQ(1, read.goDown("NOTE"));
+    EXPECT_EQ(note, read.content());
+    EXPECT_EQ(text, back.text());
+    unlink(path.c_str());
+}
+
+TEST(XMLEncoding, EncodingNamesAndTheirAliases) {
+    const struct {
+        const char* name;
+        const char* content;  // of <a>\x80\xfc</a>
+    } kCases[] = {{"windows-1252", "\xe2\x82\xac\xc3\xbc"}, {"Windows-1252", "\xe2\x82\xac\xc3\xbc"},
+                  {"cp1252", "\xe2\x82\xac\xc3\xbc"},       {"CP1252", "\xe2\x82\xac\xc3\xbc"},
+                  {"ISO-8859-1", "\xc2\x80\xc3\xbc"},        {"latin1", "\xc2\x80\xc3\xbc"},
+                  {"Latin1", "\xc2\x80\xc3\xbc"}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        XMLDoc doc = parsed(std::string("<?xml version='1.0' encoding='") + c.name +
+                            "'?><a>\x80\xfc</a>");
+        XMLPos pos(doc);
+        ASSERT_EQ(1, pos.goDown("a"));
+        EXPECT_EQ(c.content, pos.content());
+        EXPECT_EQ("utf-8", doc.encoding);
+    }
+}
+
 TEST(XMLPosition, GoDownBackAndFilters) {
     XMLDoc doc = parsed(
         "<r><i n='a'>1</i><i n='b'>2</i><j/><i n='c'>3</i></r>");

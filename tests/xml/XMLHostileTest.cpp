@@ -135,4 +135,32 @@ TEST(XMLHostile, NothingOutsideTheFileIsLoaded) {
     expectUnreadableText("<!DOCTYPE a [<!ENTITY % p SYSTEM 'file://" + dtd + "'> %p;]><a>&e;</a>");
 }
 
+TEST(XMLHostile, UndefinedWindows1252Bytes) {
+    const std::string head = "<?xml version='1.0' encoding='windows-1252'?>\n";
+    for (const char byte : {'\x81', '\x8d', '\x8f', '\x90', '\x9d'}) {
+        SCOPED_TRACE((int)(unsigned char)byte);
+        expectUnreadableText(head + "<a>" + byte + "</a>");
+        expectUnreadableText(head + "<a n='x" + byte + "'/>");
+        XMLDoc doc;
+        const std::string text = head + "<a>\n  <b>\x80\xfc</b>\n  <c>" + byte + "</c>\n</a>\n";
+        expectUnreadable(doc, doc.readText(text.data(), text.size()));
+        EXPECT_EQ(4, doc.errors[0].line);
+    }
+}
+
+TEST(XMLHostile, UnknownEncodingNames) {
+    for (const char* name : {"x-foo", "windows-1250", "cp-1252", "windows1252", "latin-1", "ascii"})
+        expectUnreadableText(std::string("<?xml version='1.0' encoding='") + name + "'?><a>x</a>");
+}
+
+TEST(XMLHostile, Windows1252FilesKeepTheLimits) {
+    const std::string head = "<?xml version='1.0' encoding='cp1252'?>\n";
+    expectUnreadableText(head + "<!DOCTYPE a [<!ENTITY e '\x80'>]><a>&e;</a>");
+    expectUnreadableText(head + "<!DOCTYPE a SYSTEM 'file:///etc/passwd'><a/>");
+    std::string deep = head;
+    for (int i = 0; i < 1000; i++) deep += "<a>";
+    for (int i = 0; i < 1000; i++) deep += "</a>";
+    expectUnreadableText(deep);
+}
+
 }  // namespace
