@@ -75,7 +75,9 @@ void printHelp(FILE* out) {
 }
 
 void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out) {
-    board.setPermutationNumber(s.permutation);
+    // A number outside the table is refused; the title and the logs then show
+    // the permutation the board really has.
+    if (!board.setPermutationNumber(s.permutation)) s.permutation = board.permutationNumber;
     board.resetCells();
     if (!readPuzzle(board, s.gridPath())) readPuzzle(board, kFallbackPuzzlePath);
     permute(board);

@@ -243,6 +243,16 @@ TEST_F(MenuTest, NextGameWithoutSeriesReloadsAndCountsDown) {
     EXPECT_EQ(sudoku->countEmptyCells(), fresh.countEmptyCells());
 }
 
+TEST_F(MenuTest, APermutationOutsideTheTableIsNotLoggedAsPlayed) {
+    sudoku->setPermutationNumber(5);
+    session.setGridNumber(1);
+    session.permutation = 13;
+    newGame(out);
+    EXPECT_EQ(sudoku->permutationNumber, 5);
+    EXPECT_EQ(session.permutation, 5);
+    EXPECT_NE(std::string(session.windowTitle).find("Permutation 5 "), std::string::npos);
+}
+
 TEST_F(MenuTest, SeriesRunsToTheQuestionnaire) {
     startSeries("dave");
     const int first = agenda.current;
