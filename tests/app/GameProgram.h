@@ -152,6 +152,15 @@ public:
 
     std::string title() const { return runCommand("xdotool getwindowname " + windowId); }
 
+    // The id of the popup menu's window while it is shown, else empty.
+    static std::string shownMenu() {
+        std::istringstream ids(
+            runCommand("xdotool search --onlyvisible --name 'freeglut menu' 2>/dev/null"));
+        std::string menu;
+        ids >> menu;
+        return menu;
+    }
+
     // Chooses entry `position` of the popup menu with `entryCount` entries,
     // as a player does: the pointer rests away from the board and its table
     // (the top left corner in the flat view) so the menu gets attached, a
@@ -164,10 +173,8 @@ public:
             " 22 62 sleep 0.2 click 3");
         int x = -1, y = -1, width = 0, height = 0;
         for (int i = 0; i < 40 && height == 0; i++) {
-            std::istringstream ids(
-                runCommand("xdotool search --onlyvisible --name 'freeglut menu' 2>/dev/null"));
-            std::string menu;
-            if (ids >> menu) {
+            const std::string menu = shownMenu();
+            if (!menu.empty()) {
                 std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + menu));
                 for (std::string line; std::getline(shell, line);) {
                     std::sscanf(line.c_str(), "X=%d", &x);

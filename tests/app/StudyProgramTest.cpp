@@ -370,4 +370,25 @@ TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
     EXPECT_EQ(log[1].substr(0, 19), "   5  *    " "     2  ");
 }
 
+// Over the board the right button is the player's: it marks a cell for the
+// current tile's digit instead of opening the menu.
+TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
+    GameProgram game("right-click", "\n\n0\n\n");
+    ASSERT_TRUE(game.start());
+    // A tile 5 beside the board, made current by a click on it.
+    game.xdo(game.moveTo(10.5, 4.5) + "key f sleep 0.3 key 5 sleep 0.1 click 1");
+    pause(300);
+    const cv::Mat before = game.screenshot("unmarked");
+    // Away from the board first, so the menu is attached, then onto empty cell (6, 2).
+    game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.2 " + game.moveTo(2.3, 2.5) +
+             "sleep 0.1 " + game.moveTo(2.5, 2.5) + "sleep 0.2 click 3");
+    pause(400);
+    EXPECT_EQ(GameProgram::shownMenu(), "");
+    const cv::Mat marked = game.screenshot("marked");
+    EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
+    EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
+    game.xdo("key Escape");
+    ASSERT_TRUE(game.exited(5000));
+}
+
 }  // namespace
