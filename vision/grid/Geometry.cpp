@@ -355,8 +355,10 @@ cv::Point2f rotateStripPoint(float x, float y, int width, int height, int theta,
 void lineSegment(cv::Size image, int theta, int d, cv::Point* p1, cv::Point* p2) {
     const int w = image.width, h = image.height;
     if (theta == 0 || theta == 180 || theta == -180) {
-        *p1 = cv::Point(d, 0);
-        *p2 = cv::Point(d, h - 1);
+        // At 180 degrees the normal points left: the line is x = -d.
+        const int x = theta == 0 ? d : -d;
+        *p1 = cv::Point(x, 0);
+        *p2 = cv::Point(x, h - 1);
         return;
     }
     const int columns[2] = {0, w - 1};

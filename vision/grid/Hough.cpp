@@ -291,7 +291,9 @@ void MarkLineBand(const cv::Mat& angle, const cv::Mat& distance, cv::Mat& mask, 
             if (std::abs(a[x] - theta) <= angleTol && std::abs(dist[x] - d) <= distanceTol)
                 m[x] = (unsigned char)value;
     };
-    if (theta == 0 || theta == 90) {
+    // A line at 180 degrees is vertical as well; the strip width below would
+    // come from a row far outside any image.
+    if (theta == 0 || theta == 90 || theta == 180 || theta == -180) {
         for (int y = y0; y < y1; y++) test(y, x0, x1);
         return;
     }
@@ -327,7 +329,8 @@ void angleDisplay(const cv::Mat& angle, cv::Mat& out) {
 void drawImageLine(cv::Mat& image, int theta, int d) {
     const cv::Scalar white = cv::Scalar::all(255);
     if (theta == 0 || theta == 180 || theta == -180) {
-        cv::line(image, cv::Point(d, 0), cv::Point(d, image.rows), white, 1, cv::LINE_8);
+        const int x = theta == 0 ? d : -d;
+        cv::line(image, cv::Point(x, 0), cv::Point(x, image.rows), white, 1, cv::LINE_8);
         return;
     }
     // Far-away end points are clipped by the drawing itself.

@@ -75,8 +75,13 @@ TEST(Segments, VerticalAndClampedLines) {
     lineSegment(cv::Size(640, 480), 0, 100, &p1, &p2);
     EXPECT_EQ(p1, cv::Point(100, 0));
     EXPECT_EQ(p2, cv::Point(100, 479));
+    // x·cos 180 = -100 is the line x = 100.
     lineSegment(cv::Size(640, 480), 180, -100, &p1, &p2);
-    EXPECT_EQ(p1, cv::Point(-100, 0));
+    EXPECT_EQ(p1, cv::Point(100, 0));
+    EXPECT_EQ(p2, cv::Point(100, 479));
+    lineSegment(cv::Size(640, 480), -180, -50, &p1, &p2);
+    EXPECT_EQ(p1, cv::Point(50, 0));
+    EXPECT_EQ(p2, cv::Point(50, 479));
     // A steep line leaves through the bottom and top rows: y is clamped, x follows.
     lineSegment(cv::Size(640, 480), 10, 200, &p1, &p2);
     EXPECT_EQ(p1, cv::Point(118, 479));

@@ -231,6 +231,18 @@ TEST(MarkLineBand, HorizontalBandOverTheWholeWidth) {
     EXPECT_EQ(mask.at<unsigned char>(99, 0), 7);
 }
 
+TEST(MarkLineBand, LineAt180DegreesIsVertical) {
+    // (-180, -100) is the column x = 100: its box is tested like that of (0, 100).
+    cv::Mat angle(480, 640, CV_16S, cv::Scalar(-180));
+    cv::Mat distance(480, 640, CV_16S);
+    for (int y = 0; y < 480; y++)
+        for (int x = 0; x < 640; x++) distance.at<short>(y, x) = (short)normalDistance(-180, x, y);
+    cv::Mat mask(480, 640, CV_8U, cv::Scalar(0));
+    MarkLineBand(angle, distance, mask, 255, -180, 60, -100, 400, 5);
+    EXPECT_EQ(cv::countNonZero(mask), 10 * 479);
+    EXPECT_EQ(cv::countNonZero(mask.colRange(95, 105).rowRange(0, 479)), 10 * 479);
+}
+
 TEST(MarkLineBand, ObliqueLineTestsAStripPerRow) {
     const int theta = 45, d = 300;
     cv::Mat angle(480, 640, CV_16S, cv::Scalar(theta));
@@ -293,8 +305,12 @@ TEST(Displays, RampAccumulatorAndImages) {
     drawImageLine(image, 90, 40);
     EXPECT_EQ(cv::countNonZero(image.row(40)), 200);
     image.setTo(0);
+    drawImageLine(image, 180, 30);
+    EXPECT_EQ(cv::countNonZero(image), 0);  // x = -30: nothing inside
     drawImageLine(image, 180, -30);
-    EXPECT_EQ(cv::countNonZero(image.col(30)), 0);  // x = -30: nothing inside
+    EXPECT_EQ(cv::countNonZero(image.col(30)), 100);
+    EXPECT_EQ(cv::countNonZero(image), 100);
+    image.setTo(0);
     drawImageLine(image, 0, 30);
     EXPECT_EQ(cv::countNonZero(image.col(30)), 100);
 }
