@@ -61,7 +61,7 @@ public:
         folder = std::string(TABRELO_BUILD) + "/game-runs/" + name;
         runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' && cp '" +
                    TABRELO_DATA + "/sudoku-grids/g0.txt' '" + folder + "/sudoku-grids/'");
-        setAnswers(answers);
+        std::ofstream(folder + "/answers.txt") << answers;
         closedInput_ = closedInput;
     }
     ~GameProgram() {
@@ -69,11 +69,6 @@ public:
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
-    }
-
-    // The console input of the next start.
-    void setAnswers(const std::string& answers) {
-        std::ofstream(folder + "/answers.txt") << answers;
     }
 
     void writePuzzle(int number, const std::string& text) {
@@ -229,7 +224,7 @@ int countPixels(const cv::Mat& rgb, cv::Rect r, Test test) {
 const cv::Rect kCounters(0, 0, 170, 34);
 
 inline bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
-// An entered digit.
+// The digit 5 in colour.
 inline bool orange(const cv::Vec3b& p) {
     return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60;
 }
