@@ -36,7 +36,8 @@ const char* const kConfig =
     "</PARAMS>\n";
 
 // Menu positions.
-const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kOverviews = 17;
+const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15,
+          kOverviews = 17;
 
 // The shipped first puzzle, solved but for a few cells, so a game is won
 // with a handful of drags.
@@ -388,6 +389,27 @@ TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
     EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
     EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
     game.xdo("key Escape");
+    ASSERT_TRUE(game.exited(5000));
+}
+
+// Automatic markup from the menu notes every empty cell; switching it off
+// takes all notes away again.
+TEST_F(StudyProgramTest, AutomaticMarkupOnAndOffFromTheMenu) {
+    GameProgram game("markup", "\n\n0\n\n");
+    ASSERT_TRUE(game.start());
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    pause(300);
+    const cv::Mat before = game.screenshot("no-notes");
+
+    ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
+    const cv::Mat notes = game.screenshot("notes");
+    EXPECT_GT(cv::norm(before(boardRect()), notes(boardRect())), 0);
+    EXPECT_GT(countPixels(notes, boardRect(), white), 20000);
+
+    ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
+    const cv::Mat cleared = game.screenshot("cleared");
+    EXPECT_EQ(cv::norm(before(boardRect()), cleared(boardRect())), 0);
+    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
 }
 
