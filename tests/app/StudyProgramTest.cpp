@@ -36,8 +36,8 @@ const char* const kConfig =
     "</PARAMS>\n";
 
 // Menu positions.
-const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15,
-          kOverviews = 17;
+const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kColored = 10,
+          kAutomaticMarkup = 15, kOverviews = 17;
 
 // The shipped first puzzle, solved but for a few cells, so a game is won
 // with a handful of drags.
@@ -237,6 +237,9 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
               std::string::npos)
         << out;
     EXPECT_EQ(colouredBoard(game.screenshot("resumed")), colored[second]);
+    // The series varies the colour, so its entry is fixed and does nothing.
+    ASSERT_TRUE(game.chooseMenuEntry(kColored));
+    EXPECT_EQ(colouredBoard(game.screenshot("fixed-colour")), colored[second]);
 
     // The progress: settings and agenda printed again, the window moved up.
     ASSERT_TRUE(game.chooseMenuEntry(kProgress));
