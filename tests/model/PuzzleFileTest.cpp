@@ -1,6 +1,7 @@
 #include "PuzzleFile.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,7 +19,9 @@ const char* const kSolved =
 
 class PuzzleFile : public ::testing::Test {
 protected:
-    std::string path = std::string(::testing::TempDir()) + "puzzle_test.txt";
+    // One file per process: ctest runs the cases of this suite side by side.
+    std::string path =
+        std::string(::testing::TempDir()) + "puzzle_test_" + std::to_string(getpid()) + ".txt";
     void write(const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
     }
