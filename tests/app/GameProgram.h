@@ -3,6 +3,7 @@
 // looked at with screenshots.
 #pragma once
 
+#include "../TextHelpers.h"
 #include "../render/XvfbDisplay.h"
 
 #include <gtest/gtest.h>
@@ -32,19 +33,6 @@ inline std::string runCommand(const std::string& command) {
         pclose(p);
     }
     return text;
-}
-
-// What a function prints on a stream.
-template <class Print>
-std::string printed(Print print) {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    print(out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
 }
 
 inline void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -199,12 +187,6 @@ public:
         return rgb;
     }
 
-    static std::string readFile(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 
 private:
     bool closedInput_ = false;

@@ -80,14 +80,14 @@ TEST_F(GameProgramTest, EnterEverywhere) {
               freeGameOutput("Anonymous", boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str()),
                              ""));
     // The game left unfinished is logged in the tests folder, with an empty agenda beside it.
-    const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
+    const std::string log = readFile(game.folder + "/Tests/log.txt");
     EXPECT_EQ(log.substr(0, 13), "   1  *      ");
     EXPECT_NE(log.find("   43     0   c  3d  + + + + -      0   -   Anonymous  "),
               std::string::npos);
     EXPECT_EQ(access((game.folder + "/Tests/finishedgames.txt").c_str(), F_OK), -1);
     Agenda saved;
     EXPECT_EQ(saved.read((game.folder + "/Tests/Anonymous.xml").c_str()), 0);
-    EXPECT_NE(GameProgram::readFile(game.folder + "/Tests/Anonymous.xml").find("<USER>Anonymous</USER>"),
+    EXPECT_NE(readFile(game.folder + "/Tests/Anonymous.xml").find("<USER>Anonymous</USER>"),
               std::string::npos);
 }
 

@@ -4,6 +4,8 @@
 #include "PuzzleFile.h"
 #include "Shell.h"
 
+#include "../TextHelpers.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,13 +16,6 @@
 #include <string>
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 const char* const kSeries =
     "<PARAMS>\n"

@@ -1,5 +1,7 @@
 #include "ResultLog.h"
 
+#include "../TextHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,13 +33,6 @@ protected:
     }
     GameResult r;
 };
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST_F(ResultLog, GameLeftWithEmptyCellsAndAConflict) {
     r.emptyCells = 3;

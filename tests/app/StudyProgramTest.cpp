@@ -200,13 +200,13 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     ASSERT_TRUE(game.exited(5000));
     EXPECT_EQ(game.status, 255);
 
-    std::vector<std::string> log = lines(GameProgram::readFile(test + "/log.txt"));
+    std::vector<std::string> log = lines(readFile(test + "/log.txt"));
     ASSERT_EQ(log.size(), 2u);
     EXPECT_TRUE(std::regex_match(log[0], std::regex(linePattern(boardState(0), colored[first]))))
         << log[0];
     EXPECT_TRUE(std::regex_match(log[1], std::regex(linePattern(boardState(4), colored[second]))))
         << log[1];
-    std::vector<std::string> finished = lines(GameProgram::readFile(test + "/finishedgames.txt"));
+    std::vector<std::string> finished = lines(readFile(test + "/finishedgames.txt"));
     ASSERT_EQ(finished.size(), 1u);
     EXPECT_TRUE(std::regex_match(finished[0], std::regex(linePattern("", colored[first]))))
         << finished[0];
@@ -261,12 +261,12 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     const std::string end = kQuestionnaire + std::string("\nbye\n");
     ASSERT_GE(out.size(), end.size());
     EXPECT_EQ(out.substr(out.size() - end.size()), end);
-    log = lines(GameProgram::readFile(test + "/log.txt"));
+    log = lines(readFile(test + "/log.txt"));
     ASSERT_EQ(log.size(), 4u);
     EXPECT_TRUE(std::regex_match(log[2], std::regex(linePattern(boardState(0), colored[second]))))
         << log[2];
     EXPECT_EQ(log[3], log[2]);  // the won game's clock stands still
-    EXPECT_EQ(lines(GameProgram::readFile(test + "/finishedgames.txt")).size(), 3u);
+    EXPECT_EQ(lines(readFile(test + "/finishedgames.txt")).size(), 3u);
     Agenda done;
     ASSERT_EQ(done.read((test + "/alice.xml").c_str()), 2);
     EXPECT_NE(done.items[0].done, 0);
@@ -280,7 +280,7 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     EXPECT_EQ(game.status, 0);
     out = game.output();
     EXPECT_EQ(out.substr(out.size() - 25), "\n\n**** YOU ARE DONE ****\n");
-    EXPECT_EQ(lines(GameProgram::readFile(test + "/log.txt")).size(), 4u);
+    EXPECT_EQ(lines(readFile(test + "/log.txt")).size(), 4u);
 }
 
 TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
@@ -312,7 +312,7 @@ TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
     game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
     // One successful push is counted in the log.
-    const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
+    const std::string log = readFile(game.folder + "/Tests/log.txt");
     EXPECT_NE(log.find("      1   -         bob  "), std::string::npos) << log;
 }
 
@@ -332,7 +332,7 @@ TEST_F(StudyProgramTest, OverviewPanesSwitchedOffFromTheMenu) {
     game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
     // The switches in force when the game was left.
-    const std::string log = GameProgram::readFile(game.folder + "/Tests/log.txt");
+    const std::string log = readFile(game.folder + "/Tests/log.txt");
     EXPECT_NE(log.find("   51     0   c  3d  - + + + -      0   -         bob  "), std::string::npos)
         << log;
 }
@@ -368,7 +368,7 @@ TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
     EXPECT_EQ(game.status, 255);
     out = game.output();
     EXPECT_EQ(out.substr(out.size() - 5), "\nbye\n");
-    const std::vector<std::string> log = lines(GameProgram::readFile(game.folder + "/Tests/log.txt"));
+    const std::vector<std::string> log = lines(readFile(game.folder + "/Tests/log.txt"));
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].substr(0, 19), "   1  *    " "     0  ");
     EXPECT_EQ(log[1].substr(0, 19), "   5  *    " "     2  ");

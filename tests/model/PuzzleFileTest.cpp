@@ -1,5 +1,7 @@
 #include "PuzzleFile.h"
 
+#include "../TextHelpers.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -134,13 +136,10 @@ TEST_F(PuzzleFile, StarsForEveryLevel) {
     difficultyStars(5, stars, sizeof stars);
     EXPECT_STREQ(stars, "x");
 
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    for (int d = -1; d <= 5; d++) difficultyStars(d, out);
-    std::fclose(out);
-    EXPECT_EQ(std::string(text, size), "     *    **   ***  **** ");
-    free(text);
+    EXPECT_EQ(printed([](FILE* out) {
+                  for (int d = -1; d <= 5; d++) difficultyStars(d, out);
+              }),
+              "     *    **   ***  **** ");
 }
 
 TEST_F(PuzzleFile, OversizedHeaderReadsAllTokensButOnlySetsTheBoard) {

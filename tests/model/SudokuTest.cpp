@@ -1,5 +1,7 @@
 #include "Sudoku.h"
 
+#include "../TextHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -449,16 +451,10 @@ TEST(Board, PrintIsExact) {
     Sudoku b;
     b.setDigit(0, 0, 1, Given);
     b.setDigit(8, 8, 9, Entered);
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    b.print(out);
-    std::fclose(out);
     std::string expected = "SUDOKU GRID: [9,9]\n1 0 0 0 0 0 0 0 0 \n";
     for (int r = 1; r < 8; r++) expected += "0 0 0 0 0 0 0 0 0 \n";
     expected += "0 0 0 0 0 0 0 0 9 \n";
-    EXPECT_EQ(std::string(text, size), expected);
-    free(text);
+    EXPECT_EQ(printed([&](FILE* out) { b.print(out); }), expected);
 }
 
 TEST(Board, DifficultyNames) {

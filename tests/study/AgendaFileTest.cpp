@@ -75,7 +75,7 @@ const char* const kSampleFile =
 TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
     const std::string path = scratchPath("Tom.xml");
     ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
-    EXPECT_EQ(kSampleFile, fileText(path));
+    EXPECT_EQ(kSampleFile, readFile(path));
 
     Agenda back;
     ASSERT_EQ(2, back.read(path.c_str()));
@@ -85,7 +85,7 @@ TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
     EXPECT_EQ(80, back.items[1].grid);
     EXPECT_EQ(0, back.items[1].done);
     ASSERT_EQ(1, back.write(path.c_str(), "Tom & <Jerry>"));
-    EXPECT_EQ(kSampleFile, fileText(path));
+    EXPECT_EQ(kSampleFile, readFile(path));
 
     // The XML layer alone gives the same bytes and the name back.
     XMLDoc doc;
@@ -132,7 +132,7 @@ TEST(AgendaFile, EveryValueComesFromItsOwnElement) {
     const std::string path = scratchPath("distinct-written.xml");
     ASSERT_EQ(1, agenda.write(path.c_str(), "Ann"));
     EXPECT_NE(std::string::npos,
-              fileText(path).find("  <ITEM_0>\n"
+              readFile(path).find("  <ITEM_0>\n"
                                   "    <INDEX>0</INDEX>\n"
                                   "    <GRID>101</GRID>\n"
                                   "    <PERMUTATION>102</PERMUTATION>\n"
@@ -236,7 +236,7 @@ TEST(AgendaFile, FailedWriteKeepsTheOldFile) {
     ASSERT_EQ(child, waitpid(child, &status, 0));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(0, WEXITSTATUS(status));
-    EXPECT_EQ(kSampleFile, fileText(path));
+    EXPECT_EQ(kSampleFile, readFile(path));
     EXPECT_NE(0, access((path + ".tmp" + std::to_string(child)).c_str(), F_OK));
 
     testing::internal::CaptureStdout();
@@ -253,9 +253,9 @@ TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
     two.length = 60;
     for (int i = 0; i < 60; i++) two.items[i] = AgendaItem{i, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, i * 1000};
     ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
-    const std::string oldText = fileText(path);
+    const std::string oldText = readFile(path);
     ASSERT_EQ(1, two.write(path.c_str(), "Tom & <Jerry>"));
-    const std::string newText = fileText(path);
+    const std::string newText = readFile(path);
     ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
 
     std::mt19937 random(20261206);
@@ -270,7 +270,7 @@ TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
         kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(child, waitpid(child, &status, 0));
-        const std::string text = fileText(path);
+        const std::string text = readFile(path);
         ASSERT_TRUE(text == oldText || text == newText) << "round " << round << ": " << text.size();
         unlink((path + ".tmp" + std::to_string(child)).c_str());
     }

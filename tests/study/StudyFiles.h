@@ -2,6 +2,8 @@
 // printouts caught as text.
 #pragma once
 
+#include "../TextHelpers.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,22 +23,3 @@ inline std::string writeScratch(const std::string& name, const std::string& text
     return path;
 }
 
-inline std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// What print(FILE*) writes.
-template <typename Print>
-std::string printed(Print print) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&buffer, &size);
-    print(out);
-    std::fclose(out);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
-}

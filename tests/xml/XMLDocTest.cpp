@@ -17,7 +17,7 @@ std::string tempPath(const char* name) {
     return folder + "/" + name;
 }
 
-std::string fileText(const std::string& path) {
+std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -60,7 +60,7 @@ TEST(XMLWrite, ProgramMadeTreeGetsTheIndentedLayout) {
 
     const std::string path = tempPath("made.xml");
     ASSERT_EQ(1, doc.write(path.c_str()));
-    EXPECT_EQ(kAgendaText, fileText(path));
+    EXPECT_EQ(kAgendaText, readFile(path));
 }
 
 TEST(XMLRead, OwnFileRoundTripsByteForByte) {
@@ -74,7 +74,7 @@ TEST(XMLRead, OwnFileRoundTripsByteForByte) {
     ASSERT_EQ(1, pos.goDown("USER"));
     EXPECT_EQ("Tom & Jerry <3", pos.content());
     ASSERT_EQ(1, doc.write(path.c_str()));
-    EXPECT_EQ(kAgendaText, fileText(path));
+    EXPECT_EQ(kAgendaText, readFile(path));
 }
 
 TEST(XMLRead, HandIndentedFileKeepsItsLayout) {

@@ -1,0 +1,28 @@
+// Reading back what the code under test wrote: files and printouts.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What print(FILE*) writes.
+template <class Print>
+std::string printed(Print print) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    print(out);
+    std::fclose(out);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+}
