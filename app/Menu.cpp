@@ -3,20 +3,40 @@
 #include "ResultLog.h"
 #include "Shell.h"
 
+namespace {
+
+// The switch of each menu value 7..15 in the session with its block in the
+// test settings; 16, the evaluation flag, is the board's.
+struct MenuSwitch {
+    int SessionSettings::*on;
+    SettingValues TestSettings::*block;
+};
+const MenuSwitch kSwitches[kSwitchCount] = {
+    {&SessionSettings::show_colored, &TestSettings::colored},
+    {&SessionSettings::show_3D, &TestSettings::in3D},
+    {&SessionSettings::show_repulsive, &TestSettings::repulsive},
+    {&SessionSettings::show_attractive, &TestSettings::attractive},
+    {&SessionSettings::show_markup, &TestSettings::markup},
+    {&SessionSettings::automatic_markup, &TestSettings::automaticMarkup},
+    {&SessionSettings::semiautomatic_markup, &TestSettings::semiautomaticMarkup},
+    {&SessionSettings::show_overviews, &TestSettings::overviews},
+    {&SessionSettings::show_grid_structure, &TestSettings::gridStructure},
+    {nullptr, &TestSettings::evaluate},
+};
+
+int switchState(int value) {
+    const MenuSwitch& sw = kSwitches[value - kFirstSwitchValue];
+    return sw.on ? session.*sw.on : sudoku->getEvaluate();
+}
+
+}  // namespace
+
 std::vector<MenuEntry> currentMenuEntries() {
-    const SessionSettings& s = session;
-    // In menu order: colored, 3D, blocks, funnels, markup, automatic and
-    // semiautomatic markup, overview panes, grid structure, evaluation.
-    const int on[kSwitchCount] = {
-        s.show_colored,         s.show_3D,        s.show_repulsive,      s.show_attractive,
-        s.show_markup,          s.automatic_markup, s.semiautomatic_markup, s.show_overviews,
-        s.show_grid_structure,  sudoku->getEvaluate()};
-    const TestSettings& t = testSettings;
-    const SettingValues* blocks[kSwitchCount] = {
-        &t.colored, &t.in3D,      &t.repulsive, &t.attractive,    &t.markup,
-        &t.automaticMarkup, &t.semiautomaticMarkup, &t.overviews, &t.gridStructure, &t.evaluate};
-    int modifiable[kSwitchCount];
-    for (int i = 0; i < kSwitchCount; i++) modifiable[i] = blocks[i]->isModifiable();
+    int on[kSwitchCount], modifiable[kSwitchCount];
+    for (int i = 0; i < kSwitchCount; i++) {
+        on[i] = switchState(kFirstSwitchValue + i);
+        modifiable[i] = (testSettings.*kSwitches[i].block).isModifiable();
+    }
     return buildMenuEntries(on, modifiable);
 }
 
@@ -56,35 +76,16 @@ MenuEffects nextGame(FILE* out) {
 
 namespace {
 
-// Switches 7..15 of the session; 16 is the board's evaluation flag.
-int* sessionSwitch(int value) {
-    switch (value) {
-        case MenuColored: return &session.show_colored;
-        case Menu3D: return &session.show_3D;
-        case MenuBlocks: return &session.show_repulsive;
-        case MenuFunnels: return &session.show_attractive;
-        case MenuMarkup: return &session.show_markup;
-        case MenuAutomaticMarkup: return &session.automatic_markup;
-        case MenuSemiautomaticMarkup: return &session.semiautomatic_markup;
-        case MenuOverviews: return &session.show_overviews;
-        case MenuGridStructure: return &session.show_grid_structure;
-        default: return nullptr;
-    }
-}
-
 MenuEffects toggleSwitch(int value) {
-    int now;
-    if (value == MenuEvaluation) {
+    int SessionSettings::*on = kSwitches[value - kFirstSwitchValue].on;
+    if (on)
+        session.*on = 1 - session.*on;
+    else
         sudoku->setEvaluate(1 - sudoku->getEvaluate());
-        now = sudoku->getEvaluate();
-    } else {
-        int* on = sessionSwitch(value);
-        *on = 1 - *on;
-        now = *on;
-        // Notes made by a markup helper go with it.
-        if (now == 0 && (value == MenuAutomaticMarkup || value == MenuSemiautomaticMarkup))
-            sudoku->clearAllNotes();
-    }
+    const int now = switchState(value);
+    // Notes made by a markup helper go with it.
+    if (now == 0 && (value == MenuAutomaticMarkup || value == MenuSemiautomaticMarkup))
+        sudoku->clearAllNotes();
     MenuEffects effects;
     const int position = gameWindow->menuPositions[value];
     effects.entryPosition = position < 0 ? value : position;
