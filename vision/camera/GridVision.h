@@ -1,0 +1,53 @@
+// The camera-side object: the grid search's state, the calibration, the
+// correspondences between image and grid model, and the grid's pose.
+#pragma once
+
+#include "Calibration.h"
+#include "GridSearch.h"
+
+#include <opencv2/core.hpp>
+
+#include <cstdio>
+
+// What the GL window receives after every computed pose.
+struct PoseHandOver {
+    float intrinsic[9], distortion[4], translation[3], rotationVector[3], rotationMatrix[9];
+};
+
+const int kMaxGridPoints = 250;
+
+class GridVision {
+public:
+    GridSearch search;
+    GridTunables tunables;
+    CameraCalibration calibration;
+    float translation[3] = {}, rotationVector[3] = {}, rotationMatrix[9] = {};
+    float imagePoints[kMaxGridPoints][2] = {};
+    float modelPoints[kMaxGridPoints][3] = {};
+    int pointCount = 0;
+    int poseCount = 0;  // bumped by every computed pose
+    int debugLevel = 1;
+    FILE* out = stdout;
+
+    // 1 when the file was taken; 0 when it cannot be opened or its intrinsic
+    // matrix cannot serve (then the previous values stay).
+    int readCalibration(const char* path);
+    void printCalibration() const;
+    // The crossings on the valid horizontal lines with both grid indices known.
+    void collectCorrespondences();
+    // 1 with a new pose; 0 (pose kept) for fewer than 4 or degenerate pairs.
+    int Compute3DPose();
+    int Compute3DPose(const float (*image)[2], const float (*model)[3], int count);
+    cv::Point2f projectPoint(float X, float Y, float Z) const;
+    void projectPoints(const float (*model)[3], float (*image)[2], int count) const;
+    // First pose from the lines' crossings, then from the refined projected
+    // inner crossings.
+    int poseFromFoundGrid(const cv::Mat& grey);
+    // FindGrid, and the pose when it found lines in both directions.
+    int findGrid(const cv::Mat& grey);
+    PoseHandOver handOver() const;
+    void DrawLine3D(cv::Mat& live, double X1, double Y1, double Z1, double X2, double Y2,
+                    double Z2, int red, int green, int blue, int thickness, int windowWidth,
+                    int windowHeight, int flipY) const;
+    void drawGridFrame(cv::Mat& live, int windowWidth, int windowHeight, int flipY) const;
+};
