@@ -14,7 +14,7 @@ int openCameraSource(FILE* out) { return openCamera(camera, out); }
 void setUpCameraGame(FILE* out) {
     if (gridVision) return;
     gridVision = new GridVision;
-    calibrationTaken = setUpImages(camera, *gridVision, out);
+    calibrationTaken = setUpImages(camera, *gridVision, camera.live.size(), out);
     visionConsole.setUp(camera);
     if (gameWindow) handCameraToWindow();
 }

@@ -119,10 +119,9 @@ static void checkGridElementImages(FILE* out) {
     }
 }
 
-int setUpImages(CameraState& c, GridVision& vision, FILE* out) {
-    c.source.read(c.live);
-    c.width = c.live.cols;
-    c.height = c.live.rows;
+int setUpImages(CameraState& c, GridVision& vision, cv::Size size, FILE* out) {
+    c.width = size.width;
+    c.height = size.height;
     c.origin = c.source.origin();
     c.diagonal = (int)std::sqrt((double)c.width * c.width + (double)c.height * c.height);
     std::fprintf(out, "Image size: %d x %d = %d pixels\n", c.width, c.height, c.width * c.height);
@@ -170,6 +169,14 @@ static void searchGrid(CameraState& c, GridVision& vision, FILE* out) {
     }
 }
 
+void takeLiveFrame(CameraState& c, const cv::Mat& frame) {
+    // The working images keep the set-up size, whatever the source does later.
+    if (frame.cols != c.width || frame.rows != c.height)
+        cv::resize(frame, c.live, cv::Size(c.width, c.height), 0, 0, cv::INTER_AREA);
+    else
+        c.live = frame;
+}
+
 int processFrame(CameraState& c, GridVision& vision, FILE* out) {
     cv::Mat frame;
     if (!c.source.read(frame)) {
@@ -179,10 +186,12 @@ int processFrame(CameraState& c, GridVision& vision, FILE* out) {
         return 0;
     }
     c.frameMissing = 0;
-    // The working images keep the set-up size, whatever the source does later.
-    if (frame.cols != c.width || frame.rows != c.height)
-        cv::resize(frame, frame, cv::Size(c.width, c.height), 0, 0, cv::INTER_AREA);
-    c.live = frame;
+    takeLiveFrame(c, frame);
+    workOnFrame(c, vision, out);
+    return 1;
+}
+
+void workOnFrame(CameraState& c, GridVision& vision, FILE* out) {
     if (c.flipMode == 1) cv::flip(c.live, c.live, 1);
     if (c.flipMode == 2) cv::flip(c.live, c.live, -1);
     glReadyCopy(c.live, c.origin, c.glReady);
@@ -203,5 +212,4 @@ int processFrame(CameraState& c, GridVision& vision, FILE* out) {
     cv::putText(c.live, "Tabrelo", cv::Point(c.width - 150, c.height - 20),
                 cv::FONT_HERSHEY_SIMPLEX | cv::FONT_ITALIC, 0.75, cv::Scalar(0, 0, 255), 2,
                 cv::LINE_8);
-    return 1;
 }
