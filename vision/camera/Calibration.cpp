@@ -1,5 +1,6 @@
 #include "Calibration.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,15 +20,26 @@ int readNumber(FILE* f, float* value) {
 
 }  // namespace
 
-int readCalibration(const char* path, CameraCalibration& calibration) {
+int readCalibration(const char* path, CameraCalibration& calibration, FILE* out) {
     FILE* f = std::fopen(path, "r");
     if (!f) return 0;
+    CameraCalibration read = calibration;
     bool ok = true;
-    for (int i = 0; ok && i < 9; i++) ok = readNumber(f, &calibration.intrinsic[i]);
-    for (int i = 0; ok && i < 4; i++) ok = readNumber(f, &calibration.distortion[i]);
+    for (int i = 0; ok && i < 9; i++) ok = readNumber(f, &read.intrinsic[i]);
+    for (int i = 0; ok && i < 4; i++) ok = readNumber(f, &read.distortion[i]);
     char word[80];
     if (ok && std::fscanf(f, "%79s", word) == 1)
-        std::snprintf(calibration.name, sizeof calibration.name, "%s", word);
+        std::snprintf(read.name, sizeof read.name, "%s", word);
     std::fclose(f);
+    bool finite = true;
+    for (float v : read.intrinsic) finite = finite && std::isfinite(v);
+    for (float v : read.distortion) finite = finite && std::isfinite(v);
+    if (!finite || !(read.intrinsic[0] > 0) || !(read.intrinsic[4] > 0)) {
+        if (out)
+            std::fprintf(out, "calibration file %s refused: its focal lengths must be positive "
+                              "and every value finite\n", path);
+        return 0;
+    }
+    calibration = read;
     return 1;
 }
