@@ -2,6 +2,14 @@
 
 #include <opencv2/highgui.hpp>
 
+// A trackbar that stores its position in `value`, starting from it.
+static void addTrackbar(const char* name, const char* window, int* value, int maximum) {
+    const int start = *value;
+    cv::createTrackbar(
+        name, window, nullptr, maximum, [](int position, void* v) { *(int*)v = position; }, value);
+    cv::setTrackbarPos(name, window, start);
+}
+
 void VisionConsole::setUp(const CameraState& c) {
     parameterStrip.create(1, c.width, CV_8UC1);
     parameterStrip.setTo(0);
@@ -15,22 +23,24 @@ void VisionConsole::show(CameraState& c, GridVision& vision) {
     if (c.debugLevel >= 3) {
         if (!histoWindow) {
             cv::namedWindow("Histo Parameters ", cv::WINDOW_AUTOSIZE);
-            cv::createTrackbar("thresh", "Histo Parameters ", &t.thresh, 255);
-            cv::createTrackbar("blur2d", "Histo Parameters ", &t.blur2d, 20);
-            cv::createTrackbar("maxlines", "Histo Parameters ", &t.maxLines, 50);
-            cv::createTrackbar("linewidth", "Histo Parameters ", &t.lineWidth, 20);
-            cv::createTrackbar("refit line", "Histo Parameters ", &t.refitLine, 2);
+            addTrackbar("thresh", "Histo Parameters ", &t.thresh, 255);
+            addTrackbar("blur2d", "Histo Parameters ", &t.blur2d, 20);
+            addTrackbar("maxlines", "Histo Parameters ", &t.maxLines, 50);
+            addTrackbar("linewidth", "Histo Parameters ", &t.lineWidth, 20);
+            addTrackbar("refit line", "Histo Parameters ", &t.refitLine, 2);
             histoWindow = 1;
         }
         cv::imshow("Histo Parameters ", parameterStrip);
     }
     if (!liveWindow) {
         cv::namedWindow("Live Image ", cv::WINDOW_AUTOSIZE);
-        cv::createTrackbar("flip image", "Live Image ", &c.flipMode, 2);
-        cv::createTrackbar("debug level", "Live Image ", &c.debugLevel, 5);
-        cv::createTrackbar("view angle y", "Live Image ", &c.viewAngleY, 18);
+        addTrackbar("flip image", "Live Image ", &c.flipMode, 2);
+        addTrackbar("debug level", "Live Image ", &c.debugLevel, 5);
+        addTrackbar("view angle y", "Live Image ", &c.viewAngleY, 18);
         liveWindow = 1;
     }
+    // Keys change the flip too.
+    cv::setTrackbarPos("flip image", "Live Image ", c.flipMode);
     cv::imshow("Live Image ", c.live);
     if (!dumpWindows) {
         cv::namedWindow("DUMP", cv::WINDOW_AUTOSIZE);
@@ -42,10 +52,10 @@ void VisionConsole::show(CameraState& c, GridVision& vision) {
         cv::imshow("Sobel Image (ver dy) ", s.dyDisplay);
         cv::imshow("Gradient Magnitude", s.magnitude);
         if (!gradientWindow) {
-            cv::createTrackbar("grad-min", "Gradient Magnitude", &t.gradMin, 255);
-            cv::createTrackbar("ang-var", "Gradient Magnitude", &t.angleVariance, 180);
-            cv::createTrackbar("dis-var", "Gradient Magnitude", &t.distanceVariance, 400);
-            cv::createTrackbar("reverse neg angles", "Gradient Magnitude", &t.reverseNegativeAngles, 1);
+            addTrackbar("grad-min", "Gradient Magnitude", &t.gradMin, 255);
+            addTrackbar("ang-var", "Gradient Magnitude", &t.angleVariance, 180);
+            addTrackbar("dis-var", "Gradient Magnitude", &t.distanceVariance, 400);
+            addTrackbar("reverse neg angles", "Gradient Magnitude", &t.reverseNegativeAngles, 1);
             gradientWindow = 1;
         }
         cv::imshow("Line Distance Image", s.distanceDisplay);
