@@ -1,6 +1,5 @@
 // tabrelo-vision: its CSV on a scene against the scene's truth, on real
 // photos against their outlines, and its exit status.
-
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
