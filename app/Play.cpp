@@ -1,6 +1,6 @@
 #include "Play.h"
 
-#include "CameraSettings.h"
+#include "CameraGame.h"
 #include "Shell.h"
 
 #include <cmath>
@@ -21,31 +21,35 @@ int menuWanted(const MousePlace& p) { return !onBoard(p) && !inTable(p); }
 static int cameraKey(unsigned char key, long now, FILE* out) {
     switch (key) {
     case 'f':
-        if (flipMode != 1) flipMode = 2 - flipMode;
-        gridFound = 0;
+        if (camera.flipMode != 1) camera.flipMode = 2 - camera.flipMode;
+        camera.gridFound = 0;
+        keepViewInStep();
+        break;
+    case 'i':
+        if (gridVision && chooseCamera(*gridVision, stdin, out)) handCalibrationToWindow();
         break;
     case 'm':
-        useMouse = 1 - useMouse;
+        camera.useMouse = 1 - camera.useMouse;
         break;
     case 'o':
-        recognitionFrozen = 1 - recognitionFrozen;
-        rerectifyRequest = 1;
+        camera.recognitionFrozen = 1 - camera.recognitionFrozen;
+        camera.rerectifyRequest = 1;
         gameWindow->clock.start(now);
         gameWindow->resetStatistics();
         break;
     case 'r':
-        gridFound = 0;
+        camera.gridFound = 0;
         break;
     case 't':
         std::fprintf(out, "teach new sudoku-patterns (digits)\n");
-        teachRequest = 1;
+        camera.teachRequest = 1;
         break;
     case 'w':
         showCameraTiles = 1 - showCameraTiles;
         break;
     case 'x':
         std::fprintf(out, "correct wrongly classified patterns\n");
-        correctionRequest = 1;
+        camera.correctionRequest = 1;
         break;
     }
     return kNothingMore;
@@ -194,7 +198,7 @@ void cameraTilesToBoard(Sudoku& board, FILE* out) {
         const bool straight = (t.angle >= 0 && t.angle <= 5) || (t.angle >= 355 && t.angle <= 360);
         int dropped = -1;
         if (centred && straight) {
-            if (debugLevel >= 2)
+            if (camera.debugLevel >= 2)
                 std::fprintf(out, "    tile %d at pos [x=%g, y=%g] with rotangle %d\n", t.digit, t.x,
                              t.y, t.angle);
             const int row = 8 - (int)std::floor(t.y), column = (int)std::floor(t.x);

@@ -1,5 +1,6 @@
 #include "Shell.h"
 
+#include "CameraGame.h"
 #include "Console.h"
 #include "ResultLog.h"
 #include "Play.h"
@@ -141,7 +142,9 @@ int idleStep(FILE* in, FILE* out) {
         std::exit(-1);
     }
     if (session.automatic_markup == 1) sudoku->markUpAll();
-    // The camera step of the frame comes first once the camera game has one.
-    if (session.arMode == 1) cameraTilesToBoard(*sudoku, out);
+    if (session.arMode == 1) {
+        cameraGameStep(in, out);
+        cameraTilesToBoard(*sudoku, out);
+    }
     return begun;
 }

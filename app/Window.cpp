@@ -1,6 +1,7 @@
 #include "Window.h"
 
 #include "BoardDrawing.h"
+#include "CameraGame.h"
 #include "Menu.h"
 #include "Play.h"
 #include "Shell.h"
@@ -41,6 +42,8 @@ static void display() {
     in.won = wonFlag;
     in.stackDepth = gridStack->count();
     in.showCameraTiles = showCameraTiles;
+    in.useMouse = camera.useMouse;
+    in.recognitionFrozen = camera.recognitionFrozen;
     drawFrame(*gameWindow, *sudoku, in);
     glutSwapBuffers();
 }

@@ -1,4 +1,5 @@
 // Tabrelo: start-up in the console, then the game window's event loop.
+#include "CameraGame.h"
 #include "Console.h"
 #include "Shell.h"
 #include "Window.h"
@@ -25,9 +26,9 @@ int main(int argc, char** argv) {
         agenda.read(session.userPath()) == 0)
         agenda.build(testSettings, (unsigned)std::time(nullptr));
 
-    // No camera is looked for yet: the virtual board is played.
-    cameraPresent = 0;
+    cameraPresent = openCameraSource(stdout);
     session.setArMode(session.show_AR == 1 && cameraPresent ? 1 : 0);
+    if (session.arMode == 1) setUpCameraGame(stdout);
 
     if (session.arMode == 0) {
         if (agenda.length > 0) {
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     gameWindow = new GameWindow(session);
     openGameWindow(makeTitle(session, *sudoku));
+    if (gridVision) handCameraToWindow();
     std::printf("Starting Live Viewer. Type ESC to quit\n");
     testSettings.print(stdout);
     agenda.print(testSettings, stdout);

@@ -14,6 +14,8 @@ struct FrameInputs {
     int won = 0;
     int stackDepth = 0;
     int showCameraTiles = 1;
+    int useMouse = 1;           // camera game: digits with the mouse (1) or tiles (0)
+    int recognitionFrozen = 0;  // camera game: 1 once the player has started with key o
 };
 
 // The fixed GL state of the game window.

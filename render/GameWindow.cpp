@@ -1,6 +1,5 @@
 #include "GameWindow.h"
 
-#include "CameraSettings.h"
 #include "HintDrawing.h"
 
 #include <GL/freeglut.h>

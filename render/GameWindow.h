@@ -30,6 +30,10 @@ struct GameWindow {
     float rotationVector[3] = {};
     float rotationAxis[3] = {};
     float rotationAngle = 0;
+    // The camera console's picture flip and the tilt of the flipped view,
+    // kept in step by the shell.
+    int flipMode = 0;
+    int viewAngleY = 6;
     int mouseMode = 1;  // 1 play, 0 turning the VR view
     ViewCamera viewCamera;
     PlayMouseState play;
@@ -44,6 +48,8 @@ struct GameWindow {
     }
 
     void setVideoWidth(int w) { videoWidth = w; }
+    // Keeps its own copy of the GL-ready frame.
+    void setVideoImage(const cv::Mat& image) { image.copyTo(videoImage); }
     void setVideoHeight(int h) { videoHeight = h; }
     void setCalibration(const float m[9]);
     void setDistortion(const float d[4]);

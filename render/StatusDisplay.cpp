@@ -1,7 +1,5 @@
 #include "StatusDisplay.h"
 
-#include "CameraSettings.h"
-
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -42,7 +40,7 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
         }
     }
 
-    if (session.arMode == 1 && recognitionFrozen == 0) {
+    if (session.arMode == 1 && in.recognitionFrozen == 0) {
         strokeText(w - 200, h - 15, "...initializing...", 15, 200, 1, 1, 1);
         strokeText(w - 200, h - 30, "type o (OK) to start", 15, 200, 1, 1, 1);
     } else {
@@ -50,7 +48,7 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
         if (text[0]) strokeText(w - 100, h - 15, text, 15, 200, 1, 1, 1);
     }
 
-    if (session.arMode == 1) strokeText(10, 10, useMouse == 1 ? "m +" : "m -", 15, w, 1, 1, 1);
+    if (session.arMode == 1) strokeText(10, 10, in.useMouse == 1 ? "m +" : "m -", 15, w, 1, 1, 1);
     if (window.mouseMode == 0 && session.arMode == 0) window.drawTurningGuide();
     glPopAttrib();
 }

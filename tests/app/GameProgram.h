@@ -43,6 +43,8 @@ public:
     std::string windowId;
     pid_t pid = -1;
     int status = -1;
+    // Camera game: TABRELO_CAMERA for the program; its window is then titled "Tabrelo".
+    std::string camera;
 
     // answers: the console input; closedInput: start with standard input closed.
     GameProgram(const std::string& name, const std::string& answers, bool closedInput = false) {
@@ -81,13 +83,13 @@ public:
             const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(out, 1);
             dup2(err, 2);
+            if (!camera.empty()) setenv("TABRELO_CAMERA", camera.c_str(), 1);
             execl(TABRELO_BUILD "/app/tabrelo", "tabrelo", (char*)nullptr);
             _exit(127);
         }
         for (int i = 0; i < 100 && windowId.empty(); i++) {
             if (exited(0)) return false;
-            std::istringstream ids(runCommand("xdotool search --onlyvisible --name Vitrelo 2>/dev/null"));
-            ids >> windowId;
+            windowId = findWindow(camera.empty() ? "Vitrelo" : "Tabrelo");
             if (windowId.empty()) pause(100);
         }
         pause(300);  // the first frames
@@ -109,6 +111,23 @@ public:
     }
 
     std::string output() const { return readFile(folder + "/out.txt"); }
+
+    // Waits up to ms for the text in the program's output.
+    bool waitForOutput(const std::string& text, int ms) {
+        for (int waited = 0; output().find(text) == std::string::npos; waited += 50) {
+            if (waited >= ms) return false;
+            pause(50);
+        }
+        return true;
+    }
+
+    static std::string findWindow(const std::string& name) {
+        std::istringstream ids(
+            runCommand("xdotool search --onlyvisible --name '" + name + "' 2>/dev/null"));
+        std::string id;
+        ids >> id;
+        return id;
+    }
 
     void xdo(const std::string& commands) {
         runCommand("xdotool " + commands + " >/dev/null 2>&1");
@@ -179,9 +198,10 @@ public:
         return true;
     }
 
-    cv::Mat screenshot(const std::string& name) {
+    cv::Mat screenshot(const std::string& name) { return screenshot(name, windowId); }
+    cv::Mat screenshot(const std::string& name, const std::string& window) {
         const std::string file = folder + "/" + name + ".png";
-        runCommand("import -window " + windowId + " '" + file + "'");
+        runCommand("import -window " + window + " '" + file + "'");
         cv::Mat bgr = cv::imread(file), rgb;
         if (!bgr.empty()) cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
         return rgb;

@@ -1,6 +1,6 @@
 // The play commands on a board: tiles made with the digit keys, dragged and
 // dropped, notes, markup, the clock keys and the idle steps.
-#include "CameraSettings.h"
+#include "CameraGame.h"
 #include "Play.h"
 #include "PuzzleFile.h"
 #include "Shell.h"
@@ -316,11 +316,11 @@ TEST(CameraTiles, OnlyStraightTilesInTheMiddleOfACellEnterDigits) {
     EXPECT_EQ(board.tiles[0].angle, 357);
     EXPECT_EQ(size, 0u);  // nothing printed at the normal debug level
 
-    debugLevel = 2;
+    camera.debugLevel = 2;
     board.replaceTiles({tileAt(5.5f, 3.5f, 0, 0)});
     board.currentTile = 0;
     cameraTilesToBoard(board, out);
-    debugLevel = 1;
+    camera.debugLevel = 1;
     EXPECT_EQ(board.digitAt(5, 5), 0);  // a blank tile takes the entry back
     EXPECT_TRUE(board.tiles.empty());
     std::fclose(out);

@@ -1,6 +1,5 @@
 // Frames of prepared boards, checked by their pixels in the flat view; the
 // frames are saved under render-shots/ in the build folder.
-#include "CameraSettings.h"
 #include "DigitBitmaps.h"
 #include "HintDrawing.h"
 #include "RenderFixture.h"
@@ -322,9 +321,10 @@ TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
     };
     session.arMode = 1;
     window->clock.start(tickCount() - 5000);
+    FrameInputs in;
     const auto draw = [&] {
         glClear(GL_COLOR_BUFFER_BIT);  // the camera game clears only the depth
-        render();
+        render(in);
     };
     draw();
     save("camera-start");
@@ -332,14 +332,13 @@ TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
     EXPECT_GT(whiteIn(440, 16, 540, 31), 20);  // "type o (OK) to start"
     EXPECT_GT(whiteIn(10, 455, 60, 470), 10);  // "m +"
     const cv::Mat plus = frame(cv::Rect(10, 455, 50, 15)).clone();
-    useMouse = 0;
+    in.useMouse = 0;
     draw();
     EXPECT_GT(cv::norm(plus, frame(cv::Rect(10, 455, 50, 15))), 0);  // "m -"
-    useMouse = 1;
+    in.useMouse = 1;
 
-    recognitionFrozen = 1;  // key o: the game runs and the clock shows
+    in.recognitionFrozen = 1;  // key o: the game runs and the clock shows
     draw();
-    recognitionFrozen = 0;
     EXPECT_EQ(whiteIn(440, 0, 540, 31), 0);
     EXPECT_GT(whiteIn(540, 0, 640, 16), 10);
     session.arMode = 0;

@@ -1,5 +1,4 @@
 // Picking through the depth buffer, the views and turning on a real window.
-#include "CameraSettings.h"
 #include "RenderFixture.h"
 
 #include <cmath>
@@ -258,10 +257,10 @@ TEST_F(ViewTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
 
     // The flipped picture is seen tilted by -10 * viewAngleY degrees about the grid's x axis.
     const cv::Point2d unflipped = projected(2, 0.5, -0.5 * std::sqrt(3.0));
-    flipMode = 2;
+    window->flipMode = 2;
     window->applyModelView();
     const cv::Point2d tilted = projected(2, 1, 0);
-    flipMode = 0;
+    window->flipMode = 0;
     EXPECT_NEAR(tilted.x, unflipped.x, 0.01);
     EXPECT_NEAR(tilted.y, unflipped.y, 0.01);
 }

@@ -1,5 +1,8 @@
 #include "CameraSource.h"
 
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,6 +26,7 @@ int CameraSource::open() {
     if (chosen && *chosen) return open(chosen);
     name.clear();
     scene.reset();
+    still.release();
     return capture.open(0) ? 1 : 0;
 }
 
@@ -31,7 +35,8 @@ int CameraSource::open(const std::string& source) {
     scene.reset();
     capture.release();
     frameIndex = 0;
-    last.release();
+    still.release();
+    stillShown = 0;
     if (isIndex(source)) {
         if (capture.open(std::atoi(source.c_str()))) return 1;
     } else if (endsWith(source, ".scene")) {
@@ -41,6 +46,9 @@ int CameraSource::open(const std::string& source) {
             if (scene->open(description)) return 1;
             scene.reset();
         }
+    } else if (source.find('%') == std::string::npos && cv::haveImageReader(source)) {
+        still = cv::imread(source, cv::IMREAD_COLOR);
+        if (!still.empty()) return 1;
     } else {
         api = source.find('%') != std::string::npos ? cv::CAP_IMAGES : cv::CAP_ANY;
         if (capture.open(source, api)) return 1;
@@ -52,29 +60,43 @@ int CameraSource::open(const std::string& source) {
 int CameraSource::readFile(cv::Mat& frame) {
     if (capture.read(frame) && !frame.empty()) return 1;
     // At the end of a file or sequence start it again.
-    if (name.empty() || isIndex(name) || !capture.open(name, api)) return 0;
+    if (!loop || name.empty() || isIndex(name) || !capture.open(name, api)) return 0;
     return capture.read(frame) && !frame.empty();
 }
 
 int CameraSource::read(cv::Mat& frame) {
-    int ok = 0;
     if (scene) {
-        if (frameIndex >= scene->description().frames) frameIndex = 0;
+        if (frameIndex >= scene->description().frames) {
+            if (!loop) return 0;
+            frameIndex = 0;
+        }
         scene->render(frameIndex++, frame, &lastTruth);
-        ok = 1;
-    } else if (capture.isOpened()) {
-        ok = readFile(frame);
-    }
-    if (ok) {
-        last = frame.clone();
         return 1;
     }
-    if (last.empty()) return 0;
-    frame = last.clone();
+    if (!still.empty()) {
+        if (stillShown && !loop) return 0;
+        stillShown = 1;
+        frame = still.clone();
+        return 1;
+    }
+    cv::Mat taken;
+    if (!capture.isOpened() || !readFile(taken)) return 0;
+    // Grey image sequences and pictures with alpha still give colour frames.
+    if (taken.channels() == 1)
+        cv::cvtColor(taken, frame, cv::COLOR_GRAY2BGR);
+    else if (taken.channels() == 4)
+        cv::cvtColor(taken, frame, cv::COLOR_BGRA2BGR);
+    else
+        frame = taken;
     return 1;
 }
 
 double CameraSource::get(int property) const {
+    if (!still.empty()) {
+        if (property == cv::CAP_PROP_FRAME_WIDTH) return still.cols;
+        if (property == cv::CAP_PROP_FRAME_HEIGHT) return still.rows;
+        return 0;
+    }
     if (!scene) return capture.get(property);
     if (property == cv::CAP_PROP_FRAME_WIDTH) return scene->description().width;
     if (property == cv::CAP_PROP_FRAME_HEIGHT) return scene->description().height;

@@ -1,7 +1,8 @@
 // Where the frames come from: the first camera, or what the environment
 // variable TABRELO_CAMERA names: a camera index, a video file, an image
-// sequence pattern such as "shots/frame%03d.png", or a synthetic scene file
-// ("*.scene"). Every source delivers colour frames with a top-left origin.
+// sequence pattern such as "shots/frame%03d.png", a synthetic scene file
+// ("*.scene") or one image file. Every source delivers colour frames with a
+// top-left origin.
 #pragma once
 
 #include "SyntheticCamera.h"
@@ -16,10 +17,12 @@ public:
     // TABRELO_CAMERA when set, else the first available camera; 1 when opened.
     int open();
     int open(const std::string& source);
-    int isOpened() const { return scene || capture.isOpened(); }
-    // 1 with a frame. Files and scenes start again after their last frame; a
-    // source that stops delivering repeats its last frame.
+    int isOpened() const { return scene || !still.empty() || capture.isOpened(); }
+    // 1 with a new frame, 0 when none could be taken (the frame is then left
+    // as it was). With `loop` set, files and scenes start again after their
+    // last frame; without it they end there.
     int read(cv::Mat& frame);
+    int loop = 1;
     // Frame size properties as cv::VideoCapture names them; a scene keeps its size.
     double get(int property) const;
     int set(int property, double value);
@@ -35,6 +38,7 @@ private:
     std::unique_ptr<SyntheticCamera> scene;
     int frameIndex = 0;
     FrameTruth lastTruth;
-    cv::Mat last;
+    cv::Mat still;        // the picture of a one-image source
+    int stillShown = 0;
     int readFile(cv::Mat& frame);
 };

@@ -125,10 +125,20 @@ int SyntheticCamera::open(const SceneDescription& description) {
         std::printf("cannot read calibration file %s\n", scene.calibration.c_str());
         return 0;
     }
+    // The calibration files describe 640 x 480 cameras; other frame sizes
+    // see the same view through proportionally scaled intrinsics.
+    const float sx = scene.width / 640.0f, sy = scene.height / 480.0f;
+    calibration.intrinsic[0] *= sx;
+    calibration.intrinsic[2] *= sx;
+    calibration.intrinsic[4] *= sy;
+    calibration.intrinsic[5] *= sy;
     char path[80];
     std::snprintf(path, sizeof path, "sudoku-grids/g%d.txt", scene.gridNumber);
     board = Sudoku();
-    if (!readPuzzle(board, path)) readPuzzle(board, kFallbackPuzzlePath);
+    if (!readPuzzle(board, path)) {
+        std::printf("cannot read puzzle file %s\n", path);
+        return 0;
+    }
     board.setPermutationNumber(scene.permutation);
     permute(board);
 

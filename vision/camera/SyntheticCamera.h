@@ -63,9 +63,9 @@ struct FrameTruth {
 
 class SyntheticCamera {
 public:
-    // Loads the puzzle ("sudoku-grids/g%d.txt", else the fallback file) and
-    // the calibration relative to the working folder; 0 with a message when
-    // the calibration cannot be read.
+    // Loads the puzzle ("sudoku-grids/g%d.txt") and the calibration relative
+    // to the working folder, scaling the intrinsics of the calibration's
+    // 640 x 480 to the scene's size; 0 with a message when either cannot be read.
     int open(const SceneDescription& scene);
     const SceneDescription& description() const { return scene; }
     // Colour frame `frame` (0-based; the last pose holds beyond the end).

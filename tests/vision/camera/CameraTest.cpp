@@ -139,15 +139,40 @@ TEST(SyntheticCamera, TilesFarOffTheTableAreLeftOut) {
     EXPECT_EQ(truth.tiles[0].x, 1e9);
 }
 
-TEST(SyntheticCamera, MissingCalibrationIsRefused) {
+TEST(SyntheticCamera, MissingCalibrationOrPuzzleIsRefusedWithOneLine) {
     enterDataFolder();
-    SceneDescription scene;
-    scene.calibration = "no-such-calibration.txt";
-    SyntheticCamera camera;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(camera.open(scene), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "cannot read calibration file no-such-calibration.txt\n");
+    struct Case {
+        const char* calibration;
+        int gridNumber;
+        const char* line;
+    } cases[] = {
+        {"no-such-calibration.txt", 1, "cannot read calibration file no-such-calibration.txt\n"},
+        {"camcalib.txt", 999, "cannot read puzzle file sudoku-grids/g999.txt\n"},
+    };
+    for (const Case& c : cases) {
+        SceneDescription scene;
+        scene.calibration = c.calibration;
+        scene.gridNumber = c.gridNumber;
+        SyntheticCamera camera;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(camera.open(scene), 0) << c.line;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+    }
+}
+
+TEST(SyntheticCamera, OtherFrameSizesSeeTheSameView) {
+    enterDataFolder();
+    SceneDescription small = sceneAt(10, 20, 13), large = small;
+    large.width = 1280;
+    large.height = 960;
+    SyntheticCamera a, b;
+    ASSERT_EQ(a.open(small), 1);
+    ASSERT_EQ(b.open(large), 1);
+    for (cv::Point3d p : {cv::Point3d(0, 0, 0), cv::Point3d(9, 9, 0), cv::Point3d(9, 0, 0)}) {
+        const cv::Point2f s = a.project(p.x, p.y, p.z, 0), l = b.project(p.x, p.y, p.z, 0);
+        EXPECT_NEAR(l.x, 2 * s.x, 1e-2);
+        EXPECT_NEAR(l.y, 2 * s.y, 1e-2);
+    }
 }
 
 TEST(SceneFile, ReadsEverySetting) {
@@ -259,9 +284,12 @@ TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
     for (int i = 0; i < 3; i++) {
         cv::Mat shot(120, 160, CV_8UC3, cv::Scalar(10 + 60 * i, 200 - 50 * i, 30 * i));
         cv::circle(shot, cv::Point(40 + 30 * i, 60), 12, cv::Scalar(255, 255, 255), -1);
+        // The last shot is stored grey: it still comes out in colour.
+        if (i == 2) cv::cvtColor(shot, shot, cv::COLOR_BGR2GRAY);
         char name[64];
         std::snprintf(name, sizeof name, "sequence_%03d.png", i);
         ASSERT_TRUE(cv::imwrite(prefix + name, shot));
+        if (i == 2) cv::cvtColor(shot, shot, cv::COLOR_GRAY2BGR);
         shots.push_back(shot);
     }
     const std::string pattern = prefix + "sequence_%03d.png";
@@ -277,6 +305,12 @@ TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
         EXPECT_EQ(cv::norm(frame, shots[i % 3], cv::NORM_INF), 0) << "frame " << i;
     }
     unsetenv("TABRELO_CAMERA");
+    // Read once through, the sequence ends and the frame stays as it was.
+    ASSERT_EQ(camera.open(pattern), 1);
+    camera.loop = 0;
+    for (int i = 0; i < 3; i++) ASSERT_EQ(camera.read(frame), 1);
+    EXPECT_EQ(camera.read(frame), 0);
+    EXPECT_EQ(cv::norm(frame, shots[2], cv::NORM_INF), 0);
     for (int i = 0; i < 3; i++) {
         char name[64];
         std::snprintf(name, sizeof name, "sequence_%03d.png", i);
@@ -310,6 +344,7 @@ TEST(CameraSource, VideoFilePlaysBackAndStartsAgain) {
 
 TEST(CameraSource, SceneFilesAndBadSources) {
     enterDataFolder();
+    cv::Mat frame;
     const std::string path = tempPath("moving.scene");
     std::ofstream(path) << "size 200 150\npuzzle 1\nframes 2\npose 0 0 30\npath 10 0 30\n";
     CameraSource camera;
@@ -326,7 +361,23 @@ TEST(CameraSource, SceneFilesAndBadSources) {
     EXPECT_EQ(cv::norm(first, third, cv::NORM_INF), 0);
     EXPECT_EQ(first.type(), CV_8UC3);
     EXPECT_EQ(first.size(), cv::Size(200, 150));
+    ASSERT_EQ(camera.open(path), 1);
+    camera.loop = 0;
+    EXPECT_EQ(camera.read(first) + camera.read(second) + camera.read(third), 2);
     std::remove(path.c_str());
+
+    // One picture is one frame: once without looping, for ever with it.
+    const std::string picture = tempPath("still.jpg");
+    ASSERT_TRUE(cv::imwrite(picture, cv::Mat(90, 120, CV_8UC3, cv::Scalar(20, 140, 200))));
+    for (int loop : {0, 1}) {
+        ASSERT_EQ(camera.open(picture), 1);
+        EXPECT_EQ(camera.get(cv::CAP_PROP_FRAME_WIDTH), 120);
+        camera.loop = loop;
+        ASSERT_EQ(camera.read(frame = cv::Mat()), 1);
+        EXPECT_EQ(frame.size(), cv::Size(120, 90));
+        EXPECT_EQ(camera.read(frame), loop);
+    }
+    std::remove(picture.c_str());
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(camera.open(path), 0);
@@ -334,7 +385,6 @@ TEST(CameraSource, SceneFilesAndBadSources) {
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("camera source " + path + " cannot be opened\n"), std::string::npos);
     EXPECT_EQ(camera.isOpened(), 0);
-    cv::Mat frame;
     EXPECT_EQ(camera.read(frame), 0);
 }
 

@@ -1,0 +1,62 @@
+#include "CameraGame.h"
+
+#include "Shell.h"
+
+CameraState camera;
+GridVision* gridVision = nullptr;
+VisionConsole visionConsole;
+
+static int calibrationTaken = 0;
+static int handedPoseCount = 0;
+
+int openCameraSource(FILE* out) { return openCamera(camera, out); }
+
+void setUpCameraGame(FILE* out) {
+    if (gridVision) return;
+    gridVision = new GridVision;
+    calibrationTaken = setUpImages(camera, *gridVision, camera.live.size(), out);
+    visionConsole.setUp(camera);
+    if (gameWindow) handCameraToWindow();
+}
+
+void handCalibrationToWindow() {
+    gameWindow->setCalibration(gridVision->calibration.intrinsic);
+    gameWindow->setDistortion(gridVision->calibration.distortion);
+    gameWindow->setCalibrationFlag(1);
+    calibrationTaken = 1;
+}
+
+void handCameraToWindow() {
+    gameWindow->setVideoWidth(camera.width);
+    gameWindow->setVideoHeight(camera.height);
+    // Without a usable calibration the view stays virtual until one is chosen.
+    if (calibrationTaken) handCalibrationToWindow();
+}
+
+void keepViewInStep() {
+    gameWindow->flipMode = camera.flipMode;
+    gameWindow->viewAngleY = camera.viewAngleY;
+}
+
+void cameraGameStep(FILE* in, FILE* out) {
+    setUpCameraGame(out);
+    camera.viewWidth = gameWindow->width;
+    camera.viewHeight = gameWindow->height;
+    const int effects = cameraStep(camera, *gridVision, visionConsole, in, out);
+    if (effects & kToggleAutomaticMarkup) session.toggleAutomaticMarkup();
+    if (effects & kStartClock) gameWindow->clock.start(tickCount());
+    if (effects & kCalibrationChosen) handCalibrationToWindow();
+    gameWindow->setVideoImage(camera.glReady);
+    if (gridVision->poseCount != handedPoseCount) {
+        handedPoseCount = gridVision->poseCount;
+        const PoseHandOver pose = gridVision->handOver();
+        gameWindow->setCalibration(pose.intrinsic);
+        gameWindow->setDistortion(pose.distortion);
+        gameWindow->setTranslation(pose.translation);
+        gameWindow->setRotationVector(pose.rotationVector);
+        gameWindow->setRotationMatrix(pose.rotationMatrix);
+        gameWindow->setPoseFlag(1);
+        gameWindow->setCalibrationFlag(1);
+    }
+    keepViewInStep();
+}

@@ -1,0 +1,147 @@
+// Runs the camera step without windows over every frame of its sources and
+// writes one CSV row per frame to standard output:
+//   tabrelo-vision [--debug N] [--frames N] SOURCE...
+// A source is anything TABRELO_CAMERA accepts or an image file. Corners are
+// where grid model points (0,0), (9,0), (9,9), (0,9) appear under the frame's
+// pose, in pixels of the source picture (top-left origin). Scenes add their
+// ground truth and the largest corner error. Exit status 2 when a source
+// could not be opened.
+#include "CameraStep.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const float kCorners[4][2] = {{0, 0}, {9, 0}, {9, 9}, {0, 9}};
+
+const char* stateName(int before, int after) {
+    if (after) return before ? "tracked" : "found";
+    return before ? "lost" : "searching";
+}
+
+// The tunables are made for 640 x 480: larger pictures are scaled to fit.
+cv::Size workingSize(cv::Size picture) {
+    const double f = std::min(1.0, std::min(640.0 / picture.width, 480.0 / picture.height));
+    return cv::Size(std::max(1, (int)std::lround(picture.width * f)),
+                    std::max(1, (int)std::lround(picture.height * f)));
+}
+
+// Runs one source; 0 when it could not be opened.
+int runSource(const std::string& source, int debugLevel, long maxFrames, int withTruth,
+              FILE* csv) {
+    CameraState c;
+    c.debugLevel = debugLevel;
+    c.source.loop = 0;
+    cv::Mat frame;
+    if (!c.source.open(source)) return 0;
+    if (!c.source.read(frame)) {
+        std::fprintf(stderr, "%s: no frame\n", source.c_str());
+        return 0;
+    }
+    GridVision vision;
+    const cv::Size picture = frame.size(), size = workingSize(picture);
+    setUpImages(c, vision, size, stderr);
+    c.viewWidth = size.width;
+    c.viewHeight = size.height;
+    const double sx = (double)picture.width / size.width, sy = (double)picture.height / size.height;
+    for (long count = 0; count < maxFrames;) {
+        const int before = c.gridFound;
+        takeLiveFrame(c, frame);
+        const auto start = std::chrono::steady_clock::now();
+        workOnFrame(c, vision, stderr);
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        std::fprintf(csv, "%s,%ld,%s,%d,%d", source.c_str(), count,
+                     stateName(before, c.gridFound), vision.search.horizontal.count,
+                     vision.search.vertical.count);
+        // The grey frame the pose belongs to is bottom-up.
+        cv::Point2f found[4];
+        for (int k = 0; k < 4; k++) {
+            const cv::Point2f p = vision.projectPoint(kCorners[k][0], kCorners[k][1], 0);
+            found[k] = cv::Point2f((float)((p.x + 0.5) * sx - 0.5),
+                                   (float)((size.height - 1 - p.y + 0.5) * sy - 0.5));
+            if (c.gridFound)
+                std::fprintf(csv, ",%.2f,%.2f", found[k].x, found[k].y);
+            else
+                std::fprintf(csv, ",,");
+        }
+        std::fprintf(csv, ",%.2f", ms);
+        const FrameTruth* truth = c.source.truth();
+        if (truth) {
+            float error = 0;
+            for (int k = 0; k < 4; k++) {
+                const cv::Point2f t = truth->crossings[10 * (int)kCorners[k][1] + (int)kCorners[k][0]];
+                std::fprintf(csv, ",%.2f,%.2f", t.x, t.y);
+                error = std::max(error, (float)cv::norm(found[k] - t));
+            }
+            if (c.gridFound)
+                std::fprintf(csv, ",%.2f", error);
+            else
+                std::fprintf(csv, ",");
+        } else if (withTruth) {
+            std::fprintf(csv, ",,,,,,,,,");
+        }
+        std::fprintf(csv, "\n");
+        if (++count % 100 == 0) std::fprintf(stderr, "%s: %ld frames\n", source.c_str(), count);
+        if (!c.source.read(frame)) break;
+    }
+    std::fflush(csv);
+    return 1;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: tabrelo-vision [--debug N] [--frames N] SOURCE...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The camera side prints its messages on standard output; the CSV keeps
+    // that for itself and the messages go to standard error.
+    FILE* csv = fdopen(dup(1), "w");
+    if (!csv || dup2(2, 1) < 0) return 2;
+    int debugLevel = 0;
+    long maxFrames = 1L << 40;
+    std::vector<std::string> sources;
+    for (int i = 1; i < argc; i++) {
+        const bool valued = !std::strcmp(argv[i], "--debug") || !std::strcmp(argv[i], "--frames");
+        if (valued) {
+            char* end = nullptr;
+            const long value = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : -1;
+            if (!end || *end || value < 0) return usage();
+            if (argv[i][2] == 'd')
+                debugLevel = (int)std::min(value, 5L);
+            else
+                maxFrames = value;
+            i++;
+        } else {
+            sources.push_back(argv[i]);
+        }
+    }
+    if (sources.empty()) return usage();
+    // Scenes bring ground truth; other sources leave its columns empty.
+    int withTruth = 0;
+    for (const std::string& s : sources)
+        if (s.size() > 6 && s.compare(s.size() - 6, 6, ".scene") == 0) withTruth = 1;
+    std::fprintf(csv, "source,frame,state,lines_h,lines_v,c0x,c0y,c1x,c1y,c2x,c2y,c3x,c3y,ms");
+    if (withTruth)
+        std::fprintf(csv, ",true_c0x,true_c0y,true_c1x,true_c1y,true_c2x,true_c2y,true_c3x,"
+                          "true_c3y,err_px");
+    std::fprintf(csv, "\n");
+    int status = 0;
+    for (const std::string& source : sources)
+        if (!runSource(source, debugLevel, maxFrames, withTruth, csv)) status = 2;
+    std::fclose(csv);
+    return status;
+}

@@ -1,0 +1,92 @@
+#include "VisionConsole.h"
+
+#include <opencv2/highgui.hpp>
+
+// A trackbar that stores its position in `value`, starting from it.
+static void addTrackbar(const char* name, const char* window, int* value, int maximum) {
+    const int start = *value;
+    cv::createTrackbar(
+        name, window, nullptr, maximum, [](int position, void* v) { *(int*)v = position; }, value);
+    cv::setTrackbarPos(name, window, start);
+}
+
+void VisionConsole::setUp(const CameraState& c) {
+    parameterStrip.create(1, c.width, CV_8UC1);
+    parameterStrip.setTo(0);
+    if (c.debugLevel >= 2)
+        for (const char* name : {"DUMP", "DUMP1", "DUMP2"}) cv::namedWindow(name, cv::WINDOW_AUTOSIZE);
+}
+
+void VisionConsole::show(CameraState& c, GridVision& vision) {
+    GridTunables& t = vision.tunables;
+    GridSearch& s = vision.search;
+    if (c.debugLevel >= 3) {
+        if (!histoWindow) {
+            cv::namedWindow("Histo Parameters ", cv::WINDOW_AUTOSIZE);
+            addTrackbar("thresh", "Histo Parameters ", &t.thresh, 255);
+            addTrackbar("blur2d", "Histo Parameters ", &t.blur2d, 20);
+            addTrackbar("maxlines", "Histo Parameters ", &t.maxLines, 50);
+            addTrackbar("linewidth", "Histo Parameters ", &t.lineWidth, 20);
+            addTrackbar("refit line", "Histo Parameters ", &t.refitLine, 2);
+            histoWindow = 1;
+        }
+        cv::imshow("Histo Parameters ", parameterStrip);
+    }
+    if (!liveWindow) {
+        cv::namedWindow("Live Image ", cv::WINDOW_AUTOSIZE);
+        addTrackbar("flip image", "Live Image ", &c.flipMode, 2);
+        addTrackbar("debug level", "Live Image ", &c.debugLevel, 5);
+        addTrackbar("view angle y", "Live Image ", &c.viewAngleY, 18);
+        liveWindow = 1;
+    }
+    // Keys change the flip too.
+    cv::setTrackbarPos("flip image", "Live Image ", c.flipMode);
+    cv::imshow("Live Image ", c.live);
+    if (!dumpWindows) {
+        cv::namedWindow("DUMP", cv::WINDOW_AUTOSIZE);
+        cv::namedWindow("DUMP8", cv::WINDOW_AUTOSIZE);
+        dumpWindows = 1;
+    }
+    if (c.debugLevel >= 3) {
+        cv::imshow("Sobel Image (hor dx) ", s.dxDisplay);
+        cv::imshow("Sobel Image (ver dy) ", s.dyDisplay);
+        cv::imshow("Gradient Magnitude", s.magnitude);
+        if (!gradientWindow) {
+            addTrackbar("grad-min", "Gradient Magnitude", &t.gradMin, 255);
+            addTrackbar("ang-var", "Gradient Magnitude", &t.angleVariance, 180);
+            addTrackbar("dis-var", "Gradient Magnitude", &t.distanceVariance, 400);
+            addTrackbar("reverse neg angles", "Gradient Magnitude", &t.reverseNegativeAngles, 1);
+            gradientWindow = 1;
+        }
+        cv::imshow("Line Distance Image", s.distanceDisplay);
+        cv::imshow("Gradient Angle (Rainbow)", s.angleDisplay);
+        cv::imshow("Mask Image", s.mask);
+    }
+    if (c.debugLevel >= 2) {
+        if (!s.hough.displayImage().empty()) cv::imshow("CHISTO2", s.hough.displayImage());
+        if (!chistoWindows) {
+            cv::namedWindow("CHISTO1", cv::WINDOW_AUTOSIZE);
+            chistoWindows = 1;
+        }
+    }
+}
+
+void VisionConsole::poll(CameraState& c) {
+    if (c.visionKey != 27) c.visionKey = cv::waitKey(1);
+}
+
+void VisionConsole::pause(CameraState& c) {
+    while (c.visionKey != 'p' && c.visionKey != 27) c.visionKey = cv::waitKey(1);
+}
+
+int cameraStep(CameraState& c, GridVision& vision, VisionConsole& console, FILE* in, FILE* out) {
+    if (c.debugLevel >= 2)
+        std::fprintf(out, "\n*********************************************************\n\n");
+    const int effects = serveVisionKey(c, vision, c.visionKey, in, out);
+    std::fflush(out);
+    if (effects & kPause) console.pause(c);
+    processFrame(c, vision, out);
+    console.show(c, vision);
+    console.poll(c);
+    return effects;
+}
