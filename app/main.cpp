@@ -1,5 +1,6 @@
 // Tabrelo: start-up in the console, then the game window's event loop.
 #include "Console.h"
+#include "ResultLog.h"
 #include "Shell.h"
 #include "Window.h"
 
@@ -8,7 +9,6 @@
 #include <fcntl.h>
 
 #include <cstdio>
-#include <ctime>
 
 int main(int argc, char** argv) {
     // A closed console input reads as its end; its descriptor must not go to
@@ -21,9 +21,7 @@ int main(int argc, char** argv) {
     askTestName(session, stdin, stdout);
 
     // Without test settings there is no agenda: a free game.
-    if (testSettings.read(session.settingsPath, session, *sudoku) &&
-        agenda.read(session.userPath()) == 0)
-        agenda.build(testSettings, (unsigned)std::time(nullptr));
+    openTestSeries(stdout);
 
     // No camera is looked for yet: the virtual board is played.
     cameraPresent = 0;
@@ -43,6 +41,7 @@ int main(int argc, char** argv) {
             askPermutation(session, stdin, stdout);
         }
     }
+    checkResultsFolder(session.testFolder, stdout);
     loadPuzzle(*sudoku, session, stdout);
 
     glutInit(&argc, argv);
