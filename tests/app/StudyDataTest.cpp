@@ -24,13 +24,6 @@ std::string config(const std::string& extra = "", const std::string& leftOut = "
            "    <PERMUTATION vals=\"1\" val0=\"0\"/>\n  </LOOP>\n</PARAMS>\n";
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 // The one console line holding every fact, or "" when there is none.
 std::string lineWith(const std::string& out, std::initializer_list<std::string> facts) {
     for (const std::string& line : lines(out)) {

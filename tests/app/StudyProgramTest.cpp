@@ -100,13 +100,6 @@ bool colouredBoard(const cv::Mat& rgb) {
 // Below the counters: the stack depth line.
 const cv::Rect kStackDepth(0, 38, 170, 26);
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 // A log line of alice's grid 7 under permutation 5: exact but for the game
 // time and the start date, which are checked by their form. board (empty
 // cells and conflicts) is empty for the finished-games file.
