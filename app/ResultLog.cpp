@@ -3,7 +3,11 @@
 #include "Agenda.h"
 #include "PuzzleFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 std::string formatResultLine(const GameResult& r, bool withBoardState) {
     char stars[8] = "";
@@ -46,4 +50,17 @@ void appendResults(const char* testFolder, const GameResult& result, FILE* out) 
     appendLine(folder + "/log.txt", formatResultLine(result, true), out);
     if (result.emptyCells == 0)
         appendLine(folder + "/finishedgames.txt", formatResultLine(result, false), out);
+}
+
+int checkResultsFolder(const char* folder, FILE* out) {
+    std::string probe = std::string(folder) + "/.tabrelo-probe-XXXXXX";
+    const int fd = mkstemp(&probe[0]);
+    if (fd >= 0) {
+        close(fd);
+        unlink(probe.c_str());
+        return 1;
+    }
+    std::fprintf(out, "cannot make files in the folder %s (%s): this session's results may not be kept\n",
+                 folder, std::strerror(errno));
+    return 0;
 }

@@ -29,3 +29,5 @@ std::string formatResultLine(const GameResult& result, bool withBoardState);
 // to the files in the test folder; says "cannot open file %s\n" on out for a
 // file that cannot be opened.
 void appendResults(const char* testFolder, const GameResult& result, FILE* out);
+// 1 when files can be made in the folder; else says so on out in one line.
+int checkResultsFolder(const char* folder, FILE* out);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <string>
 
 namespace {
@@ -31,9 +32,8 @@ SessionSettings::SessionSettings() {
 
 void SessionSettings::setUserName(const char* name) {
     if (name != userName) std::snprintf(userName, kTextSize, "%s", name);
-    char stem[kTextSize];
-    safeFileStem(userName, stem, kTextSize);
-    std::snprintf(userFileName, kTextSize, "%.*s.xml", kTextSize - 5, stem);
+    std::snprintf(userFileName, kTextSize, "%.*s.xml", kTextSize - 5,
+                  agendaFileStem(userName).c_str());
 }
 
 void SessionSettings::setTestName(const char* name) {
@@ -53,29 +53,56 @@ const char* SessionSettings::gridPath() {
 }
 
 const char* SessionSettings::userPath() {
-    // A long name is cut before its ".xml", so the agenda file keeps its kind
-    // and the same name always gives the same file.
-    const std::string file = userFileName;
-    const size_t room = kTextSize - 1 - std::min<size_t>(kTextSize - 1, std::strlen(testFolder) + 5);
-    const std::string stem = file.substr(0, std::min(room, file.size() - 4));
-    joinPath(userPath_, testFolder, (stem + ".xml").c_str());
+    const size_t used = std::strlen(testFolder) + std::strlen("/.xml");
+    const std::string stem =
+        used < kTextSize - 1 ? fittedStem(agendaFileStem(userName), kTextSize - 1 - used) : "";
+    userPath_[0] = '\0';
+    if (!stem.empty()) joinPath(userPath_, testFolder, (stem + ".xml").c_str());
     return userPath_;
 }
 
-void safeFileStem(const char* name, char* out, int size) {
-    if (size <= 0) return;
-    int n = 0;
-    for (const char* p = name; *p && n < size - 1; p++) {
-        const unsigned char ch = (unsigned char)*p;
-        const bool unsafe = ch < 32 || ch == 127 || ch == '/' || ch == '\\' || ch == ':' ||
-                            ch == '*' || ch == '?' || ch == '"' || ch == '<' || ch == '>' ||
-                            ch == '|';
-        out[n++] = unsafe ? '_' : (char)ch;
+namespace {
+
+bool fileNameCannotHold(unsigned char ch) {
+    return ch < 32 || ch == 127 || std::strchr("/\\:*?\"<>|%", ch) != nullptr;
+}
+
+void appendEscaped(std::string& out, unsigned char ch) {
+    char code[4];
+    std::snprintf(code, sizeof code, "%%%02X", ch);
+    out += code;
+}
+
+}  // namespace
+
+std::string agendaFileStem(const std::string& name) {
+    if (name.empty()) return "%00";
+    const bool blank = name.find_first_not_of(' ') == std::string::npos;
+    const bool first = name[0] == '.' || blank || strcasecmp(name.c_str(), "config") == 0;
+    std::string stem;
+    for (size_t i = 0; i < name.size(); i++) {
+        const unsigned char ch = (unsigned char)name[i];
+        if ((i == 0 && first) || fileNameCannotHold(ch))
+            appendEscaped(stem, ch);
+        else
+            stem += (char)ch;
     }
-    out[n] = '\0';
-    // A leading dot would make "..", "." or a hidden file.
-    for (int i = 0; i < n && out[i] == '.'; i++) out[i] = '_';
-    bool printable = false;
-    for (int i = 0; i < n; i++) printable = printable || (out[i] != '_' && out[i] != ' ');
-    if (!printable) std::snprintf(out, size, "%s", "unnamed");
+    return stem;
+}
+
+std::string fittedStem(const std::string& stem, size_t room) {
+    if (stem.size() <= room) return stem;
+    // 64-bit FNV-1a: two long names sharing a file is as likely as a lottery win.
+    unsigned long long hash = 14695981039346656037ull;
+    for (const char ch : stem) hash = (hash ^ (unsigned char)ch) * 1099511628211ull;
+    char tail[24];
+    std::snprintf(tail, sizeof tail, "%%~%016llx", hash);
+    const size_t tailSize = std::strlen(tail);
+    if (room < tailSize) return "";
+    size_t cut = room - tailSize;
+    // Neither an escape nor a UTF-8 character is cut in two.
+    const size_t escape = stem.rfind('%', cut);
+    if (escape != std::string::npos && cut < escape + 3) cut = escape;
+    while (cut > 0 && ((unsigned char)stem[cut] & 0xC0) == 0x80) cut--;
+    return stem.substr(0, cut) + tail;
 }

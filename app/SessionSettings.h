@@ -2,6 +2,9 @@
 // the feature switches that the menu toggles and the drawing reads.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 struct SessionSettings {
     static const int kTextSize = 80;
     static const int kTitleSize = 200;
@@ -40,6 +43,7 @@ struct SessionSettings {
     void setTestName(const char* name);
     void setGridNumber(int number);
     const char* gridPath();
+    // Empty when the test folder leaves no room for the player's file.
     const char* userPath();
 
     // Switch accessors: set ignores values other than 0 and 1.
@@ -71,7 +75,12 @@ private:
     }
 };
 
-// The player's name as a file name: the same name always gives the same file,
-// and no name can reach outside the test folder (no separators, no "..",
-// no control characters, never empty).
-void safeFileStem(const char* name, char* out, int size);
+// The player's name as the stem of an agenda file name. Names of ordinary
+// characters stand for themselves. A character a file name cannot hold, and
+// '%' itself, becomes %XX, so two names never share a stem; so does the
+// first character of a name that would make the series' "config", a hidden
+// file or a blank name. The empty name is "%00".
+std::string agendaFileStem(const std::string& name);
+// At most room bytes: a longer stem keeps its start and ends in "%~" and a
+// hash of the whole stem; "" when not even that fits.
+std::string fittedStem(const std::string& stem, size_t room);

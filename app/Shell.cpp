@@ -7,6 +7,9 @@
 #include "PuzzleFile.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
 
 SessionSettings session;
 Sudoku* sudoku = nullptr;
@@ -23,6 +26,42 @@ int showCameraTiles = 1;
 int popupMenu = 0;
 int menuAttached = 0;
 int rememberCount = 0;
+int gameLogged = 0;
+int agendaFileKept = 0;
+
+void openTestSeries(FILE* out) {
+    std::string problem;
+    if (!testSettings.read(session.settingsPath, session, *sudoku, problem)) {
+        // Without a test name a free game is what the player asked for.
+        if (session.testName[0])
+            std::fprintf(out, "cannot read test settings %s (%s): playing a free game\n",
+                         session.settingsPath, problem.c_str());
+        return;
+    }
+    const char* path = session.userPath();
+    if (!path[0]) {
+        std::fprintf(out, "no room for an agenda file in %s: playing a free game\n",
+                     session.testFolder);
+        return;
+    }
+    if (agenda.read(path, problem) > 0) return;
+    if (!problem.empty()) {
+        const std::string aside = keepFileAside(path);
+        if (aside.empty()) {
+            agendaFileKept = 1;
+            std::fprintf(out,
+                         "agenda file %s cannot be read (%s) nor moved aside: it is left as it "
+                         "is and this session's progress is not saved\n",
+                         path, problem.c_str());
+        } else {
+            std::fprintf(out, "agenda file %s cannot be read (%s): kept as %s, a new agenda begins\n",
+                         path, problem.c_str(), aside.c_str());
+        }
+    }
+    if (agenda.build(testSettings, (unsigned)std::time(nullptr)) == 0)
+        std::fprintf(out, "test settings %s give no games (no value for %s): playing a free game\n",
+                     session.settingsPath, missingCondition(testSettings));
+}
 
 const char* makeTitle(SessionSettings& s, const Sudoku& board) {
     char stars[8] = "";
@@ -75,12 +114,34 @@ void printHelp(FILE* out) {
     for (const char* line : kLines) std::fputs(line, out);
 }
 
+// Why a puzzle file cannot be played; empty when it was read whole.
+static std::string puzzleProblem(Sudoku& board, const char* path) {
+    std::string problem;
+    if (!readPuzzle(board, path, &problem)) return "cannot be opened";
+    return problem;
+}
+
 void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out) {
     // A number outside the table is refused; the title and the logs then show
     // the permutation the board really has.
-    if (!board.setPermutationNumber(s.permutation)) s.permutation = board.permutationNumber;
+    if (!board.setPermutationNumber(s.permutation)) {
+        std::fprintf(out, "permutation %d is not one of 0..12: playing permutation %d\n",
+                     s.permutation, board.permutationNumber);
+        s.permutation = board.permutationNumber;
+    }
     board.resetCells();
-    if (!readPuzzle(board, s.gridPath())) readPuzzle(board, kFallbackPuzzlePath);
+    std::string problem = puzzleProblem(board, s.gridPath());
+    if (!problem.empty()) {
+        std::fprintf(out, "puzzle file %s %s", s.gridPath(), problem.c_str());
+        if (std::strcmp(s.gridPath(), kFallbackPuzzlePath) != 0) {
+            std::fprintf(out, ": playing %s instead", kFallbackPuzzlePath);
+            s.setGridNumber(0);
+            board.resetCells();
+            problem = puzzleProblem(board, kFallbackPuzzlePath);
+            if (!problem.empty()) std::fprintf(out, ", which %s", problem.c_str());
+        }
+        std::fputs("\n", out);
+    }
     permute(board);
     board.print(out);
 }
@@ -90,6 +151,7 @@ void newGame(FILE* out) {
     gameWindow->clock.start(tickCount());
     gameWindow->resetStatistics();
     wonFlag = 0;
+    gameLogged = 0;
     makeTitle(session, *sudoku);
 }
 
@@ -99,8 +161,7 @@ void writeResults(FILE* out) {
     r.difficulty = sudoku->difficulty;
     r.permutation = session.permutation;
     r.gameMilliseconds = (int)gameWindow->clock.elapsed(tickCount());
-    r.turningMilliseconds = gameWindow->viewCamera.turningTotal;
-    r.turningCount = gameWindow->viewCamera.turningCount;
+    gameWindow->turningStatistics(r.turningMilliseconds, r.turningCount);
     r.emptyCells = sudoku->countEmptyCells();
     r.conflicts = sudoku->countConflicts();
     r.colored = session.show_colored;
@@ -115,7 +176,8 @@ void writeResults(FILE* out) {
     r.userName = session.userName;
     r.clockStarted = gameWindow->clock.startTime;
     appendResults(session.testFolder, r, out);
-    agenda.write(session.userPath(), session.userName);
+    if (!agendaFileKept && session.userPath()[0]) agenda.write(session.userPath(), session.userName);
+    gameLogged = 1;
 }
 
 int idleStep(FILE* in, FILE* out) {
@@ -136,7 +198,8 @@ int idleStep(FILE* in, FILE* out) {
         wonFlag = 1;
     }
     if (quitFlag) {
-        writeResults(out);
+        // After the last game of a series it is logged already.
+        if (!gameLogged) writeResults(out);
         std::fprintf(out, "\nbye\n");
         std::fflush(out);
         std::exit(-1);

@@ -26,16 +26,26 @@ extern int showCameraTiles;
 extern int popupMenu;           // 0 until the menu is built
 extern int menuAttached;
 extern int rememberCount;       // successful pushes since the program started
+extern int gameLogged;          // the game on the board has been written to the logs
+extern int agendaFileKept;      // the player's file is unreadable and must stay as it is
+
+// Reads the test settings and the player's agenda, or builds a new one;
+// says in one line why a test series becomes a free game and what became of
+// an agenda file that cannot be read.
+void openTestSeries(FILE* out);
 
 // Fills the title from the session and the board's difficulty and returns it.
 const char* makeTitle(SessionSettings& s, const Sudoku& board);
 void printHelp(FILE* out);
-// Reads, permutes and prints the session's puzzle (with the fallback file).
+// Reads, permutes and prints the session's puzzle; a refused permutation or
+// a puzzle file that cannot be played is reported, and the session then
+// names what is really played (the fallback file is grid 0).
 void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out);
 // A fresh game of the session's puzzle: board, clock, statistics, won flag.
 void newGame(FILE* out);
 
 // Appends the game being left to the test's logs and saves the agenda.
+// A turning still going on counts up to now.
 void writeResults(FILE* out);
 
 // The idle steps that need no window; returns 1 when a new game began

@@ -1,6 +1,7 @@
 // Tabrelo: start-up in the console, then the game window's event loop.
 #include "CameraGame.h"
 #include "Console.h"
+#include "ResultLog.h"
 #include "Shell.h"
 #include "Window.h"
 
@@ -9,7 +10,6 @@
 #include <fcntl.h>
 
 #include <cstdio>
-#include <ctime>
 
 int main(int argc, char** argv) {
     // A closed console input reads as its end; its descriptor must not go to
@@ -22,9 +22,7 @@ int main(int argc, char** argv) {
     askTestName(session, stdin, stdout);
 
     // Without test settings there is no agenda: a free game.
-    if (testSettings.read(session.settingsPath, session, *sudoku) &&
-        agenda.read(session.userPath()) == 0)
-        agenda.build(testSettings, (unsigned)std::time(nullptr));
+    openTestSeries(stdout);
 
     cameraPresent = openCameraSource(stdout);
     session.setArMode(session.show_AR == 1 && cameraPresent ? 1 : 0);
@@ -44,6 +42,7 @@ int main(int argc, char** argv) {
             askPermutation(session, stdin, stdout);
         }
     }
+    checkResultsFolder(session.testFolder, stdout);
     loadPuzzle(*sudoku, session, stdout);
 
     glutInit(&argc, argv);

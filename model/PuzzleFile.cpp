@@ -45,7 +45,7 @@ int parseInt(const char* word, long* value) {
 
 }  // namespace
 
-int readPuzzle(Sudoku& board, const char* path) {
+int readPuzzle(Sudoku& board, const char* path, std::string* problem) {
     FILE* f = std::fopen(path, "r");
     if (!f) return 0;
     // A folder opens but cannot be read: that is no puzzle file either.
@@ -80,6 +80,9 @@ int readPuzzle(Sudoku& board, const char* path) {
             if (std::strcmp(word, levels[i]) == 0) board.difficulty = i + 1;
     }
     std::fclose(f);
+    const bool wholeBoard = wellFormed && rows >= board.rows && columns >= board.columns;
+    if (problem)
+        *problem = wholeBoard ? "" : "is no whole puzzle (row count, column count, a number per cell)";
     return 1;
 }
 

@@ -173,6 +173,16 @@ int GameWindow::setMouseMode(int mode) {
 void GameWindow::resetStatistics() {
     viewCamera.turningTotal = 0;
     viewCamera.turningCount = 0;
+    viewCamera.turningStart = (int)clock.elapsed(tickCount());
+}
+
+void GameWindow::turningStatistics(int& total, int& count) {
+    total = viewCamera.turningTotal;
+    count = viewCamera.turningCount;
+    if (mouseMode == 0) {
+        total += (int)clock.elapsed(tickCount()) - viewCamera.turningStart;
+        count += 1;
+    }
 }
 
 void GameWindow::drawTurningGuide() {

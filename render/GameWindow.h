@@ -69,7 +69,10 @@ struct GameWindow {
     void turningDrag(int x, int y);
     // 0 and no change when show_3D is off.
     int setMouseMode(int mode);
+    // A turning still going on counts from the restarted clock.
     void resetStatistics();
+    // Turning total and count with a turning still going on ended now.
+    void turningStatistics(int& total, int& count);
     void drawTurningGuide();
     // Board coordinates under window position (x, y), y downwards.
     BoardPoint pick(int x, int y);

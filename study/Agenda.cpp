@@ -6,7 +6,9 @@
 #include "XMLDoc.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,6 +26,19 @@ SettingValues TestSettings::*const kLists[10] = {
     &TestSettings::colored,    &TestSettings::in3D,         &TestSettings::repulsive,
     &TestSettings::attractive, &TestSettings::overviews,    &TestSettings::markup,
     &TestSettings::evaluate};
+
+// Where the settings file gives the values of each list.
+const char* const kListSources[10] = {
+    "GRID in LOOP",
+    "PERMUTATION in LOOP",
+    "show_AR in CONFIG or AR in LOOP",
+    "show_colored in CONFIG or COLOR in LOOP",
+    "show_3D in CONFIG or IN3D in LOOP",
+    "show_repulsive in CONFIG or REPULSIVE in LOOP",
+    "show_attractive in CONFIG or ATTRACTIVE in LOOP",
+    "show_overviews in CONFIG or OVERVIEW in LOOP",
+    "show_markup in CONFIG",
+    "show_evaluate in CONFIG"};
 
 // Element names of an item in the user file, in writing order.
 const char* const kElements[12] = {"GRID",       "PERMUTATION", "AR",        "COLORED",
@@ -108,6 +123,21 @@ int Agenda::read(const char* path) {
     return read(doc);
 }
 
+int Agenda::read(const char* path, std::string& problem) {
+    problem.clear();
+    XMLDoc doc;
+    struct stat info;
+    if (!doc.read(path)) {
+        if (::stat(path, &info) == 0) problem = doc.errorText();
+        return 0;
+    }
+    if (!XMLPos(doc).goDown("AGENDA")) {
+        problem = "it has no AGENDA element";
+        return 0;
+    }
+    return read(doc);
+}
+
 int Agenda::read(XMLDoc& doc) {
     XMLPos pos(doc);
     if (!pos.goDown("AGENDA")) return 0;
@@ -169,9 +199,29 @@ void Agenda::toDoc(XMLDoc& doc, const char* userName) const {
 int Agenda::write(const char* path, const char* userName) const {
     XMLDoc doc;
     toDoc(doc, userName);
+    struct stat info;
+    const bool existed = ::stat(path, &info) == 0;
     if (doc.write(path)) return 1;
-    std::printf("cannot write agenda file %s; the previous file is unchanged\n", path);
+    std::printf("cannot write agenda file %s%s\n", path,
+                existed ? "; the previous file is unchanged" : "");
     return 0;
+}
+
+std::string keepFileAside(const char* path) {
+    struct stat info;
+    for (int n = 1; n < 100; n++) {
+        const std::string aside =
+            std::string(path) + ".unreadable" + (n > 1 ? std::to_string(n) : "");
+        if (::lstat(aside.c_str(), &info) == 0) continue;
+        return std::rename(path, aside.c_str()) == 0 ? aside : "";
+    }
+    return "";
+}
+
+const char* missingCondition(const TestSettings& settings) {
+    for (int k = 0; k < 10; k++)
+        if ((settings.*kLists[k]).count() == 0) return kListSources[k];
+    return nullptr;
 }
 
 int Agenda::selectFrom(int start) {

@@ -45,9 +45,12 @@ struct Agenda {
     // kCapacity, items naming a slot outside are skipped, and a current
     // outside the items becomes 0.
     int read(const char* path);
+    // As above; when the file is there but holds no agenda (it is not XML or
+    // has no "AGENDA"), problem says why, as "line 3: mismatched tag".
+    int read(const char* path, std::string& problem);
     int read(XMLDoc& doc);
     // Replaces the user file with the agenda and the player's name, never
-    // leaving a half-written file. 1 when written; 0 keeps the old file and
+    // leaving a half-written file. 1 when written; 0 keeps an old file and
     // prints one line.
     int write(const char* path, const char* userName) const;
     void toDoc(XMLDoc& doc, const char* userName) const;
@@ -63,6 +66,15 @@ struct Agenda {
 private:
     int selectFrom(int start);
 };
+
+// Moves a file that must not be written over to "<path>.unreadable" (or
+// ".unreadable2", ... whichever is free) and answers its new name; "" when
+// it could not be moved.
+std::string keepFileAside(const char* path);
+
+// The first value the settings lack for any game, as the settings file
+// names it ("GRID in LOOP"); null when they give games.
+const char* missingCondition(const TestSettings& settings);
 
 // Eight characters: " 1:02:05", "    1:05", "       7".
 std::string formatTime(int milliseconds);

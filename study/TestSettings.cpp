@@ -76,8 +76,18 @@ const LoopElement kLoops[] = {
 }  // namespace
 
 int TestSettings::read(const char* path, SessionSettings& session, Sudoku& board) {
+    std::string problem;
+    return read(path, session, board, problem);
+}
+
+int TestSettings::read(const char* path, SessionSettings& session, Sudoku& board,
+                       std::string& problem) {
     XMLDoc doc;
-    if (!doc.read(path)) return 0;
+    if (!doc.read(path)) {
+        problem = doc.errorText();
+        return 0;
+    }
+    problem.clear();
     return read(doc, session, board);
 }
 

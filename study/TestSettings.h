@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 struct SessionSettings;
@@ -37,6 +38,8 @@ struct TestSettings {
     // board's evaluation flag, its lists and flags into this record. 1 when
     // the file was parsed, 0 (nothing changed, no message) otherwise.
     int read(const char* path, SessionSettings& session, Sudoku& board);
+    // As above; on 0, problem says why ("line 4: not well-formed (invalid token)").
+    int read(const char* path, SessionSettings& session, Sudoku& board, std::string& problem);
     int read(XMLDoc& doc, SessionSettings& session, Sudoku& board);
     // The console printout of the lists and switch blocks.
     void print(FILE* out = stdout) const;

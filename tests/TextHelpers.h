@@ -6,12 +6,20 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
 }
 
 // What print(FILE*) writes.

@@ -7,9 +7,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 void XMLDoc::clear() { *this = XMLDoc(); }
+
+XS_String XMLDoc::errorText() const {
+    if (errors.empty()) return XS_String();
+    const XMLError& error = errors[0];
+    if (error.line == 0) return error.reason;
+    return "line " + std::to_string(error.line) + ": " + error.reason;
+}
 
 int XMLDoc::read(const char* path) {
     clear();
@@ -101,8 +109,16 @@ int XMLDoc::write(const char* path) const {
     if (n <= 0 || n >= (int)sizeof temp) return 0;
     const int fd = ::open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return 0;
+    // A file shared by a group of researchers must stay as shared as it was.
+    struct stat old;
+    bool ok = true;
+    if (::stat(path, &old) == 0) {
+        // Only a member of the group may give it the file; others keep their own.
+        ok = ::fchown(fd, (uid_t)-1, old.st_gid) == 0 || errno == EPERM;
+        ok = ok && ::fchmod(fd, old.st_mode & 07777) == 0;
+    }
     // fsync before rename: the new name must never point at unwritten blocks.
-    bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
+    ok = ok && writeAll(fd, data) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp, path) == 0;
     if (!ok) ::unlink(temp);

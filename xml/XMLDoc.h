@@ -29,7 +29,8 @@ struct XMLNode {
 
 struct XMLError {
     XS_String message;
-    int line = 0;
+    XS_String reason;  // what was wrong, in words, for a console line
+    int line = 0;  // 0 when the file as a whole is at fault
     int column = 0;
 };
 
@@ -59,10 +60,14 @@ struct XMLDoc {
     // The file as write() writes it.
     XS_String text() const;
     // Writes a temporary file beside path and renames it over path, so path
-    // is always the old or the new file, complete. 1 on success, 0 when
+    // is always the old or the new file, complete; a replaced file keeps its
+    // mode and, where the system allows, its group. 1 on success, 0 when
     // anything failed (the old file is then untouched).
     int write(const char* path) const;
     void clear();
+    // The first error for a console line: "line 3: mismatched tag", or the
+    // reason alone; empty when there is none.
+    XS_String errorText() const;
     XMLNode* root() { return top.children.empty() ? nullptr : &top.children[0]; }
 };
 

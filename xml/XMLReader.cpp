@@ -1,7 +1,9 @@
 #include "XMLReader.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <strings.h>
 
 // Layout white space. A carriage return only gets here from a character
@@ -20,13 +22,29 @@ static const int kWindows1252High[32] = {
     -1,     0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, -1,     0x017E, 0x0178};
 
+// ISO-8859-15 is Latin-1 with the euro sign and seven letters in place of
+// eight symbols.
+static const struct {
+    int byte, code;
+} kLatin9[8] = {{0xA4, 0x20AC}, {0xA6, 0x0160}, {0xA8, 0x0161}, {0xB4, 0x017D},
+                {0xB8, 0x017E}, {0xBC, 0x0152}, {0xBD, 0x0153}, {0xBE, 0x0178}};
+
+static bool isOneOf(const XML_Char* name, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (strcasecmp(name, n) == 0) return true;
+    return false;
+}
+
 // The parser knows ISO-8859-1 by that name only; "latin1" is the same map.
 static int XMLCALL onUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
-    const bool windows = strcasecmp(name, "windows-1252") == 0 || strcasecmp(name, "cp1252") == 0;
-    if (!windows && strcasecmp(name, "latin1") != 0) return XML_STATUS_ERROR;
+    const bool windows = isOneOf(name, {"windows-1252", "cp1252"});
+    const bool latin9 = isOneOf(name, {"ISO-8859-15", "ISO8859-15", "latin9", "latin-9"});
+    if (!windows && !latin9 && strcasecmp(name, "latin1") != 0) return XML_STATUS_ERROR;
     for (int b = 0; b < 256; b++) info->map[b] = b;
     if (windows)
         for (int b = 0x80; b < 0xA0; b++) info->map[b] = kWindows1252High[b - 0x80];
+    if (latin9)
+        for (const auto& change : kLatin9) info->map[change.byte] = change.code;
     info->data = nullptr;
     info->convert = nullptr;
     info->release = nullptr;
@@ -50,33 +68,41 @@ XMLReaderBase::~XMLReaderBase() { XML_ParserFree(parser); }
 int XMLReaderBase::parse(const char* data, size_t size, bool final) {
     if (refused) return 0;
     if (XML_Parse(parser, data, (int)size, final) != XML_STATUS_OK || refused) {
-        fail();
+        fail(refusal ? refusal : "");
         return 0;
     }
     return 1;
 }
 
-void XMLReaderBase::fail() {
+void XMLReaderBase::fail(const XS_String& reason, bool atPosition) {
     if (!doc.errors.empty()) return;
     refused = true;
     doc.clear();
     XMLError error;
     error.message = "XML parsing error";
-    error.line = (int)XML_GetCurrentLineNumber(parser);
-    error.column = (int)XML_GetCurrentColumnNumber(parser);
+    error.reason = reason.empty() ? XS_String(XML_ErrorString(XML_GetErrorCode(parser))) : reason;
+    if (atPosition) {
+        error.line = (int)XML_GetCurrentLineNumber(parser);
+        error.column = (int)XML_GetCurrentColumnNumber(parser);
+    }
     doc.errors.push_back(error);
 }
 
-void XMLReaderBase::refuse() {
+void XMLReaderBase::refuse(const char* reason) {
     refused = true;
+    refusal = reason;
     XML_StopParser(parser, XML_FALSE);
 }
 
 void XMLReaderBase::onStart(void* self, const XML_Char* name, const XML_Char** attributes) {
     XMLReaderBase& r = *(XMLReaderBase*)self;
     if (r.refused) return;
-    if ((int)r.open.size() >= kMaxDepth || ++r.elementCount > kMaxElements) {
-        r.refuse();
+    if ((int)r.open.size() >= kMaxDepth) {
+        r.refuse("elements nested too deeply");
+        return;
+    }
+    if (++r.elementCount > kMaxElements) {
+        r.refuse("too many elements");
         return;
     }
     XMLNode* parent = r.open.empty() ? &r.doc.top : r.open.back().node;
@@ -151,7 +177,7 @@ void XMLReaderBase::onDoctype(void* self, const XML_Char* name, const XML_Char* 
                               const XML_Char* publicId, int) {
     XMLReaderBase& r = *(XMLReaderBase*)self;
     if (systemId || publicId) {
-        r.refuse();
+        r.refuse("an external document type is not read");
         return;
     }
     r.doc.doctypeName = name;
@@ -160,7 +186,7 @@ void XMLReaderBase::onDoctype(void* self, const XML_Char* name, const XML_Char* 
 void XMLReaderBase::onEntity(void* self, const XML_Char*, int, const XML_Char*, int,
                              const XML_Char*, const XML_Char*, const XML_Char*,
                              const XML_Char*) {
-    ((XMLReaderBase*)self)->refuse();
+    ((XMLReaderBase*)self)->refuse("entity declarations are not read");
 }
 
 // Pseudo-attributes of a style-sheet instruction: name="value" pairs.
@@ -196,7 +222,7 @@ void XMLReaderBase::onInstruction(void* self, const XML_Char* target, const XML_
 int XMLReader::readFile(const char* path) {
     FILE* file = std::fopen(path, "rb");
     if (!file) {
-        fail();
+        fail(std::strerror(errno), false);
         return 0;
     }
     static const size_t kChunk = 1 << 16;
@@ -206,7 +232,7 @@ int XMLReader::readFile(const char* path) {
         const size_t got = std::fread(buffer.data(), 1, kChunk, file);
         total += got;
         if (std::ferror(file) || total > XMLDoc::kMaxFileBytes) {
-            fail();
+            fail(std::ferror(file) ? std::strerror(errno) : "larger than 4 MB", false);
             break;
         }
         const bool last = got < kChunk;
@@ -218,7 +244,7 @@ int XMLReader::readFile(const char* path) {
 
 int XMLReader::readText(const char* data, size_t size) {
     if (size > XMLDoc::kMaxFileBytes) {
-        fail();
+        fail("larger than 4 MB", false);
         return 0;
     }
     return parse(data, size, true);

@@ -9,8 +9,8 @@
 // could make reading unbounded or reach outside the file: entity
 // declarations, external document types, nesting deeper than kMaxDepth,
 // more than kMaxElements elements. Files may be in UTF-8, UTF-16,
-// ISO-8859-1 (also named latin1), US-ASCII or windows-1252 (also named
-// cp1252); the document always holds UTF-8.
+// ISO-8859-1 (also named latin1), ISO-8859-15 (latin9), US-ASCII or
+// windows-1252 (also named cp1252); the document always holds UTF-8.
 class XMLReaderBase {
 public:
     static constexpr int kMaxDepth = 256;
@@ -26,8 +26,10 @@ public:
 
 protected:
     XMLDoc& doc;
-    // The document becomes empty with one "XML parsing error" record.
-    void fail();
+    // The document becomes empty with one "XML parsing error" record: the
+    // given reason, or else the parser's own, at the parser's position
+    // unless the file as a whole is at fault.
+    void fail(const XS_String& reason = XS_String(), bool atPosition = true);
 
 private:
     struct Open {
@@ -38,8 +40,9 @@ private:
     std::vector<Open> open;
     int elementCount = 0;
     bool refused = false;
+    const char* refusal = nullptr;
 
-    void refuse();
+    void refuse(const char* reason);
     void closeElement();
     static void onStart(void* self, const XML_Char* name, const XML_Char** attributes);
     static void onEnd(void* self, const XML_Char* name);

@@ -53,18 +53,27 @@ protected:
     }
 
     // A free game writes its results to the tests folder "Tests/" of the
-    // empty test name; the run folders have none, which is said at quit.
-    static std::string quitWithoutTestsFolder(const std::string& fileStem) {
-        return "cannot open file Tests//log.txt\ncannot write agenda file Tests//" + fileStem +
-               ".xml; the previous file is unchanged\n";
+    // empty test name; the run folders have none, which is said before the
+    // game and again at quit, where no earlier agenda is claimed.
+    static std::string withoutTestsFolder() {
+        return "cannot make files in the folder Tests/ (No such file or directory): this "
+               "session's results may not be kept\n";
+    }
+    static std::string quitWithoutTestsFolder(const std::string& name) {
+        SessionSettings s;
+        s.setUserName(name.c_str());
+        return "cannot open file Tests//log.txt\ncannot write agenda file " +
+               std::string(s.userPath()) + "\n";
     }
 
+    // settingsLine: what is said of a test series asked for but not there.
     static std::string freeGameOutput(const std::string& name, const std::string& board,
-                                      const std::string& atQuit) {
+                                      const std::string& atQuit,
+                                      const std::string& settingsLine = "") {
         return "Welcome to Tabrelo\nYour name [Anonymous]:\nHello " + name +
-               "!\nTest [no test]: \n" + kGridPrompt + "gridno = 1\npermutation (0..12) [0]\n" +
-               "permutation = 0\n" + board + "Starting Live Viewer. Type ESC to quit\n" +
-               noSeriesPrintout() + atQuit + "\nbye\n";
+               "!\nTest [no test]: \n" + settingsLine + kGridPrompt + "gridno = 1\npermutation (0..12) [0]\n" +
+               "permutation = 0\n" + (atQuit.empty() ? "" : withoutTestsFolder()) + board +
+               "Starting Live Viewer. Type ESC to quit\n" + noSeriesPrintout() + atQuit + "\nbye\n";
     }
 };
 
@@ -114,7 +123,7 @@ TEST_F(GameProgramTest, LettersAtTheGridPromptGiveGridZero) {
     EXPECT_EQ(game.output(), "Welcome to Tabrelo\nYour name [Anonymous]:\nHello Bea!\n"
                              "Test [no test]: \n" + std::string(kGridPrompt) +
                                  "gridno = 0\npermutation (0..12) [0]\npermutation = 3\n" +
-                                 board3 + "Starting Live Viewer. Type ESC to quit\n" +
+                                 withoutTestsFolder() + board3 + "Starting Live Viewer. Type ESC to quit\n" +
                                  noSeriesPrintout() + quitWithoutTestsFolder("Bea") + "\nbye\n");
 }
 
@@ -130,7 +139,9 @@ TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
     EXPECT_EQ(game.output(),
               freeGameOutput(name.substr(0, 79),
                              boardPrint((game.folder + "/sudoku-grids/g1.txt").c_str()),
-                             quitWithoutTestsFolder(name.substr(0, 79 - std::strlen("Tests//.xml")))));
+                             quitWithoutTestsFolder(name.substr(0, 79)),
+                             "cannot read test settings Tests/" + name.substr(79) +
+                                 "/config.xml (No such file or directory): playing a free game\n"));
 }
 
 TEST_F(GameProgramTest, HelpAndPauseKeysPrintInTheConsole) {

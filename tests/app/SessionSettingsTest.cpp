@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <random>
 #include <string>
+#include <strings.h>
+#include <vector>
 
 namespace {
 
@@ -40,23 +46,73 @@ TEST(SessionSettings, SwitchSettersTakeOnlyZeroAndOne) {
 }
 
 TEST(SessionSettings, PlayerNamesMakeSafeStableFileNames) {
-    EXPECT_EQ(userFile("t", "../../etc/passwd"), "Tests/t/___.._etc_passwd.xml");
-    EXPECT_EQ(userFile("t", "a\\b:c"), "Tests/t/a_b_c.xml");
-    EXPECT_EQ(userFile("t", ".."), "Tests/t/unnamed.xml");
-    EXPECT_EQ(userFile("t", ""), "Tests/t/unnamed.xml");
-    EXPECT_EQ(userFile("t", "\x01\x02"), "Tests/t/unnamed.xml");
-    EXPECT_EQ(userFile("t", "Jo Ann.Smith"), "Tests/t/Jo Ann.Smith.xml");
-    EXPECT_EQ(userFile("t", "J\xFCrgen"), "Tests/t/J\xFCrgen.xml");
-    // The same name gives the same file on every start, so resuming works.
-    EXPECT_EQ(userFile("t", "x/y"), userFile("t", "x/y"));
+    const struct {
+        const char* name;
+        const char* file;
+    } kCases[] = {
+        {"alice", "alice"},  // ordinary names keep the file they always had
+        {"Jo Ann.Smith", "Jo Ann.Smith"},
+        {"J\xFCrgen", "J\xFCrgen"},
+        {"a_b", "a_b"},
+        {"a/b", "a%2Fb"},
+        {"a:b", "a%3Ab"},
+        {"a%2Fb", "a%252Fb"},
+        {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd"},
+        {"..", "%2E."},
+        {"", "%00"},
+        {"  ", "%20 "},
+        {"\x01\x02", "%01%02"},
+        {"config", "%63onfig"},  // never the series' settings file
+        {"Config", "%43onfig"},
+        {"config2", "config2"},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(userFile("t", c.name), std::string("Tests/t/") + c.file + ".xml") << c.name;
 }
 
-TEST(SessionSettings, LongNamesKeepTheAgendaFileKind) {
-    const std::string name(79, 'n');
-    const std::string path = userFile("a-rather-long-test-name", name.c_str());
-    EXPECT_LE(path.size(), 79u);
-    EXPECT_EQ(path.substr(path.size() - 4), ".xml");
-    EXPECT_EQ(path.rfind("Tests/a-rather-long-test-name/nnnn", 0), 0u);
+// Random names, many of them of the characters that need escaping, long,
+// or made to look like an escaped or shortened name.
+TEST(SessionSettings, AgendaFileNamesAreOneToOneAndStayInTheFolder) {
+    std::mt19937 random(13);
+    const std::string alphabet = "ab_%/:.~ \\\x01\xFC" "0123456789ABCDEFcfgino";
+    std::vector<std::string> names = {"config", "CONFIG", "%63onfig", "log", "finishedgames"};
+    for (int i = 0; i < 20000; i++) {
+        std::string name(random() % 80, ' ');
+        for (char& ch : name) ch = alphabet[random() % alphabet.size()];
+        names.push_back(name);
+    }
+    const std::string longName(79, 'x');
+    for (char tail : {'a', 'b', '%'}) names.push_back(longName.substr(0, 78) + tail);
+    for (const char* test : {"t", "a-longer-name-of-a-test-series-folder"}) {
+        SCOPED_TRACE(test);
+        const std::string folder = std::string("Tests/") + test + "/";
+        std::map<std::string, std::string> owner;
+        for (const std::string& name : names) {
+            const std::string path = userFile(test, name.c_str());
+            ASSERT_EQ(path.rfind(folder, 0), 0u) << name;
+            const std::string file = path.substr(folder.size());
+            EXPECT_LE(path.size(), 79u);
+            EXPECT_EQ(file.find('/'), std::string::npos);
+            EXPECT_NE(file[0], '.');
+            EXPECT_EQ(file.substr(file.size() - 4), ".xml");
+            EXPECT_NE(strcasecmp(file.c_str(), "config.xml"), 0) << name;
+            const bool ordinary = std::none_of(name.begin(), name.end(), [](char ch) {
+                return std::strchr("%/:\\\x01", ch) != nullptr;
+            }) && !name.empty() && name[0] != '.' && name.find_first_not_of(' ') != std::string::npos &&
+                                  strcasecmp(name.c_str(), "config") != 0;
+            if (ordinary && folder.size() + name.size() + 4 <= 79) EXPECT_EQ(file, name + ".xml");
+            const auto taken = owner.emplace(path, name);
+            EXPECT_TRUE(taken.second || taken.first->second == name)
+                << "\"" << name << "\" and \"" << taken.first->second << "\" share " << path;
+        }
+    }
+}
+
+TEST(SessionSettings, NoRoomForAnAgendaFileGivesNoPath) {
+    // Short names still fit beside a long test name; a long one cannot be told apart.
+    const std::string test(60, 't');
+    EXPECT_EQ(userFile(test.c_str(), "al"), "Tests/" + test + "/al.xml");
+    EXPECT_EQ(userFile(test.c_str(), std::string(40, 'n').c_str()), "");
 }
 
 }  // namespace

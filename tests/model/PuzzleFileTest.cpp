@@ -142,6 +142,32 @@ TEST_F(PuzzleFile, StarsForEveryLevel) {
               "     *    **   ***  **** ");
 }
 
+// Files that open but do not fill the board are read as before and said to be no whole puzzle.
+TEST_F(PuzzleFile, ProblemTellsAWholePuzzleFromAPart) {
+    std::string binary, tenByTen = "10 10\n";
+    for (int i = 0; i < 512; i++) binary += (char)((i * 151 + 7) % 256);
+    for (int i = 0; i < 100; i++) tenByTen += "1 ";
+    const struct {
+        std::string text;
+        bool whole;
+    } kCases[] = {{kSolved, true},
+                  {std::string(kSolved) + "difficulty : easy\n", true},
+                  {tenByTen, true},
+                  {"", false},
+                  {binary, false},
+                  {"9 9\n1 2 3\n", false},
+                  {"9 9\n1 2 3 x 5 6 7 8 9\n", false},
+                  {"3 3\n1 2 3 4 5 6 7 8 9\n", false}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.text.substr(0, 20));
+        write(c.text);
+        Sudoku b;
+        std::string problem = "left from before";
+        ASSERT_EQ(readPuzzle(b, path.c_str(), &problem), 1);
+        EXPECT_EQ(problem.empty(), c.whole) << problem;
+    }
+}
+
 TEST_F(PuzzleFile, OversizedHeaderReadsAllTokensButOnlySetsTheBoard) {
     std::string text = "10 10\n";
     for (int i = 0; i < 100; i++) text += std::to_string(i % 9 + 1) + " ";

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -169,13 +171,54 @@ TEST(AgendaFile, MissingValues) {
 }
 
 TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
-    Agenda agenda = sample();
-    EXPECT_EQ(0, agenda.read(scratchPath("nobody.xml").c_str()));
-    EXPECT_EQ(0, agenda.read(writeScratch("params.xml", "<PARAMS/>").c_str()));
-    EXPECT_EQ(0, agenda.read(writeScratch("cut.xml", std::string(kSampleFile).substr(0, 300)).c_str()));
-    EXPECT_EQ(2, agenda.length);
-    EXPECT_EQ(1, agenda.current);
-    EXPECT_EQ(80, agenda.items[1].grid);
+    const std::string cut = std::string(kSampleFile).substr(0, 300);
+    const std::string cutLine = "line " + std::to_string(std::count(cut.begin(), cut.end(), '\n') + 1);
+    // The problem names the place in the file; a file that is not there has none.
+    const struct {
+        std::string path;
+        const char* inProblem;
+    } kCases[] = {{scratchPath("nobody.xml"), nullptr},
+                  {writeScratch("params.xml", "<PARAMS/>"), "AGENDA"},
+                  {writeScratch("cut.xml", cut), cutLine.c_str()}};
+    for (const auto& c : kCases) {
+        Agenda agenda = sample();
+        std::string problem = "left from before";
+        EXPECT_EQ(0, agenda.read(c.path.c_str(), problem));
+        if (c.inProblem)
+            EXPECT_NE(problem.find(c.inProblem), std::string::npos) << problem;
+        else
+            EXPECT_EQ("", problem);
+        EXPECT_EQ(2, agenda.length);
+        EXPECT_EQ(1, agenda.current);
+        EXPECT_EQ(80, agenda.items[1].grid);
+    }
+}
+
+TEST(AgendaFile, UnreadableFileIsKeptAsideUnderAFreeName) {
+    const std::string path = writeScratch("aside.xml", "<AGENDA>broken");
+    const std::string taken = writeScratch("aside.xml.unreadable", "kept from before");
+    const std::string aside = keepFileAside(path.c_str());
+    ASSERT_NE("", aside);
+    EXPECT_NE(taken, aside);
+    EXPECT_EQ("<AGENDA>broken", readFile(aside));
+    EXPECT_EQ("kept from before", readFile(taken));
+    EXPECT_NE(0, access(path.c_str(), F_OK));
+    EXPECT_EQ("", keepFileAside(path.c_str()));  // nothing left to move
+    unlink(aside.c_str());
+    unlink(taken.c_str());
+}
+
+// A file shared with other researchers keeps its permissions when rewritten.
+TEST(AgendaFile, RewriteKeepsTheFileMode) {
+    const std::string path = scratchPath("shared.xml");
+    for (mode_t mode : {0600, 0660, 0640, 0664}) {
+        ASSERT_EQ(1, sample().write(path.c_str(), "Tom"));
+        ASSERT_EQ(0, chmod(path.c_str(), mode));
+        ASSERT_EQ(1, sample().write(path.c_str(), "Tom"));
+        struct stat info;
+        ASSERT_EQ(0, stat(path.c_str(), &info));
+        EXPECT_EQ(mode, info.st_mode & 07777);
+    }
 }
 
 TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
@@ -239,10 +282,10 @@ TEST(AgendaFile, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(kSampleFile, readFile(path));
     EXPECT_NE(0, access((path + ".tmp" + std::to_string(child)).c_str(), F_OK));
 
+    // Where there was no file, none is said to be unchanged.
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, sample().write(scratchPath("no-folder/x.xml").c_str(), "Tom"));
-    EXPECT_EQ("cannot write agenda file " + scratchPath("no-folder/x.xml") +
-                  "; the previous file is unchanged\n",
+    EXPECT_EQ("cannot write agenda file " + scratchPath("no-folder/x.xml") + "\n",
               testing::internal::GetCapturedStdout());
 }
 

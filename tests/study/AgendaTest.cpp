@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -134,6 +135,27 @@ TEST(Agenda, EmptyListMeansNoGames) {
     EXPECT_EQ(0, agenda.build(settings, 3));
     EXPECT_EQ("curr = 0, inc = 1\n", testing::internal::GetCapturedStdout());
     EXPECT_EQ(0, agenda.remaining());
+}
+
+// Each list that leaves the series without games is named in the file's
+// own words: its LOOP element or its CONFIG switch.
+TEST(Agenda, MissingConditionNamesTheEmptyList) {
+    EXPECT_EQ(nullptr, missingCondition(seriesSettings()));
+    const struct {
+        SettingValues TestSettings::*list;
+        const char* element;
+    } kLists[] = {{&TestSettings::puzzles, "GRID"},          {&TestSettings::permutations, "PERMUTATION"},
+                  {&TestSettings::AR, "show_AR"},            {&TestSettings::colored, "COLOR"},
+                  {&TestSettings::in3D, "IN3D"},             {&TestSettings::repulsive, "show_repulsive"},
+                  {&TestSettings::attractive, "ATTRACTIVE"}, {&TestSettings::overviews, "OVERVIEW"},
+                  {&TestSettings::markup, "show_markup"},    {&TestSettings::evaluate, "show_evaluate"}};
+    for (const auto& c : kLists) {
+        TestSettings settings = seriesSettings();
+        (settings.*c.list).clear();
+        const char* missing = missingCondition(settings);
+        ASSERT_NE(nullptr, missing) << c.element;
+        EXPECT_NE(nullptr, std::strstr(missing, c.element)) << missing;
+    }
 }
 
 TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixty) {

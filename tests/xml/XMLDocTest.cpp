@@ -219,6 +219,18 @@ TEST(XMLEncoding, EncodingNamesAndTheirAliases) {
     }
 }
 
+// ISO-8859-15: Latin-1 but for the euro sign and seven letters.
+TEST(XMLEncoding, Latin9HasTheEuroSign) {
+    for (const char* name : {"ISO-8859-15", "iso-8859-15", "latin9"}) {
+        SCOPED_TRACE(name);
+        XMLDoc doc = parsed(std::string("<?xml version='1.0' encoding='") + name +
+                            "'?><a>\xa4\xbd\xfc</a>");
+        XMLPos pos(doc);
+        ASSERT_EQ(1, pos.goDown("a"));
+        EXPECT_EQ("\xe2\x82\xac\xc5\x93\xc3\xbc", pos.content());
+    }
+}
+
 TEST(XMLPosition, GoDownBackAndFilters) {
     XMLDoc doc = parsed(
         "<r><i n='a'>1</i><i n='b'>2</i><j/><i n='c'>3</i></r>");

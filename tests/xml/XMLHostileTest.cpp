@@ -22,6 +22,7 @@ void expectUnreadable(XMLDoc& doc, int result) {
     EXPECT_EQ(0, result);
     ASSERT_EQ(1u, doc.errors.size());
     EXPECT_EQ("XML parsing error", doc.errors[0].message);
+    EXPECT_FALSE(doc.errors[0].reason.empty());  // for the console line
     EXPECT_EQ(nullptr, doc.root());
     EXPECT_TRUE(doc.styleSheets.empty());
     EXPECT_TRUE(doc.doctypeName.empty());
@@ -61,9 +62,11 @@ TEST(XMLHostile, ReadingKeepsNothingOfAnEarlierDocument) {
 TEST(XMLHostile, MissingFileAndFolder) {
     XMLDoc doc;
     expectUnreadable(doc, doc.read(tempPath("does-not-exist.xml").c_str()));
+    EXPECT_EQ(0, doc.errors[0].line);  // no place in the file is at fault
     const std::string folder = tempPath("a-folder");
     mkdir(folder.c_str(), 0777);
     expectUnreadable(doc, doc.read(folder.c_str()));
+    EXPECT_EQ(0, doc.errors[0].line);
 }
 
 TEST(XMLHostile, HugeFileIsRefusedUnread) {
@@ -145,6 +148,7 @@ TEST(XMLHostile, UndefinedWindows1252Bytes) {
         const std::string text = head + "<a>\n  <b>\x80\xfc</b>\n  <c>" + byte + "</c>\n</a>\n";
         expectUnreadable(doc, doc.readText(text.data(), text.size()));
         EXPECT_EQ(4, doc.errors[0].line);
+        EXPECT_EQ(0u, doc.errorText().find("line 4: "));
     }
 }
 
