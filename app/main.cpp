@@ -1,5 +1,6 @@
 // Tabrelo: start-up in the console, then the game window's event loop.
 #include "Console.h"
+#include "Counterbalance.h"
 #include "Shell.h"
 #include "Window.h"
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
     // Without test settings there is no agenda: a free game.
     if (testSettings.read(session.settingsPath, session, *sudoku) &&
         agenda.read(session.userPath()) == 0)
-        agenda.build(testSettings, (unsigned)std::time(nullptr));
+        buildAgenda(agenda, testSettings, session.testFolder, (unsigned)std::time(nullptr));
 
     // No camera is looked for yet: the virtual board is played.
     cameraPresent = 0;
