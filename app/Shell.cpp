@@ -1,6 +1,7 @@
 #include "Shell.h"
 
 #include "Console.h"
+#include "EventLog.h"
 #include "ResultLog.h"
 #include "Play.h"
 #include "PuzzleFile.h"
@@ -90,6 +91,7 @@ void newGame(FILE* out) {
     gameWindow->resetStatistics();
     wonFlag = 0;
     makeTitle(session, *sudoku);
+    logGameStart();
 }
 
 void writeResults(FILE* out) {
@@ -131,10 +133,14 @@ int idleStep(FILE* in, FILE* out) {
         }
     }
     if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0) {
-        if (agenda.length > 0) agenda.record((int)gameWindow->clock.elapsed(tickCount()));
+        const int ms = (int)gameWindow->clock.elapsed(tickCount());
+        if (agenda.length > 0) agenda.record(ms);
         wonFlag = 1;
+        logEvent("won", -1, -1, -1, "clock_ms=" + std::to_string(ms));
     }
     if (quitFlag) {
+        logGameLeft("quit");
+        logEvent("session_end");
         writeResults(out);
         std::fprintf(out, "\nbye\n");
         std::fflush(out);

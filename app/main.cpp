@@ -1,6 +1,7 @@
 // Tabrelo: start-up in the console, then the game window's event loop.
 #include "Console.h"
 #include "Counterbalance.h"
+#include "EventLog.h"
 #include "Shell.h"
 #include "Window.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
             askPermutation(session, stdin, stdout);
         }
     }
+    startEventLog(stdout);
     loadPuzzle(*sudoku, session, stdout);
 
     glutInit(&argc, argv);
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     agenda.print(testSettings, stdout);
     std::fflush(stdout);
     gameWindow->clock.start(tickCount());
+    logGameStart();
     glutMainLoop();
     return 0;
 }
