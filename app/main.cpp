@@ -2,6 +2,7 @@
 #include "Console.h"
 #include "Counterbalance.h"
 #include "EventLog.h"
+#include "Pilot.h"
 #include "Shell.h"
 #include "Window.h"
 
@@ -10,9 +11,11 @@
 #include <fcntl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--pilot") == 0) return runPilot(argc, argv, stdout);
     // A closed console input reads as its end; its descriptor must not go to
     // the next file or the window system's connection.
     if (fcntl(0, F_GETFD) == -1) open("/dev/null", O_RDONLY);

@@ -11,6 +11,7 @@
 #include <signal.h>
 
 #include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -170,6 +171,106 @@ TEST_F(ResearchProgramTest, KilledGameLeavesWholeRows) {
         else
             EXPECT_EQ(after[i][6], clock[(i - before.size()) % 3]) << i;
     }
+}
+
+// The pilot check, run in a scratch folder holding puzzles 1 and 63 and the
+// demo series; answers the printout and the exit status.
+struct Pilot {
+    std::string folder = std::string(TABRELO_BUILD) + "/game-runs/pilot";
+    std::string out;
+    int status = -1;
+
+    Pilot() {
+        runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' '" + folder +
+                   "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" TABRELO_DATA
+                   "/sudoku-grids/g63.txt' '" + folder + "/sudoku-grids/' && cp -r '" TABRELO_DATA
+                   "/Tests/demo' '" + folder + "/Tests/'");
+    }
+    std::string listing() { return runCommand("cd '" + folder + "' && ls -lR --time-style=full-iso"); }
+    void run(const std::string& arguments) {
+        const std::string before = listing();
+        out = runCommand("cd '" + folder + "' && " TABRELO_BUILD "/app/tabrelo --pilot " + arguments +
+                         "; echo \"status=$?\"");
+        EXPECT_EQ(listing(), before) << "the pilot wrote a file";
+        const size_t at = out.rfind("status=");
+        status = std::atoi(out.c_str() + at + 7);
+    }
+    // The games in each participant's order, as "grid/permutation/colour".
+    std::vector<std::vector<std::string>> orders() const {
+        std::vector<std::vector<std::string>> result;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            int n, grid, permutation, colored = -1;
+            if (line.rfind("Participant ", 0) == 0) result.emplace_back();
+            if (std::sscanf(line.c_str(), " %d. grid %d, permutation %d, show_colored %d", &n, &grid,
+                            &permutation, &colored) >= 3 && !result.empty())
+                result.back().push_back(std::to_string(grid) + "/" + std::to_string(permutation) +
+                                        "/" + std::to_string(colored));
+        }
+        return result;
+    }
+};
+
+TEST(PilotCheck, DemoSeriesHasNoProblemAndShowsTheOrders) {
+    Pilot pilot;
+    pilot.run("Tests/demo 3");
+    EXPECT_EQ(pilot.status, 0) << pilot.out;
+    EXPECT_NE(pilot.out.find("\nTestSettings:\n"), std::string::npos);
+    const auto orders = pilot.orders();
+    ASSERT_EQ(orders.size(), 3u) << pilot.out;
+    for (const auto& order : orders)
+        EXPECT_EQ(std::set<std::string>(order.begin(), order.end()).size(), 8u) << pilot.out;
+
+    // Balanced: over eight participants each game once in every position.
+    runCommand("cd '" + pilot.folder + "/Tests/demo' && sed -i 's|<PARAMS>|<PARAMS><COUNTERBALANCE val=\"1\"/>|' config.xml");
+    pilot.run("Tests/demo 8");
+    EXPECT_EQ(pilot.status, 0) << pilot.out;
+    const auto balanced = pilot.orders();
+    ASSERT_EQ(balanced.size(), 8u) << pilot.out;
+    for (int position = 0; position < 8; position++) {
+        std::set<std::string> games;
+        for (const auto& order : balanced) games.insert(order.at(position));
+        EXPECT_EQ(games.size(), 8u) << position;
+    }
+}
+
+TEST(PilotCheck, BrokenSeriesNameEachProblem) {
+    const std::string base =
+        "<PARAMS><CONFIG><show_AR val=\"0\"/><show_colored val=\"1\"/><show_3D val=\"1\"/>"
+        "<show_repulsive val=\"1\"/><show_attractive val=\"1\"/><show_overviews val=\"0\"/>"
+        "<show_markup val=\"1\"/><show_evaluate val=\"1\"/></CONFIG>"
+        "<LOOP><GRID vals=\"1\" val0=\"1\"/><PERMUTATION vals=\"1\" val0=\"0\"/></LOOP></PARAMS>";
+    std::string sixtyOne = "<GRID vals=\"61\"";
+    for (int i = 0; i < 61; i++) sixtyOne += " val" + std::to_string(i) + "=\"1\"";
+    const struct {
+        const char* from;
+        std::string to;
+        std::vector<std::string> named;
+    } kCases[] = {
+        {"show_colored", "show_colour", {"show_colour", "show_colored"}},
+        {"show_3D val=\"1\"", "show_3D val=\"yes\"", {"show_3D", "yes"}},
+        {"</LOOP>", "<COLOR vals=\"2\" val0=\"1\" val1=\"2\"/></LOOP>", {"COLOR", "val1"}},
+        {"</LOOP>", "<COLOUR vals=\"1\" val0=\"1\"/></LOOP>", {"COLOUR", "COLOR"}},
+        {"val0=\"1\"/><PERM", "val0=\"777\"/><PERM", {"777", "sudoku-grids/g777.txt"}},
+        {"PERMUTATION vals=\"1\" val0=\"0\"", "PERMUTATION vals=\"1\" val0=\"13\"", {" 13 "}},
+        {"<show_markup val=\"1\"/>", "", {"show_markup"}},
+        {"<GRID vals=\"1\" val0=\"1\"", sixtyOne, {"61"}},
+    };
+    for (const auto& c : kCases) {
+        Pilot pilot;
+        std::string config = base;
+        config.replace(config.find(c.from), std::strlen(c.from), c.to);
+        std::ofstream(pilot.folder + "/Tests/demo/config.xml") << config;
+        pilot.run("Tests/demo");
+        EXPECT_EQ(pilot.status, 2) << c.to;
+        const std::string problems = pilot.out.substr(pilot.out.rfind("\n\n"));
+        for (const std::string& name : c.named)
+            EXPECT_NE(problems.find(name), std::string::npos) << name << "\n" << pilot.out;
+    }
+    Pilot missing;
+    missing.run("Tests/none");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.out.find("Tests/none/config.xml"), std::string::npos);
 }
 
 }  // namespace
