@@ -273,4 +273,159 @@ TEST(PilotCheck, BrokenSeriesNameEachProblem) {
     EXPECT_NE(missing.out.find("Tests/none/config.xml"), std::string::npos);
 }
 
+const char* const kSeries =
+    "<PARAMS><CONFIG><show_AR val=\"0\" modifiable=\"0\"/><show_colored val=\"1\" modifiable=\"1\"/>"
+    "<show_3D val=\"0\" modifiable=\"0\"/><show_repulsive val=\"1\" modifiable=\"1\"/>"
+    "<show_attractive val=\"1\" modifiable=\"1\"/><show_overviews val=\"0\" modifiable=\"1\"/>"
+    "<show_markup val=\"1\" modifiable=\"1\"/><show_evaluate val=\"1\" modifiable=\"1\"/></CONFIG>"
+    "<LOOP><GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"0\"/>"
+    "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/></LOOP></PARAMS>";
+
+// What a scripted participant does in each of the two games: the cells
+// filled (a clash first and taken back in `wrong` of them), whether the
+// game is left with Next game or with Esc.
+struct Script {
+    const char* name;
+    int filled[2];
+    int wrong[2];
+    bool nextAfter[2];
+};
+
+TEST_F(ResearchProgramTest, ReportOfThreeScriptedParticipants) {
+    const NearlySolved p = nearlySolved();
+    const Script kScripts[] = {
+        {"ann", {5, 5}, {1, 0}, {true, true}},   // both won; the last Next game ends the series
+        {"ben", {5, 2}, {0, 1}, {true, false}},  // won, then quits in the middle
+        {"cat", {1, 0}, {0, 0}, {true, false}},  // moves on unsolved, then quits
+    };
+    const std::string test = std::string(TABRELO_BUILD) + "/game-runs/report-series";
+    runCommand("rm -rf '" + test + "' && mkdir -p '" + test + "'");
+    std::ofstream(test + "/config.xml") << kSeries;
+    for (const Script& s : kScripts) {
+        GameProgram game(std::string("report-") + s.name, std::string(s.name) + "\nstudy\n");
+        runCommand("mkdir -p '" + game.folder + "/Tests' && ln -s '" + test + "' '" + game.folder + "/Tests/study'");
+        game.writePuzzle(7, p.text);
+        const std::string events = test + "/" + s.name + "-events.csv";
+        auto count = [&](const char* event) {
+            int n = 0;
+            for (const auto& row : eventRows(events)) n += row[6] == event;
+            return n;
+        };
+        ASSERT_TRUE(game.start());
+        for (int g = 0; g < 2; g++) {
+            for (int k = 0; k < s.filled[g]; k++) {
+                const int i = p.empty[k];
+                if (k < s.wrong[g]) {
+                    const int removed = count("digit_removed");
+                    game.dragTile(clashing(p, i), i / 9, i % 9);
+                    // Pauses around the click keep the presses from making double presses.
+                    game.xdo("sleep 0.4 " + game.moveTo(i % 9 + 0.5, 8.5 - i / 9) + "click 1 sleep 0.35");
+                    ASSERT_TRUE(waitFor([&] { return count("digit_removed") > removed; }));
+                }
+                const int entered = count("digit_entered");
+                game.dragTile(p.solution[i], i / 9, i % 9);
+                ASSERT_TRUE(waitFor([&] { return count("digit_entered") > entered; }));
+            }
+            if (s.filled[g] == 5) ASSERT_TRUE(waitFor([&] { return count("won") == g + 1 - (s.name[0] == 'c'); }));
+            if (!s.nextAfter[g]) {
+                game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
+                break;
+            }
+            ASSERT_TRUE(game.chooseMenuEntry(1));
+            ASSERT_TRUE(waitFor([&] { return count("game_start") == g + 2 || count("session_end") > 0; }));
+        }
+        ASSERT_TRUE(game.exited(5000)) << s.name;
+    }
+
+    const std::string run = runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"");
+    ASSERT_NE(run.find("status=0"), std::string::npos) << run;
+    Rows games = parseCsv(readFile(test + "/report/games.csv"));
+    ASSERT_EQ(games.size(), 7u);
+    const std::vector<std::string>& header = games[0];
+    auto column = [&](const char* name) { return std::find(header.begin(), header.end(), name) - header.begin(); };
+    std::map<std::string, std::vector<std::string>> logLines;
+    std::istringstream log(readFile(test + "/log.txt"));
+    for (std::string line; std::getline(log, line);) {
+        auto& lines = logLines[line.substr(line.size() - 36, 10)];
+        if (lines.empty() || lines.back() != line) lines.push_back(line);
+    }
+    size_t row = 1;
+    for (const Script& s : kScripts) {
+        Agenda agenda;
+        ASSERT_EQ(agenda.read((test + "/" + s.name + ".xml").c_str()), 2);
+        const auto& lines = logLines[std::string(10 - std::strlen(s.name), ' ') + s.name];
+        ASSERT_EQ(lines.size(), 2u) << s.name;
+        for (int g = 0; g < 2; g++, row++) {
+            const std::vector<std::string>& r = games.at(row);
+            const bool won = s.filled[g] == 5;
+            EXPECT_EQ(r[column("player")], s.name);
+            EXPECT_EQ(r[column("game")], std::to_string(g + 1));
+            EXPECT_EQ(r[column("grid")], "7");
+            EXPECT_EQ(r[column("difficulty")], "easy");
+            EXPECT_EQ(r[column("permutation")], "0");
+            EXPECT_EQ(r[column("show_colored")], lines[g].substr(55, 2) == " c" ? "1" : "0") << lines[g];
+            EXPECT_EQ(r[column("moves")], std::to_string(s.filled[g] + s.wrong[g])) << s.name << g;
+            EXPECT_EQ(r[column("removals")], std::to_string(s.wrong[g]));
+            EXPECT_EQ(r[column("errors")], std::to_string(s.wrong[g]));
+            EXPECT_EQ(r[column("won")], won ? "1" : "0");
+            const long ms = std::stol(r[column("solving_ms")]);
+            // The log's game time: "h:mm:ss", "m:ss" or seconds.
+            int seconds = 0;
+            std::istringstream time(lines[g].substr(19, 8));
+            for (std::string part; std::getline(time, part, ':');) seconds = seconds * 60 + std::atoi(part.c_str());
+            EXPECT_LE(std::abs(ms / 1000 - seconds), 1) << lines[g];
+            if (won) {
+                bool recorded = false;
+                for (int i = 0; i < 2; i++)
+                    recorded |= agenda.items[i].done && std::abs(agenda.items[i].milliseconds - ms) <= 40;
+                EXPECT_TRUE(recorded) << s.name << " " << ms;
+            }
+        }
+    }
+
+    // The page in a browser: its charts are drawn, with boxes and points.
+    const std::string html = readFile(test + "/report/index.html");
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("src="), std::string::npos);
+    int charts = 0;
+    for (size_t at = html.find("<svg class=\"chart\""); at != std::string::npos; at = html.find("<svg class=\"chart\"", at + 1)) charts++;
+    EXPECT_EQ(charts, 3);  // colour, difficulty, over the games
+    const std::string shots = std::string(TABRELO_BUILD) + "/report-screenshot";
+    runCommand("rm -rf '" + shots + "' && mkdir -p '" + shots + "' && chromium --headless --no-sandbox --disable-gpu "
+               "--hide-scrollbars --user-data-dir='" + shots + "/profile' --screenshot='" + shots +
+               "/report.png' --window-size=900,1500 'file://" + test + "/report/index.html' >/dev/null 2>&1");
+    cv::Mat shot = cv::imread(shots + "/report.png");
+    ASSERT_FALSE(shot.empty());
+    cv::cvtColor(shot, shot, cv::COLOR_BGR2RGB);
+    const cv::Rect page(0, 0, shot.cols, shot.rows);
+    auto near = [](int r, int g, int b) {
+        return [=](const cv::Vec3b& p) { return std::abs(p[0] - r) + std::abs(p[1] - g) + std::abs(p[2] - b) < 30; };
+    };
+    EXPECT_GT(countPixels(shot, page, near(0xcf, 0xe0, 0xf3)), 1500);  // the boxes
+    EXPECT_GT(countPixels(shot, page, near(0xd6, 0x27, 0x28)), 200);   // points and a line
+    EXPECT_GT(countPixels(shot, page, near(0x1f, 0x77, 0xb4)), 200);
+}
+
+// Data from runs before the event log: the report reads what "log.txt"
+// holds, each game once.
+TEST(Report, OlderRunsWithoutEventLogs) {
+    const std::string test = std::string(TABRELO_BUILD) + "/game-runs/report-old";
+    runCommand("rm -rf '" + test + "' && mkdir -p '" + test + "'");
+    const std::string won =
+        "  63  **        5      1:05         3  2      0     0   c  3d  + + + + -      0   -       alice  Sun Dec  6 10:02:11 2026\n";
+    std::ofstream(test + "/log.txt")
+        << won << won
+        << "   1  *         0        12         0  0      7     1  bw  2d  - - + - +      2   -   Bob Smith  Sun Dec  6 11:00:00 2026\n";
+    ASSERT_NE(runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"").find("status=0"),
+              std::string::npos);
+    const Rows games = parseCsv(readFile(test + "/report/games.csv"));
+    ASSERT_EQ(games.size(), 3u);
+    const std::vector<std::string> expected[] = {
+        {"Bob Smith", "1", "1", "easy", "0", "", "0", "0", "0", "1", "0", "0", "", "1", "12000", "0", "0", "", "", "", "0"},
+        {"alice", "1", "63", "medium", "5", "", "1", "1", "1", "1", "1", "1", "", "0", "65000", "3000", "2", "", "", "", "1"},
+    };
+    EXPECT_EQ(games[1], expected[0]);
+    EXPECT_EQ(games[2], expected[1]);
+}
+
 }  // namespace
