@@ -26,8 +26,8 @@ static void logNote(int row, int column, int digit) {
 }
 
 // A digit in an entered cell is shown with an error mark when it clashes.
-static void logEntered(int row, int column, int digit, std::string how) {
-    if (sudoku->isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
+static void logEntered(const Sudoku& board, int row, int column, int digit, std::string how) {
+    if (board.isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
     logEvent("digit_entered", row, column, digit, how);
 }
 
@@ -182,7 +182,7 @@ static void leftRelease(const MousePlace& p) {
         if (!board.validDigit(currentDigit)) return;
         const int row = placeRow(p), column = placeColumn(p), digit = currentDigit;
         if (!board.setDigit(row, column, digit, Entered)) return;
-        logEntered(row, column, digit, "");
+        logEntered(board, row, column, digit, "");
         if (board.isCurrentTileNear((float)p.bx, (float)p.by)) {
             board.dropCurrentTile();
             currentDigit = 0;
@@ -237,7 +237,7 @@ void cameraTilesToBoard(Sudoku& board, FILE* out) {
                                      ? board.clearCell(row, column)
                                      : board.setDigit(row, column, t.digit, Entered);
             if (changed && t.digit == 0) logEvent("digit_removed", row, column, before, "camera");
-            if (changed && t.digit != 0) logEntered(row, column, t.digit, "camera");
+            if (changed && t.digit != 0) logEntered(board, row, column, t.digit, "camera");
             if (changed) {
                 dropped = board.currentTile;
                 board.dropCurrentTile();

@@ -1,6 +1,5 @@
 #include "Agenda.h"
 #include "Counterbalance.h"
-#include "Csv.h"
 #include "SessionSettings.h"
 #include "StudyFiles.h"
 #include "Sudoku.h"
@@ -102,29 +101,6 @@ TEST(Counterbalance, WithoutTheOptionTheRandomWalkStays) {
     EXPECT_EQ(walk.step, today.step);
     EXPECT_EQ(walk.current, today.current);
     EXPECT_EQ(playedGrids(walk), playedGrids(today));
-}
-
-TEST(Csv, FieldsQuotedWhereNeededAndReadBack) {
-    const struct {
-        const char* text;
-        const char* field;
-    } kCases[] = {
-        {"plain", "plain"},
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"two\nlines", "\"two\nlines\""},
-    };
-    std::vector<std::string> row;
-    for (const auto& c : kCases) {
-        EXPECT_EQ(csvField(c.text), c.field);
-        row.push_back(c.text);
-    }
-    const std::string text = csvRow(row) + csvRow({"x", "y"});
-    const auto rows = parseCsv(text + "cut,\"off");
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], row);
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"x", "y"}));
 }
 
 }  // namespace
