@@ -1,5 +1,6 @@
 #include "Menu.h"
 
+#include "EventLog.h"
 #include "ResultLog.h"
 #include "Shell.h"
 
@@ -10,18 +11,20 @@ namespace {
 struct MenuSwitch {
     int SessionSettings::*on;
     SettingValues TestSettings::*block;
+    const char* name;  // its settings key
 };
 const MenuSwitch kSwitches[kSwitchCount] = {
-    {&SessionSettings::show_colored, &TestSettings::colored},
-    {&SessionSettings::show_3D, &TestSettings::in3D},
-    {&SessionSettings::show_repulsive, &TestSettings::repulsive},
-    {&SessionSettings::show_attractive, &TestSettings::attractive},
-    {&SessionSettings::show_markup, &TestSettings::markup},
-    {&SessionSettings::automatic_markup, &TestSettings::automaticMarkup},
-    {&SessionSettings::semiautomatic_markup, &TestSettings::semiautomaticMarkup},
-    {&SessionSettings::show_overviews, &TestSettings::overviews},
-    {&SessionSettings::show_grid_structure, &TestSettings::gridStructure},
-    {nullptr, &TestSettings::evaluate},
+    {&SessionSettings::show_colored, &TestSettings::colored, "show_colored"},
+    {&SessionSettings::show_3D, &TestSettings::in3D, "show_3D"},
+    {&SessionSettings::show_repulsive, &TestSettings::repulsive, "show_repulsive"},
+    {&SessionSettings::show_attractive, &TestSettings::attractive, "show_attractive"},
+    {&SessionSettings::show_markup, &TestSettings::markup, "show_markup"},
+    {&SessionSettings::automatic_markup, &TestSettings::automaticMarkup, "automatic_markup"},
+    {&SessionSettings::semiautomatic_markup, &TestSettings::semiautomaticMarkup,
+     "semiautomatic_markup"},
+    {&SessionSettings::show_overviews, &TestSettings::overviews, "show_overviews"},
+    {&SessionSettings::show_grid_structure, &TestSettings::gridStructure, "show_grid_structure"},
+    {nullptr, &TestSettings::evaluate, "show_evaluate"},
 };
 
 int switchState(int value) {
@@ -48,6 +51,7 @@ void recordMenuPositions(const std::vector<MenuEntry>& entries) {
 
 MenuEffects nextGame(FILE* out) {
     MenuEffects effects;
+    logGameLeft("next_game");
     writeResults(out);
     if (session.arMode == 0) {
         if (agenda.remaining() < 1) {
@@ -83,6 +87,9 @@ MenuEffects toggleSwitch(int value) {
     else
         sudoku->setEvaluate(1 - sudoku->getEvaluate());
     const int now = switchState(value);
+    logEvent("feature_switched", -1, -1, -1,
+             std::string(kSwitches[value - kFirstSwitchValue].name) + "=" + std::to_string(now) +
+                 " menu");
     // Notes made by a markup helper go with it.
     if (now == 0 && (value == MenuAutomaticMarkup || value == MenuSemiautomaticMarkup))
         sudoku->clearAllNotes();
@@ -104,12 +111,16 @@ MenuEffects menuCommand(int value, FILE* out) {
             printHelp(out);
             break;
         case MenuPush:
-            if (!gridStack->isFull() && gridStack->push(*sudoku)) rememberCount++;
+            if (!gridStack->isFull() && gridStack->push(*sudoku)) {
+                rememberCount++;
+                logEvent("board_remembered", -1, -1, -1, "depth=" + std::to_string(gridStack->count()));
+            }
             break;
         case MenuPop:
             if (std::unique_ptr<Sudoku> back = gridStack->pop()) {
                 delete sudoku;
                 sudoku = back.release();
+                logEvent("board_taken_back", -1, -1, -1, "depth=" + std::to_string(gridStack->count()));
             }
             break;
         case MenuNextGame:

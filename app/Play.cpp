@@ -1,6 +1,7 @@
 #include "Play.h"
 
 #include "CameraGame.h"
+#include "EventLog.h"
 #include "Shell.h"
 
 #include <cmath>
@@ -17,6 +18,18 @@ int inTable(const MousePlace& p) { return sudoku->inTableArea((int)p.by, (int)p.
 int inCorner(const MousePlace& p) { return sudoku->inCornerArea((int)p.by, (int)p.bx); }
 
 int menuWanted(const MousePlace& p) { return !onBoard(p) && !inTable(p); }
+
+static void logNote(int row, int column, int digit) {
+    static const char* const kNoteNames[] = {"undecided", "good", "bad"};
+    if (sudoku->containsPlace(row, column))
+        logEvent("note_set", row, column, digit, kNoteNames[sudoku->noteAt(row, column, digit) % 3]);
+}
+
+// A digit in an entered cell is shown with an error mark when it clashes.
+static void logEntered(const Sudoku& board, int row, int column, int digit, std::string how) {
+    if (board.isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
+    logEvent("digit_entered", row, column, digit, how);
+}
 
 static int cameraKey(unsigned char key, long now, FILE* out) {
     switch (key) {
@@ -63,26 +76,35 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
         quitFlag = 1;
         break;
     case '+':
-        if (cameraPresent) session.toggleArMode();
+        if (cameraPresent) {
+            session.toggleArMode();
+            logEvent("feature_switched", -1, -1, -1, "arMode=" + std::to_string(session.arMode) + " key");
+        }
         break;
     case 'g':
         sudoku->setNote(row, column, currentDigit, NoteGood);
+        logNote(row, column, currentDigit);
         break;
     case 'b':
         sudoku->setNote(row, column, currentDigit, NoteBad);
+        logNote(row, column, currentDigit);
         break;
     case '-':
         sudoku->setNote(row, column, currentDigit, NoteUndecided);
+        logNote(row, column, currentDigit);
         break;
     case 's':
         clock.start(now);
         gameWindow->resetStatistics();
+        logEvent("clock_started");
         break;
     case 'q':
         clock.stop(now);
+        logEvent("clock_stopped", -1, -1, -1, clockDetail());
         break;
     case 'c':
         clock.resume(now);
+        logEvent("clock_continued", -1, -1, -1, clockDetail());
         break;
     case 'h':
         printHelp(out);
@@ -96,6 +118,8 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
         if (key >= '1' && key <= '9') {
             currentDigit = key - '0';
             sudoku->addTile((float)p.bx, (float)p.by, currentDigit);
+            const int on = onBoard(p);
+            logEvent("tile_put_down", on ? row : -1, on ? column : -1, currentDigit);
         }
     }
     if (session.arMode == 1) return cameraKey(key, now, out);
@@ -110,17 +134,22 @@ static int leftPress(const MousePlace& p) {
     gameWindow->play.dragging = 1;
     const int row = placeRow(p), column = placeColumn(p);
     if (onBoard(p) && board.kindAt(row, column) == Entered) {
+        logEvent("digit_removed", row, column, board.digitAt(row, column));
         board.clearCell(row, column);
         currentDigit = 0;
         return kNothingMore;
     }
     if (Tile* t = board.pickTile((float)p.bx, (float)p.by)) {
         currentDigit = t->digit;
+        logEvent("tile_picked_up", -1, -1, t->digit);
         if (gameWindow->mouse.isDoublePress()) {
-            if (inCorner(p))
+            if (inCorner(p)) {
                 board.dropAllTiles();
-            else
+                logEvent("tile_removed", -1, -1, -1, "all");
+            } else {
+                logEvent("tile_removed", -1, -1, currentDigit);
                 board.dropCurrentTile();
+            }
             currentDigit = 0;
         }
     }
@@ -134,8 +163,10 @@ static void rightPress(const MousePlace& p) {
     const int d = t ? t->digit : 0;
     const int row = placeRow(p), column = placeColumn(p);
     if (onBoard(p)) {
-        if (board.kindAt(row, column) == Empty)
+        if (board.kindAt(row, column) == Empty) {
             board.setNote(row, column, d, (board.noteAt(row, column, d) + 1) % 3);
+            logNote(row, column, d);
+        }
     } else if (inTable(p) && session.semiautomatic_markup == 1) {
         if (inCorner(p)) {
             board.markUpAll();
@@ -153,13 +184,16 @@ static void leftRelease(const MousePlace& p) {
     play.dragging = 0;
     if (inTable(p) && gameWindow->isInsideWindow(p.x, p.y)) {
         if (!board.validDigit(currentDigit)) return;
-        if (board.setDigit(placeRow(p), placeColumn(p), currentDigit, Entered) &&
-            board.isCurrentTileNear((float)p.bx, (float)p.by)) {
+        const int row = placeRow(p), column = placeColumn(p), digit = currentDigit;
+        if (!board.setDigit(row, column, digit, Entered)) return;
+        logEntered(board, row, column, digit, "");
+        if (board.isCurrentTileNear((float)p.bx, (float)p.by)) {
             board.dropCurrentTile();
             currentDigit = 0;
         }
         return;
     }
+    if (const Tile* t = board.current()) logEvent("tile_removed", -1, -1, t->digit);
     board.dropCurrentTile();
     currentDigit = 0;
 }
@@ -202,9 +236,12 @@ void cameraTilesToBoard(Sudoku& board, FILE* out) {
                 std::fprintf(out, "    tile %d at pos [x=%g, y=%g] with rotangle %d\n", t.digit, t.x,
                              t.y, t.angle);
             const int row = 8 - (int)std::floor(t.y), column = (int)std::floor(t.x);
+            const int before = board.digitAt(row, column);
             const bool changed = t.digit == 0
                                      ? board.clearCell(row, column)
                                      : board.setDigit(row, column, t.digit, Entered);
+            if (changed && t.digit == 0) logEvent("digit_removed", row, column, before, "camera");
+            if (changed && t.digit != 0) logEntered(board, row, column, t.digit, "camera");
             if (changed) {
                 dropped = board.currentTile;
                 board.dropCurrentTile();

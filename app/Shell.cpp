@@ -2,6 +2,8 @@
 
 #include "CameraGame.h"
 #include "Console.h"
+#include "Counterbalance.h"
+#include "EventLog.h"
 #include "ResultLog.h"
 #include "Play.h"
 #include "PuzzleFile.h"
@@ -58,7 +60,7 @@ void openTestSeries(FILE* out) {
                          path, problem.c_str(), aside.c_str());
         }
     }
-    if (agenda.build(testSettings, (unsigned)std::time(nullptr)) == 0)
+    if (buildAgenda(agenda, testSettings, session.testFolder, (unsigned)std::time(nullptr)) == 0)
         std::fprintf(out, "test settings %s give no games (no value for %s): playing a free game\n",
                      session.settingsPath, missingCondition(testSettings));
 }
@@ -153,6 +155,7 @@ void newGame(FILE* out) {
     wonFlag = 0;
     gameLogged = 0;
     makeTitle(session, *sudoku);
+    logGameStart();
 }
 
 void writeResults(FILE* out) {
@@ -194,10 +197,14 @@ int idleStep(FILE* in, FILE* out) {
         }
     }
     if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0) {
-        if (agenda.length > 0) agenda.record((int)gameWindow->clock.elapsed(tickCount()));
+        const int ms = (int)gameWindow->clock.elapsed(tickCount());
+        if (agenda.length > 0) agenda.record(ms);
         wonFlag = 1;
+        logEvent("won", -1, -1, -1, "clock_ms=" + std::to_string(ms));
     }
     if (quitFlag) {
+        logGameLeft("quit");
+        logEvent("session_end");
         // After the last game of a series it is logged already.
         if (!gameLogged) writeResults(out);
         std::fprintf(out, "\nbye\n");

@@ -2,6 +2,7 @@
 
 #include "BoardDrawing.h"
 #include "CameraGame.h"
+#include "EventLog.h"
 #include "Menu.h"
 #include "Play.h"
 #include "Shell.h"
@@ -55,12 +56,15 @@ static void keyboard(unsigned char key, int x, int y) {
     const int request = playKey(key, p, tickCount(), stdout);
     if (request == kFlatView) gameWindow->resetView(0);
     if (request == kObliqueView) gameWindow->resetView(1);
+    if (request == kFlatView || request == kObliqueView)
+        logEvent("view_changed", -1, -1, -1, request == kFlatView ? "flat" : "oblique");
     std::fflush(stdout);
     glutPostRedisplay();
 }
 
 static void mouse(int button, int state, int x, int y) {
     gameWindow->mouse.record(button, state, x, y, tickCount());
+    const int modeBefore = gameWindow->mouseMode;
     if (gameWindow->mouseMode == 1) {
         const MousePlace p = placeAt(x, y);
         if (playMouse(button, state, p) == kEnterTurning && gameWindow->setMouseMode(0))
@@ -69,6 +73,9 @@ static void mouse(int button, int state, int x, int y) {
     } else {
         gameWindow->turningPress(button, state, x, y);
     }
+    if (gameWindow->mouseMode != modeBefore)
+        logEvent(gameWindow->mouseMode == 0 ? "turning_started" : "turning_ended", -1, -1, -1,
+                 "turning_ms=" + std::to_string(gameWindow->viewCamera.turningTotal));
     glutPostRedisplay();
 }
 

@@ -2,6 +2,8 @@
 #include "CameraGame.h"
 #include "Console.h"
 #include "ResultLog.h"
+#include "EventLog.h"
+#include "Pilot.h"
 #include "Shell.h"
 #include "Window.h"
 
@@ -10,8 +12,10 @@
 #include <fcntl.h>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--pilot") == 0) return runPilot(argc, argv, stdout);
     // A closed console input reads as its end; its descriptor must not go to
     // the next file or the window system's connection.
     if (fcntl(0, F_GETFD) == -1) open("/dev/null", O_RDONLY);
@@ -43,6 +47,7 @@ int main(int argc, char** argv) {
         }
     }
     checkResultsFolder(session.testFolder, stdout);
+    startEventLog(stdout);
     loadPuzzle(*sudoku, session, stdout);
 
     glutInit(&argc, argv);
@@ -54,6 +59,7 @@ int main(int argc, char** argv) {
     agenda.print(testSettings, stdout);
     std::fflush(stdout);
     gameWindow->clock.start(tickCount());
+    logGameStart();
     glutMainLoop();
     return 0;
 }

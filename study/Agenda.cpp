@@ -88,6 +88,18 @@ Agenda::Agenda() {
 }
 
 int Agenda::build(const TestSettings& settings, unsigned seed) {
+    fill(settings);
+    std::srand(seed);
+    const int m = length > 2 ? length : 2;
+    step = std::rand() % m;
+    if (step % 2 == 0) step--;
+    if (step < 1) step = 1;
+    current = length > 0 ? std::rand() % length : 0;
+    std::printf("curr = %d, inc = %d\n", current, step);
+    return length;
+}
+
+int Agenda::fill(const TestSettings& settings) {
     for (AgendaItem& item : items) item = kBlankItem;
     long total = 1;
     for (auto list : kLists) total *= (settings.*list).count();
@@ -107,13 +119,6 @@ int Agenda::build(const TestSettings& settings, unsigned seed) {
     if (total > kCapacity)
         std::printf("The test settings give %ld games; the agenda keeps the first %d.\n", total,
                     kCapacity);
-    std::srand(seed);
-    const int m = length > 2 ? length : 2;
-    step = std::rand() % m;
-    if (step % 2 == 0) step--;
-    if (step < 1) step = 1;
-    current = length > 0 ? std::rand() % length : 0;
-    std::printf("curr = %d, inc = %d\n", current, step);
     return length;
 }
 

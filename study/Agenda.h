@@ -40,6 +40,8 @@ struct Agenda {
     // Prints the start index and step; keeps the first kCapacity items and
     // says so when there are more. Answers length.
     int build(const TestSettings& settings, unsigned seed);
+    // Only the items of build, in the settings' order; step and current stay.
+    int fill(const TestSettings& settings);
     // Reads a user file and answers its length: 0 for no file or no "AGENDA"
     // (the agenda is then unchanged) or no items. The length is cut to
     // kCapacity, items naming a slot outside are skipped, and a current

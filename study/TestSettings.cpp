@@ -94,6 +94,10 @@ int TestSettings::read(const char* path, SessionSettings& session, Sudoku& board
 int TestSettings::read(XMLDoc& doc, SessionSettings& session, Sudoku& board) {
     XMLPos pos(doc);
     if (!pos.goDown("PARAMS")) return 1;
+    if (pos.goDown("COUNTERBALANCE")) {
+        counterbalance = isTrue(pos.attribute("val").c_str());
+        pos.back();
+    }
     if (pos.goDown("CONFIG")) {
         for (const SwitchElement& element : kSwitches) {
             if (!pos.goDown(element.name)) continue;

@@ -33,6 +33,8 @@ struct TestSettings {
     SettingValues permutations{13};
     SettingValues AR{2}, colored{2}, in3D{2}, repulsive{2}, attractive{2}, overviews{2},
         markup{2}, evaluate{2}, automaticMarkup{2}, semiautomaticMarkup{2}, gridStructure{2};
+    // <COUNTERBALANCE val="1"/>: new players get balanced orders, not the random walk.
+    int counterbalance = 0;
 
     // Reads the file: its switch values go to the session's switches and the
     // board's evaluation flag, its lists and flags into this record. 1 when

@@ -10,7 +10,7 @@ packages=(
   libopencv-videoio-dev libopencv-highgui-dev libopencv-calib3d-dev
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libexpat1-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth xdotool imagemagick fonts-dejavu-core
+  xvfb xauth xdotool imagemagick fonts-dejavu-core chromium
 )
 missing=()
 for p in "${packages[@]}"; do
