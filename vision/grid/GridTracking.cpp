@@ -4,6 +4,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -43,6 +44,34 @@ cv::Mat derivativeDisplay(const cv::Mat& derivative) {
     return display;
 }
 
+// The strip accumulator's maximum in the window of angles 0..179 and
+// distances 1..reach - 1, voted as HoughSpace::vote does (pixels two or more
+// inside the border, magnitude / 255 each, in pixel order) but holding only
+// the window's cells: the first largest in row order, (0, 1) when none voted.
+float stripMaximum(const cv::Mat& angle, const cv::Mat& magnitude, const cv::Mat& distance,
+                   int reach, int* bestAngle, int* bestDistance) {
+    const int columns = 180, rows = std::max(reach - 1, 1);
+    std::vector<float> cells((size_t)rows * columns, 0.0f);
+    std::vector<int> touched;
+    for (int y = 2; y < angle.rows - 2; y++) {
+        const short* a = angle.ptr<short>(y);
+        const short* d = distance.ptr<short>(y);
+        const unsigned char* m = magnitude.ptr<unsigned char>(y);
+        for (int x = 2; x < angle.cols - 2; x++) {
+            if (a[x] < 0 || a[x] >= columns || d[x] < 1 || d[x] > reach - 1) continue;
+            const int cell = (d[x] - 1) * columns + a[x];
+            if (cells[cell] == 0) touched.push_back(cell);
+            cells[cell] += m[x] / 255.0f;
+        }
+    }
+    int best = 0;
+    for (int cell : touched)
+        if (cells[cell] > cells[best] || (cells[cell] == cells[best] && cell < best)) best = cell;
+    *bestAngle = best % columns;
+    *bestDistance = best / columns + 1;
+    return cells[best];
+}
+
 }  // namespace
 
 float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
@@ -78,14 +107,15 @@ float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
     computeGradient(dx, dy, 0, magnitude, angle, t.gradMin, t.reverseNegativeAngles);
     computeDistance(angle, distance);
     const int reach = (int)std::sqrt((double)n * n + h * h);
-    HoughSpace hough;
-    hough.init(2 * reach, 360, 0);
-    hough.vote(angle, magnitude, distance);
     int as = 0, ds = 0;
-    const float best = hough.maximumInWindow(0, 359, 1, reach - 1, &as, &ds);
+    const float best = stripMaximum(angle, magnitude, distance, reach, &as, &ds);
 
     const bool debug = report.debugLevel >= 2;
     if (debug && report.images) {
+        // The whole accumulator only for its picture.
+        HoughSpace hough;
+        hough.init(2 * reach, 360, 0);
+        hough.vote(angle, magnitude, distance);
         hough.renderDisplay(best, 0);
         hough.drawDisplayAxes(cv::Scalar::all(255));
         hough.markDisplay(as, ds, cv::Scalar(0, 0, 255));
