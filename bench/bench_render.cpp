@@ -77,6 +77,31 @@ void BM_FrameBusy(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameBusy)->Unit(benchmark::kMillisecond);
 
+// The camera game's frame with a 640 x 480 video behind the plain board:
+// the picture as it is (0) and pasted onto the grid plane (1).
+void BM_FrameWithVideo(benchmark::State& state) {
+    Scene scene(false);
+    GameWindow& w = *scene.window;
+    scene.session.arMode = 1;
+    cv::Mat video(480, 640, CV_8UC3);
+    cv::randu(video, 0, 255);
+    w.setVideoImage(video);
+    w.setVideoWidth(640);
+    w.setVideoHeight(480);
+    const float intrinsic[9] = {620, 0, 319.5f, 0, 620, 239.5f, 0, 0, 1};
+    const float translation[3] = {-4.5f, -4.5f, 15}, rotation[3] = {0.1f, 0.05f, 0};
+    w.setCalibration(intrinsic);
+    w.setTranslation(translation);
+    w.setRotationVector(rotation);
+    w.setPoseFlag(1);
+    w.setCalibrationFlag(1);
+    w.flipMode = (int)state.range(0);
+    w.applyProjection();
+    for (auto _ : state) scene.frame();
+    state.SetLabel(state.range(0) == 0 ? "plain" : "re-projected");
+}
+BENCHMARK(BM_FrameWithVideo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 void BM_TimeToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         Scene scene(false);

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -265,8 +266,54 @@ void WholeSearch(benchmark::State& state) {
     state.SetLabel(state.range(0) == 0 ? "synthetic" : kPhotos[state.range(0) - 1]);
 }
 
+// One tracked frame (TrackGrid and the pose from its crossings) on frames of
+// the shipped table scene, timed turn about with the contour detector on the
+// same frame; each frame is tracked from the pose of the one before.
+void TrackedFrame(benchmark::State& state) {
+    if (chdir(TABRELO_DATA) != 0) std::abort();
+    SceneDescription scene;
+    SyntheticCamera camera;
+    if (!readSceneFile("scenes/table.scene", scene) || !camera.open(scene)) std::abort();
+    std::vector<cv::Mat> frames;
+    for (int f = 0; f < scene.frames; f++) {
+        cv::Mat colour, grey;
+        camera.render(f, colour);
+        cv::cvtColor(colour, grey, cv::COLOR_BGR2GRAY);
+        cv::flip(grey, grey, 0);
+        frames.push_back(grey);
+    }
+    GridVision vision;
+    vision.out = nullptr;
+    if (!vision.readCalibration("camcalib.txt") || !vision.findGrid(frames[0])) std::abort();
+    cv::Mat board;
+    double track = 0, contour = 0;
+    int tracked = 0, count = 0;
+    size_t f = 1;
+    for (auto _ : state) {
+        const cv::Mat& grey = frames[f];
+        auto start = std::chrono::steady_clock::now();
+        tracked += vision.trackGrid(grey, nullptr, 1);
+        auto middle = std::chrono::steady_clock::now();
+        contourDetector(grey, board);
+        auto end = std::chrono::steady_clock::now();
+        track += std::chrono::duration<double>(middle - start).count();
+        contour += std::chrono::duration<double>(end - middle).count();
+        count++;
+        // Back to the start, from the pose the search finds there.
+        if (++f == frames.size()) {
+            state.PauseTiming();
+            f = 1;
+            vision.findGrid(frames[0]);
+            state.ResumeTiming();
+        }
+    }
+    state.counters["x_contour"] = track / contour;
+    state.counters["tracked_share"] = (double)tracked / count;
+}
+
 }  // namespace
 
+BENCHMARK(TrackedFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeSearch)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK(ContourDetector)->Unit(benchmark::kMillisecond);
 BENCHMARK(Gradient)->Unit(benchmark::kMillisecond);

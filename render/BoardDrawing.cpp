@@ -3,6 +3,7 @@
 #include "DigitBitmaps.h"
 #include "HintDrawing.h"
 #include "StatusDisplay.h"
+#include "VideoBackground.h"
 
 #include <GL/freeglut.h>
 #include <opencv2/imgproc.hpp>
@@ -20,8 +21,9 @@ void setupGlState() {
 void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in) {
     const SessionSettings& session = window.session;
     if (session.arMode == 1) {
-        // The video background of the camera game is drawn between these clears.
+        // Every board layer lies in front of the video.
         glClear(GL_DEPTH_BUFFER_BIT);
+        drawVideoBackground(window, stdout);
         glClear(GL_DEPTH_BUFFER_BIT);
     } else {
         glClearColor(0, 0, 0, 1);

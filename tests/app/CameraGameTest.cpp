@@ -16,7 +16,9 @@ double segmentDistance(cv::Point2f p, cv::Point2f a, cv::Point2f b) {
     return cv::norm(p - (a + d * (float)t));
 }
 
-// The grid's yellow frame of every scene frame: its four sides and the axis.
+// The grid's yellow frame of every scene frame: its four sides and the axis,
+// and the circles of radius 11 that tracking draws around the crossings of
+// the thick lines (as segments of no length: the circle lies 11 pixels off).
 std::vector<std::vector<std::pair<cv::Point2f, cv::Point2f>>> truthFrames() {
     SceneDescription scene;
     SyntheticCamera camera;
@@ -29,6 +31,11 @@ std::vector<std::vector<std::pair<cv::Point2f, cv::Point2f>>> truthFrames() {
                                   camera.project(9, 9, 0, f), camera.project(0, 9, 0, f),
                                   camera.project(0, 0, 9, f)};
         frames.push_back({{c[0], c[1]}, {c[1], c[2]}, {c[2], c[3]}, {c[3], c[0]}, {c[0], c[4]}});
+        for (int y = 0; y <= 9; y += 3)
+            for (int x = 0; x <= 9; x += 3) {
+                const cv::Point2f p = camera.project(x, y, 0, f);
+                frames.back().push_back({p, p});
+            }
     }
     return frames;
 }
@@ -89,7 +96,10 @@ TEST_F(CameraGame, FindsTheSceneGridAndDrawsItsFrame) {
             int n = 0;
             for (const cv::Point2f& m : marks) {
                 double d = 1e9;
-                for (const auto& s : sides) d = std::min(d, segmentDistance(m - offset, s.first, s.second));
+                for (const auto& s : sides) {
+                    const double e = segmentDistance(m - offset, s.first, s.second);
+                    d = std::min(d, s.first == s.second ? std::fabs(e - 11) : e);
+                }
                 n += d < 6;
             }
             near = std::max(near, n);

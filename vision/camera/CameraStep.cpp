@@ -199,9 +199,13 @@ void workOnFrame(CameraState& c, GridVision& vision, FILE* out) {
 
     vision.debugLevel = c.debugLevel;
     vision.out = out;
-    // Tracking a known grid comes with a later issue; until then a known grid
-    // is searched for afresh on every frame.
-    searchGrid(c, vision, out);
+    if (c.gridFound == 0) {
+        searchGrid(c, vision, out);
+    } else {
+        c.gridFound = vision.trackGrid(c.grey, &c.live, 1);
+        // The picture of the last search: tracking leaves the line sets alone.
+        if (c.debugLevel >= 2) drawGridDebug(vision.search, c.live, 1);
+    }
     if (c.gridFound == 1) vision.drawGridFrame(c.live, c.viewWidth, c.viewHeight, 1);
     // Rectifying, teaching and correcting need the digit patterns, which come
     // with a later issue: their requests are taken and end here.

@@ -56,7 +56,7 @@ int setUpImages(CameraState& c, GridVision& vision, cv::Size size, FILE* out);
 
 // The frame becomes the live frame, scaled to the set-up size if it differs.
 void takeLiveFrame(CameraState& c, const cv::Mat& frame);
-// Flip, GL-ready copy, grey frame, grid search, grid frame and caption.
+// Flip, GL-ready copy, grey frame, grid search or tracking, grid frame and caption.
 void workOnFrame(CameraState& c, GridVision& vision, FILE* out);
 // Takes a frame from the source and works on it; 0 when none could be taken
 // (the last picture stays, one line says so once).

@@ -3,6 +3,7 @@
 #include <opencv2/calib3d.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -40,6 +41,8 @@ cv::Mat distortionVector(const CameraCalibration& c) {
 }
 
 const float kLeastSpread = 1e-3f;
+// Largest distance of a tracked crossing from its reprojection under the new pose.
+const float kMostTrackedError = 2.0f;
 
 }  // namespace
 
@@ -254,4 +257,58 @@ void GridVision::drawGridFrame(cv::Mat& live, int windowWidth, int windowHeight,
         DrawLine3D(live, e[0], e[1], e[2], e[3], e[4], e[5], 255, 255, 0, 4, windowWidth,
                    windowHeight, flipY);
     DrawLine3D(live, 0, 0, 0, 0, 0, -9, 255, 255, 0, 1, windowWidth, windowHeight, flipY);
+}
+
+int GridVision::trackGrid(const cv::Mat& grey, cv::Mat* live, int flipY) {
+    GridPrediction prediction;
+    float model[16][3], image[16][2];
+    for (int k = 0; k < 4; k++) {
+        const float i = (float)kTrackedLines[k];
+        const float ends[4][3] = {{i, 0, 0}, {i, 9, 0}, {0, i, 0}, {9, i, 0}};
+        for (int e = 0; e < 4; e++) std::copy(ends[e], ends[e] + 3, model[4 * k + e]);
+    }
+    projectPoints(model, image, 16);
+    for (int k = 0; k < 4; k++) {
+        const float(*p)[2] = image + 4 * k;
+        prediction.vertical[k][0] = cv::Point2f(p[0][0], p[0][1]);
+        prediction.vertical[k][1] = cv::Point2f(p[1][0], p[1][1]);
+        prediction.horizontal[k][0] = cv::Point2f(p[2][0], p[2][1]);
+        prediction.horizontal[k][1] = cv::Point2f(p[3][0], p[3][1]);
+    }
+    TrackReport report;
+    report.debugLevel = debugLevel;
+    report.out = out;
+    report.colour = live;
+    report.flipY = flipY;
+    report.images = &trackImages;
+    GridCrossings crossings;
+    if (!TrackGrid(grey, prediction, tunables, crossings, report)) return 0;
+    return poseFromTrackedCrossings(crossings);
+}
+
+int GridVision::poseFromTrackedCrossings(const GridCrossings& crossings) {
+    float keptTranslation[3], keptVector[3], keptMatrix[9];
+    std::copy(translation, translation + 3, keptTranslation);
+    std::copy(rotationVector, rotationVector + 3, keptVector);
+    std::copy(rotationMatrix, rotationMatrix + 9, keptMatrix);
+    const int keptCount = poseCount;
+    // Three crossings fix no pose: tracking goes on from the previous one.
+    if (!Compute3DPose(crossings.image, crossings.model, crossings.count)) return 1;
+    // A crossing refined onto the wrong corner drags the pose away from the
+    // others: every crossing used must lie within kMostTrackedError pixels
+    // of where the new pose puts it, else the frame counts as lost.
+    float projected[16][2];
+    projectPoints(crossings.model, projected, crossings.count);
+    float error = 0;
+    for (int k = 0; k < crossings.count; k++)
+        error = std::max(error, pointDistance(projected[k][0], projected[k][1],
+                                              crossings.image[k][0], crossings.image[k][1]));
+    if (error <= kMostTrackedError) return 1;
+    if (debugLevel >= 2 && out)
+        std::fprintf(out, "tracked pose refused: a crossing lies %g pixels off\n", error);
+    std::copy(keptTranslation, keptTranslation + 3, translation);
+    std::copy(keptVector, keptVector + 3, rotationVector);
+    std::copy(keptMatrix, keptMatrix + 9, rotationMatrix);
+    poseCount = keptCount;
+    return 0;
 }

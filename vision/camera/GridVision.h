@@ -4,6 +4,7 @@
 
 #include "Calibration.h"
 #include "GridSearch.h"
+#include "GridTracking.h"
 
 #include <opencv2/core.hpp>
 
@@ -28,6 +29,7 @@ public:
     int poseCount = 0;  // bumped by every computed pose
     int debugLevel = 1;
     FILE* out = stdout;
+    TrackImages trackImages;  // the last tracked strip, for the debug windows
 
     // 1 when the file was taken; 0 when it cannot be opened or its intrinsic
     // matrix cannot serve (then the previous values stay).
@@ -45,6 +47,12 @@ public:
     int poseFromFoundGrid(const cv::Mat& grey);
     // FindGrid, and the pose when it found lines in both directions.
     int findGrid(const cv::Mat& grey);
+    // Tracks the grid from the current pose, drawing the feedback into the
+    // live frame; 1 while it holds.
+    int trackGrid(const cv::Mat& grey, cv::Mat* live, int flipY);
+    // The pose from tracked crossings; a pose that does not reproject them
+    // is refused (0) and the previous one stays.
+    int poseFromTrackedCrossings(const GridCrossings& crossings);
     PoseHandOver handOver() const;
     void DrawLine3D(cv::Mat& live, double X1, double Y1, double Z1, double X2, double Y2,
                     double Z2, int red, int green, int blue, int thickness, int windowWidth,

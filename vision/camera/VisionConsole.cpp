@@ -68,6 +68,13 @@ void VisionConsole::show(CameraState& c, GridVision& vision) {
             cv::namedWindow("CHISTO1", cv::WINDOW_AUTOSIZE);
             chistoWindows = 1;
         }
+        // The last strip that tracking measured.
+        const TrackImages& strip = vision.trackImages;
+        const std::pair<const char*, const cv::Mat*> stripWindows[] = {
+            {"CHISTO1", &strip.accumulator}, {"DUMP5", &strip.strip}, {"DUMP6", &strip.dx},
+            {"DUMP7", &strip.dy}};
+        for (const auto& w : stripWindows)
+            if (!w.second->empty()) cv::imshow(w.first, *w.second);
     }
 }
 
