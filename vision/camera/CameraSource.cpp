@@ -49,11 +49,21 @@ int CameraSource::open(const std::string& source) {
     return 0;
 }
 
+// OpenCV throws instead of failing for some broken image files (a header
+// claiming a huge size); such a frame ends the file like its last one.
+static bool readFrame(cv::VideoCapture& capture, cv::Mat& frame) {
+    try {
+        return capture.read(frame) && !frame.empty();
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
 int CameraSource::readFile(cv::Mat& frame) {
-    if (capture.read(frame) && !frame.empty()) return 1;
+    if (readFrame(capture, frame)) return 1;
     // At the end of a file or sequence start it again.
     if (name.empty() || isIndex(name) || !capture.open(name, api)) return 0;
-    return capture.read(frame) && !frame.empty();
+    return readFrame(capture, frame);
 }
 
 int CameraSource::read(cv::Mat& frame) {

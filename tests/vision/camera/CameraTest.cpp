@@ -284,6 +284,29 @@ TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
     }
 }
 
+TEST(CameraSource, ABrokenImageEndsTheSequence) {
+    // The second frame's header claims a height far beyond what OpenCV decodes.
+    const std::string prefix = tempPath("broken_");
+    const cv::Mat shot(8, 8, CV_8UC3, cv::Scalar(20, 140, 240));
+    ASSERT_TRUE(cv::imwrite(prefix + "000.bmp", shot));
+    ASSERT_TRUE(cv::imwrite(prefix + "001.bmp", shot));
+    {
+        std::fstream broken(prefix + "001.bmp", std::ios::in | std::ios::out | std::ios::binary);
+        const char height[4] = {0, 0, 0x40, 0};  // biHeight, little-endian 2^22
+        broken.seekp(22);
+        broken.write(height, 4);
+    }
+    CameraSource camera;
+    ASSERT_EQ(camera.open(prefix + "%03d.bmp"), 1);
+    cv::Mat frame;
+    for (int i = 0; i < 3; i++) {
+        ASSERT_EQ(camera.read(frame), 1);
+        EXPECT_EQ(cv::norm(frame, shot, cv::NORM_INF), 0) << "frame " << i;
+    }
+    std::remove((prefix + "000.bmp").c_str());
+    std::remove((prefix + "001.bmp").c_str());
+}
+
 TEST(CameraSource, VideoFilePlaysBackAndStartsAgain) {
     const std::string path = tempPath("clip.avi");
     std::vector<cv::Mat> shots;
