@@ -9,6 +9,6 @@ struct CameraCalibration {
 };
 
 // 1 when the file could be opened. Values are read in file order; where the
-// file ends early or holds something that is not a number, the remaining
+// file ends early or holds something that is not a finite number, the remaining
 // fields keep their previous contents. Names are cut to 79 characters.
 int readCalibration(const char* path, CameraCalibration& calibration);
