@@ -1,5 +1,7 @@
 #include "CameraSource.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -49,11 +51,21 @@ int CameraSource::open(const std::string& source) {
     return 0;
 }
 
+// Image sequences deliver images as stored: grey, with alpha or 16 bits deep
+// are turned into 8-bit colour; any other kind counts as unreadable.
+static bool toColour(cv::Mat& frame) {
+    if (frame.depth() == CV_16U) frame.convertTo(frame, CV_8U, 1 / 256.0);
+    if (frame.depth() != CV_8U) return false;
+    if (frame.channels() == 1) cv::cvtColor(frame, frame, cv::COLOR_GRAY2BGR);
+    if (frame.channels() == 4) cv::cvtColor(frame, frame, cv::COLOR_BGRA2BGR);
+    return frame.channels() == 3;
+}
+
 // OpenCV throws instead of failing for some broken image files (a header
 // claiming a huge size); such a frame ends the file like its last one.
 static bool readFrame(cv::VideoCapture& capture, cv::Mat& frame) {
     try {
-        return capture.read(frame) && !frame.empty();
+        return capture.read(frame) && !frame.empty() && toColour(frame);
     } catch (const cv::Exception&) {
         return false;
     }

@@ -1,7 +1,8 @@
 // Where the frames come from: the first camera, or what the environment
 // variable TABRELO_CAMERA names: a camera index, a video file, an image
 // sequence pattern such as "shots/frame%03d.png", or a synthetic scene file
-// ("*.scene"). Every source delivers colour frames with a top-left origin.
+// ("*.scene"). Every source delivers 8-bit colour frames with a top-left
+// origin.
 #pragma once
 
 #include "SyntheticCamera.h"

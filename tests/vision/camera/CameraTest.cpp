@@ -317,6 +317,25 @@ TEST(CameraSource, ABrokenImageEndsTheSequence) {
     std::remove((prefix + "001.bmp").c_str());
 }
 
+TEST(CameraSource, StoredImagesOfAnyKindBecomeColourFrames) {
+    const std::string prefix = tempPath("kinds_");
+    const cv::Mat stored[] = {cv::Mat(6, 8, CV_8UC1, cv::Scalar(90)),
+                              cv::Mat(6, 8, CV_8UC4, cv::Scalar(10, 20, 30, 0)),
+                              cv::Mat(6, 8, CV_16UC1, cv::Scalar(200 * 256))};
+    const cv::Vec3b colour[] = {{90, 90, 90}, {10, 20, 30}, {200, 200, 200}};
+    for (int i = 0; i < 3; i++)
+        ASSERT_TRUE(cv::imwrite(prefix + std::to_string(i) + ".png", stored[i]));
+    CameraSource camera;
+    ASSERT_EQ(camera.open(prefix + "%d.png"), 1);
+    for (int i = 0; i < 3; i++) {
+        cv::Mat frame;
+        ASSERT_EQ(camera.read(frame), 1);
+        ASSERT_EQ(frame.type(), CV_8UC3) << "frame " << i;
+        EXPECT_EQ(frame.at<cv::Vec3b>(5, 7), colour[i]) << "frame " << i;
+        std::remove((prefix + std::to_string(i) + ".png").c_str());
+    }
+}
+
 TEST(CameraSource, VideoFilePlaysBackAndStartsAgain) {
     const std::string path = tempPath("clip.avi");
     std::vector<cv::Mat> shots;
