@@ -62,7 +62,9 @@ int readPuzzle(Sudoku& board, const char* path, std::string* problem) {
                       parseInt(word, &columns);
     // The header may claim any size: the loop takes one word per cell and ends
     // at the first missing or bad one, so its length is bounded by the file.
-    const long long cellCount = rows > 0 && columns > 0 ? (long long)rows * columns : 0;
+    // Only a well-formed header is multiplied: a refused number may be beyond int.
+    const long long cellCount =
+        wellFormed && rows > 0 && columns > 0 ? (long long)rows * columns : 0;
     for (long long k = 0; wellFormed && k < cellCount; k++) {
         long v = 0;
         if (!readWord(f, word) || !parseInt(word, &v)) {

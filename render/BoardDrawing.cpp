@@ -4,9 +4,9 @@
 #include "HintDrawing.h"
 #include "StatusDisplay.h"
 #include "VideoBackground.h"
+#include "TextureImage.h"
 
 #include <GL/freeglut.h>
-#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 
@@ -213,20 +213,6 @@ static void setTextureParameters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-}
-
-// The image upside down and scaled by intensity as 8-bit R, G, B, which is
-// what the texture reads; grey and four-channel images are turned into it,
-// other images give none.
-static cv::Mat textureImage(const cv::Mat& image, float intensity) {
-    if (image.empty()) return cv::Mat();
-    cv::Mat flipped, scaled, rgb;
-    cv::flip(image, flipped, 0);
-    flipped.convertTo(scaled, CV_8U, intensity);
-    if (scaled.channels() == 3) return scaled;
-    if (scaled.channels() == 1) cv::cvtColor(scaled, rgb, cv::COLOR_GRAY2RGB);
-    if (scaled.channels() == 4) cv::cvtColor(scaled, rgb, cv::COLOR_RGBA2RGB);
-    return rgb;
 }
 
 int makeDigitTexture(int digit, const cv::Mat& image, float intensity, int colored) {

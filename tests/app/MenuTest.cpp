@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -46,7 +47,7 @@ protected:
     size_t size = 0;
 
     void SetUp() override {
-        cwd = get_current_dir_name();
+        cwd = std::filesystem::current_path();
         folder = std::string(TABRELO_BUILD) + "/menu-runs/" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ASSERT_EQ(system(("rm -rf '" + folder + "' && mkdir -p '" + folder +

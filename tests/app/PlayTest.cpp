@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -257,7 +258,7 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
 }
 
 TEST_F(PlayTest, CountdownAsksForTheNextFreeGame) {
-    const std::string cwd = get_current_dir_name();
+    const std::string cwd = std::filesystem::current_path();
     ASSERT_EQ(chdir(TABRELO_DATA), 0);
     char* text = nullptr;
     size_t size = 0;

@@ -8,12 +8,13 @@
 namespace {
 
 // One whitespace-delimited word as a number; 0 at the end or on a non-number.
+// "inf", "nan" and numbers beyond float count as non-numbers: no camera has them.
 int readNumber(FILE* f, float* value) {
     char word[64];
     if (std::fscanf(f, "%63s", word) != 1) return 0;
     char* end = nullptr;
     const float v = std::strtof(word, &end);
-    if (end == word || *end != '\0') return 0;
+    if (end == word || *end != '\0' || !std::isfinite(v)) return 0;
     *value = v;
     return 1;
 }

@@ -11,7 +11,7 @@ struct CameraCalibration {
 };
 
 // 1 when the file was taken. Values are read in file order; where the file
-// ends early or holds something that is not a number, the remaining fields
+// ends early or holds something that is not a finite number, the remaining fields
 // keep their previous contents. Names are cut to 79 characters. 0 with
 // nothing changed when the file cannot be opened (silently) or when its
 // values leave an intrinsic matrix that cannot serve: fx or fy not

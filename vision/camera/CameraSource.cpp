@@ -47,7 +47,11 @@ int CameraSource::open(const std::string& source) {
             scene.reset();
         }
     } else if (source.find('%') == std::string::npos && cv::haveImageReader(source)) {
-        still = cv::imread(source, cv::IMREAD_COLOR);
+        try {
+            still = cv::imread(source, cv::IMREAD_COLOR);
+        } catch (const cv::Exception&) {
+            still.release();
+        }
         if (!still.empty()) return 1;
     } else {
         api = source.find('%') != std::string::npos ? cv::CAP_IMAGES : cv::CAP_ANY;
@@ -57,11 +61,31 @@ int CameraSource::open(const std::string& source) {
     return 0;
 }
 
+// Image sequences deliver images as stored: grey, with alpha or 16 bits deep
+// are turned into 8-bit colour; any other kind counts as unreadable.
+static bool toColour(cv::Mat& frame) {
+    if (frame.depth() == CV_16U) frame.convertTo(frame, CV_8U, 1 / 256.0);
+    if (frame.depth() != CV_8U) return false;
+    if (frame.channels() == 1) cv::cvtColor(frame, frame, cv::COLOR_GRAY2BGR);
+    if (frame.channels() == 4) cv::cvtColor(frame, frame, cv::COLOR_BGRA2BGR);
+    return frame.channels() == 3;
+}
+
+// OpenCV throws instead of failing for some broken image files (a header
+// claiming a huge size); such a frame ends the file like its last one.
+static bool readFrame(cv::VideoCapture& capture, cv::Mat& frame) {
+    try {
+        return capture.read(frame) && !frame.empty() && toColour(frame);
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
 int CameraSource::readFile(cv::Mat& frame) {
-    if (capture.read(frame) && !frame.empty()) return 1;
+    if (readFrame(capture, frame)) return 1;
     // At the end of a file or sequence start it again.
     if (!loop || name.empty() || isIndex(name) || !capture.open(name, api)) return 0;
-    return capture.read(frame) && !frame.empty();
+    return readFrame(capture, frame);
 }
 
 int CameraSource::read(cv::Mat& frame) {
@@ -79,16 +103,7 @@ int CameraSource::read(cv::Mat& frame) {
         frame = still.clone();
         return 1;
     }
-    cv::Mat taken;
-    if (!capture.isOpened() || !readFile(taken)) return 0;
-    // Grey image sequences and pictures with alpha still give colour frames.
-    if (taken.channels() == 1)
-        cv::cvtColor(taken, frame, cv::COLOR_GRAY2BGR);
-    else if (taken.channels() == 4)
-        cv::cvtColor(taken, frame, cv::COLOR_BGRA2BGR);
-    else
-        frame = taken;
-    return 1;
+    return capture.isOpened() && readFile(frame);
 }
 
 double CameraSource::get(int property) const {

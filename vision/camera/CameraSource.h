@@ -1,7 +1,7 @@
 // Where the frames come from: the first camera, or what the environment
 // variable TABRELO_CAMERA names: a camera index, a video file, an image
 // sequence pattern such as "shots/frame%03d.png", a synthetic scene file
-// ("*.scene") or one image file. Every source delivers colour frames with a
+// ("*.scene") or one image file. Every source delivers 8-bit colour frames with a
 // top-left origin.
 #pragma once
 

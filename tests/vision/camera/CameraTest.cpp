@@ -270,6 +270,16 @@ TEST(Calibration, ReadsNumbersInOrderAndKeepsWhatIsMissing) {
     EXPECT_EQ(c.distortion[1], 0.09f);
     EXPECT_STREQ(c.name, "webcam");
 
+    // Numbers without a finite float value end the reading like words do.
+    for (const char* notFinite :
+         {"inf", "-INF", "nan", "1e39", "-655555555555555555555555555555555555555"}) {
+        std::ofstream(path) << "5 0 2 0 3 4 0 0 1 " << notFinite << " 0.25 0.125 0.5 name\n";
+        EXPECT_EQ(readCalibration(path.c_str(), c), 1);
+        EXPECT_EQ(c.intrinsic[0], 5.0f);
+        EXPECT_EQ(c.distortion[0], 0.5f) << notFinite;
+        EXPECT_STREQ(c.name, "webcam");
+    }
+
     std::ofstream(path) << "5 0 2 0 3 4 0 0 1 0 0 0 0 " << std::string(100, 'n') << "\n";
     EXPECT_EQ(readCalibration(path.c_str(), c), 1);
     EXPECT_EQ(std::strlen(c.name), 79u);
@@ -315,6 +325,48 @@ TEST(CameraSource, ImageSequencePlaysBackAndStartsAgain) {
         char name[64];
         std::snprintf(name, sizeof name, "sequence_%03d.png", i);
         std::remove((prefix + name).c_str());
+    }
+}
+
+TEST(CameraSource, ABrokenImageEndsTheSequence) {
+    // The second frame's header claims a height far beyond what OpenCV decodes.
+    const std::string prefix = tempPath("broken_");
+    const cv::Mat shot(8, 8, CV_8UC3, cv::Scalar(20, 140, 240));
+    ASSERT_TRUE(cv::imwrite(prefix + "000.bmp", shot));
+    ASSERT_TRUE(cv::imwrite(prefix + "001.bmp", shot));
+    {
+        std::fstream broken(prefix + "001.bmp", std::ios::in | std::ios::out | std::ios::binary);
+        const char height[4] = {0, 0, 0x40, 0};  // biHeight, little-endian 2^22
+        broken.seekp(22);
+        broken.write(height, 4);
+    }
+    CameraSource camera;
+    ASSERT_EQ(camera.open(prefix + "%03d.bmp"), 1);
+    cv::Mat frame;
+    for (int i = 0; i < 3; i++) {
+        ASSERT_EQ(camera.read(frame), 1);
+        EXPECT_EQ(cv::norm(frame, shot, cv::NORM_INF), 0) << "frame " << i;
+    }
+    std::remove((prefix + "000.bmp").c_str());
+    std::remove((prefix + "001.bmp").c_str());
+}
+
+TEST(CameraSource, StoredImagesOfAnyKindBecomeColourFrames) {
+    const std::string prefix = tempPath("kinds_");
+    const cv::Mat stored[] = {cv::Mat(6, 8, CV_8UC1, cv::Scalar(90)),
+                              cv::Mat(6, 8, CV_8UC4, cv::Scalar(10, 20, 30, 0)),
+                              cv::Mat(6, 8, CV_16UC1, cv::Scalar(200 * 256))};
+    const cv::Vec3b colour[] = {{90, 90, 90}, {10, 20, 30}, {200, 200, 200}};
+    for (int i = 0; i < 3; i++)
+        ASSERT_TRUE(cv::imwrite(prefix + std::to_string(i) + ".png", stored[i]));
+    CameraSource camera;
+    ASSERT_EQ(camera.open(prefix + "%d.png"), 1);
+    for (int i = 0; i < 3; i++) {
+        cv::Mat frame;
+        ASSERT_EQ(camera.read(frame), 1);
+        ASSERT_EQ(frame.type(), CV_8UC3) << "frame " << i;
+        EXPECT_EQ(frame.at<cv::Vec3b>(5, 7), colour[i]) << "frame " << i;
+        std::remove((prefix + std::to_string(i) + ".png").c_str());
     }
 }
 

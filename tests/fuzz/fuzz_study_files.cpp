@@ -8,16 +8,11 @@
 #include "TestSettings.h"
 #include "XMLDoc.h"
 
+#include "FuzzInput.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-static void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "fuzz check failed: %s\n", what);
-        std::abort();
-    }
-}
 
 static bool sameItem(const AgendaItem& a, const AgendaItem& b) {
     return a.grid == b.grid && a.permutation == b.permutation && a.AR == b.AR &&

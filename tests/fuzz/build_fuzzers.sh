@@ -1,0 +1,9 @@
+#!/bin/bash
+# Builds every fuzz target into its own folder with clang's libFuzzer.
+# Usage: build_fuzzers.sh <source dir> <build dir>
+set -euo pipefail
+src=$1 build=$2
+command -v clang++ >/dev/null || { echo "clang++ is missing (tools/setup.sh installs it)"; exit 1; }
+cmake -S "$src/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTABRELO_SOURCE="$src" >/dev/null
+cmake --build "$build" -j2 >/dev/null
