@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 static const int kLineSize = 80;
 
@@ -36,11 +37,29 @@ void askUserName(SessionSettings& session, FILE* in, FILE* out) {
     std::fprintf(out, "Hello %s!\n", session.userName);
 }
 
+// A relative path without ".." parts: a folder at or below the one it is joined to.
+static bool isInsideFolderName(const char* name) {
+    if (name[0] == '/') return false;
+    for (const char* part = name; part; part = std::strchr(part, '/')) {
+        if (*part == '/') part++;
+        if (std::strncmp(part, "..", 2) == 0 && (part[2] == '/' || part[2] == '\0')) return false;
+    }
+    return true;
+}
+
 void askTestName(SessionSettings& session, FILE* in, FILE* out) {
     std::fprintf(out, "Test [no test]: \n");
     std::fflush(out);
     char line[kLineSize];
-    if (readPromptLine(in, line, kLineSize) > 0) session.setTestName(line);
+    if (readPromptLine(in, line, kLineSize) == 0) return;
+    // The series' files are read and written inside its folder: a name that
+    // leads out of the tests folder would write agendas and logs elsewhere.
+    if (!isInsideFolderName(line)) {
+        std::fprintf(out, "test %s is not a folder inside %s: playing a free game\n", line,
+                     session.testsFolder);
+        return;
+    }
+    session.setTestName(line);
 }
 
 void askGridNumber(SessionSettings& session, FILE* in, FILE* out) {

@@ -128,6 +128,22 @@ TEST(Prompts, UnsafeNamesStayAsTypedButMakeSafeFileNames) {
     EXPECT_NE(file[0], '.');
 }
 
+TEST(Prompts, TestNamesStayInsideTheTestsFolder) {
+    const struct {
+        const char* name;
+        bool taken;
+    } cases[] = {{"demo", true},   {"group/demo", true}, {"..demo", true},  {"../demo", false},
+                 {"..", false},    {"/tmp/demo", false}, {"a/../../x", false}, {"a/..", false}};
+    for (const auto& c : cases) {
+        SessionSettings s;
+        Dialogue d(std::string(c.name) + "\n");
+        askTestName(s, d.in, d.out);
+        EXPECT_STREQ(s.testName, c.taken ? c.name : "") << c.name;
+        // A refused name is said, in one line, not silently dropped.
+        EXPECT_EQ(d.printed().find(c.name) != std::string::npos, !c.taken) << c.name;
+    }
+}
+
 TEST(Prompts, AnyBytesGiveASessionWithBoundedTexts) {
     std::srand(7);
     for (int run = 0; run < 300; run++) {
