@@ -225,9 +225,31 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
     s.all.renumber();
     s.hough.renderDisplay(strength, t.thresh);
 
+    associateCorners(s.all, s.corners);
+    recordCrossings(s.corners);
+
+    s.all.classifyOrientation();
     for (LineNode* ln = s.all.first; ln; ln = ln->next) {
         ImageLine& line = *ln->item;
-        for (PointNode* pn = s.corners.first; pn; pn = pn->next) {
+        if (line.orientation == Vertical) line.points.sortByY();
+        else line.points.sortByX();
+    }
+    for (LineNode* ln = s.all.first; ln; ln = ln->next) {
+        ImageLine& line = *ln->item;
+        if (!line.valid) continue;
+        (line.orientation == Vertical ? s.vertical : s.horizontal).append(&line);
+        line.points.computeSpacing();
+    }
+    sortLines(s.horizontal, Horizontal);
+    sortLines(s.vertical, Vertical);
+    gridSpacingMedians(s);
+    return FindGridLines(s, grey, debugLevel, out);
+}
+
+void associateCorners(LineSet& lines, PointList& corners) {
+    for (LineNode* ln = lines.first; ln; ln = ln->next) {
+        ImageLine& line = *ln->item;
+        for (PointNode* pn = corners.first; pn; pn = pn->next) {
             ImagePoint& p = *pn->item;
             if (std::fabs(line.distance - normalDistance(line.angle, p.x, p.y)) <= kPointTolerance) {
                 p.lines.append(&line);
@@ -236,8 +258,10 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
         }
         if (line.points.count < kFewestPoints) line.valid = 0;
     }
+}
 
-    for (PointNode* pn = s.corners.first; pn; pn = pn->next) {
+void recordCrossings(PointList& corners) {
+    for (PointNode* pn = corners.first; pn; pn = pn->next) {
         ImagePoint& p = *pn->item;
         if (p.lines.count < 2) continue;
         for (LineNode* n1 = p.lines.first; n1; n1 = n1->next) {
@@ -257,23 +281,6 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
             }
         }
     }
-
-    s.all.classifyOrientation();
-    for (LineNode* ln = s.all.first; ln; ln = ln->next) {
-        ImageLine& line = *ln->item;
-        if (line.orientation == Vertical) line.points.sortByY();
-        else line.points.sortByX();
-    }
-    for (LineNode* ln = s.all.first; ln; ln = ln->next) {
-        ImageLine& line = *ln->item;
-        if (!line.valid) continue;
-        (line.orientation == Vertical ? s.vertical : s.horizontal).append(&line);
-        line.points.computeSpacing();
-    }
-    sortLines(s.horizontal, Horizontal);
-    sortLines(s.vertical, Vertical);
-    gridSpacingMedians(s);
-    return FindGridLines(s, grey, debugLevel, out);
 }
 
 void gridSpacingMedians(GridSearch& s) {
