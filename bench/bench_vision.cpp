@@ -120,7 +120,7 @@ struct Work {
             int theta, d;
             space.maximum(votes, &theta, &d);
             MarkLineBand(angle, distance, mask, 255, theta, 60, d, 400, 5);
-            space.maskedVote(votes, mask);
+            space.blockMasked(votes, mask);
         }
     }
 };
@@ -161,10 +161,10 @@ void MaskedVotePlain(benchmark::State& state) {
     timed(state, [&] { w.space.maskedVote(w.angle, w.magnitude, w.distance, w.mask); });
 }
 
-void MaskedVoteGathered(benchmark::State& state) {
+void BlockMasked(benchmark::State& state) {
     Work w;
     w.markSomeLines();
-    timed(state, [&] { w.space.maskedVote(w.votes, w.mask); });
+    timed(state, [&] { w.space.blockMasked(w.votes, w.mask); });
 }
 
 void MaximumPlain(benchmark::State& state) {
@@ -194,7 +194,7 @@ void SearchSequence(benchmark::State& state) {
             int theta, d;
             w.space.maximum(w.votes, &theta, &d);
             MarkLineBand(w.angle, w.distance, w.mask, 255, theta, 60, d, 400, 5);
-            w.space.maskedVote(w.votes, w.mask);
+            w.space.blockMasked(w.votes, w.mask);
         }
     });
 }
@@ -275,7 +275,7 @@ BENCHMARK(GatherVotes)->Unit(benchmark::kMillisecond);
 BENCHMARK(VotePlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(VoteGathered)->Unit(benchmark::kMillisecond);
 BENCHMARK(MaskedVotePlain)->Unit(benchmark::kMillisecond);
-BENCHMARK(MaskedVoteGathered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BlockMasked)->Unit(benchmark::kMillisecond);
 BENCHMARK(MaximumPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(MaximumGathered)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchSequence)->Unit(benchmark::kMillisecond);

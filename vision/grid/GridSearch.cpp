@@ -160,6 +160,7 @@ void GridSearch::init(int newWidth, int newHeight, int newOrigin) {
     cornerWork1.create(size, CV_32F);
     cornerWork2.create(size, CV_32F);
     hough.init(2 * diagonal, 360, origin);
+    completion.init(2 * diagonal, 360, origin);
 }
 
 int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debugLevel,
@@ -218,7 +219,7 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
         drawImageLine(s.angleDisplay, a, fittedD + t.lineWidth);
         MarkLineBand(s.angle, s.distance, s.mask, 255, a, t.angleVariance, fittedD,
                      t.distanceVariance, t.lineWidth);
-        s.hough.maskedVote(s.votes, s.mask);
+        s.hough.blockMasked(s.votes, s.mask);
         s.all.append(line);
     }
     s.all.sortByAngle();
@@ -297,11 +298,11 @@ void gridSpacingMedians(GridSearch& s) {
 }
 
 int FindGridLines(GridSearch& s, const cv::Mat& grey, int debugLevel, FILE* out) {
-    HoughSpace local;
-    local.init(2 * s.diagonal, 360, s.origin);
-    local.vote(s.votes);
+    // Kept from frame to frame only to spare its allocation.
+    if (s.completion.rows != 2 * s.diagonal) s.completion.init(2 * s.diagonal, 360, s.origin);
+    s.completion.vote(s.votes);
     if (!s.horizontal.count || !s.vertical.count) return 0;
-    const Completion c{s, grey, local, debugLevel, out};
+    const Completion c{s, grey, s.completion, debugLevel, out};
 
     if (debugging(c)) std::fprintf(out, "Find horizontal lines\n");
     completeDirection(c, s.horizontal, *s.vertical.nodeAt(s.vertical.count / 2)->item,

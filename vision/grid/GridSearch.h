@@ -26,6 +26,7 @@ struct GridSearch {
     cv::Mat dx, dy, dxDisplay, dyDisplay, magnitude, angle, distance, distanceDisplay,
         angleDisplay, mask, cornerWork1, cornerWork2;
     HoughSpace hough;
+    HoughSpace completion;  // every vote of the frame, unmasked: where completion predicts
     VoteList votes;  // the frame's votes, gathered once for every vote of the search
     int width = 0, height = 0, origin = 0, diagonal = 0;
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -189,16 +190,12 @@ void HoughSpace::vote(const VoteList& list) {
     for (size_t i = 0; i < list.cells.size(); i++) cells[list.cells[i]] += list.weights[i];
 }
 
-void HoughSpace::maskedVote(const VoteList& list, const cv::Mat& mask) {
+void HoughSpace::blockMasked(const VoteList& list, const cv::Mat& mask) {
     const cv::Mat flat = mask.isContinuous() ? mask : mask.clone();
     const unsigned char* masked = flat.ptr<unsigned char>(0);
-    accumulator.setTo(0);
     float* cells = accumulator.ptr<float>(0);
-    for (size_t i = 0; i < list.cells.size(); i++) {
-        float& cell = cells[list.cells[i]];
-        if (masked[list.pixels[i]]) cell = -1;
-        else if (cell != -1) cell += list.weights[i];
-    }
+    for (size_t i = 0; i < list.cells.size(); i++)
+        if (masked[list.pixels[i]]) cells[list.cells[i]] = -1;
 }
 
 float HoughSpace::maximum(const VoteList& list, int* angle, int* distance) const {
@@ -318,11 +315,18 @@ void distanceDisplay(const cv::Mat& distance, cv::Mat& out, int offset, int divi
 }
 
 void angleDisplay(const cv::Mat& angle, cv::Mat& out) {
+    // Every angle's colour once; angles beyond -180..180 are black.
+    static const std::vector<cv::Vec3b> colours = [] {
+        std::vector<cv::Vec3b> table(361);
+        for (int a = -180; a <= 180; a++) table[a + 180] = colorRamp(a, -180, 180, 256.0f / 360, 180);
+        return table;
+    }();
     out.create(angle.size(), CV_8UC3);
     for (int y = 0; y < angle.rows; y++) {
         const short* a = angle.ptr<short>(y);
         cv::Vec3b* o = out.ptr<cv::Vec3b>(y);
-        for (int x = 0; x < angle.cols; x++) o[x] = colorRamp(a[x], -180, 180, 256.0f / 360, 180);
+        for (int x = 0; x < angle.cols; x++)
+            o[x] = a[x] < -180 || a[x] > 180 ? cv::Vec3b(0, 0, 0) : colours[a[x] + 180];
     }
 }
 
