@@ -258,6 +258,12 @@ cv::Vec3b colorRamp(float v, float min, float max, float scale, float offset) {
 void HoughSpace::renderDisplay(float scaleReference, int threshold) {
     display.create(rows / displayStep, columns, CV_8UC3);
     const int k = truncToInt(256 / scaleReference);
+    // The ramp's colour of every value it shows, once; beyond 0..255 it is black.
+    static const std::vector<cv::Vec3b> ramp = [] {
+        std::vector<cv::Vec3b> table(256);
+        for (int q = 0; q < 256; q++) table[q] = colorRamp((float)q, 0, 255, 1, 0);
+        return table;
+    }();
     for (int r = 0; r < display.rows; r++) {
         const float* cells = accumulator.ptr<float>(r * displayStep);
         cv::Vec3b* out = display.ptr<cv::Vec3b>(r);
@@ -266,7 +272,7 @@ void HoughSpace::renderDisplay(float scaleReference, int threshold) {
             if (q <= threshold)
                 out[c] = cells[c] == -1 ? cv::Vec3b(255, 255, 255) : cv::Vec3b(0, 0, 0);
             else
-                out[c] = colorRamp((float)q, 0, 255, 1, 0);
+                out[c] = q >= 0 && q <= 255 ? ramp[q] : cv::Vec3b(0, 0, 0);
         }
     }
 }
