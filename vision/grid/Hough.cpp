@@ -29,6 +29,41 @@ const DegreeTable& degreeTable() {
     return table;
 }
 
+// atan(z) for 0 <= z <= 1, within 2e-8 radians (Abramowitz and Stegun 4.4.49).
+double atanOfUnit(double z) {
+    const double z2 = z * z;
+    return z * (1 + z2 * (-0.3333314528 +
+                          z2 * (0.1999355085 +
+                                z2 * (-0.1420889944 +
+                                      z2 * (0.1065626393 +
+                                            z2 * (-0.0752896400 +
+                                                  z2 * (0.0429096138 +
+                                                        z2 * (-0.0161657367 +
+                                                              z2 * 0.0028662257))))))));
+}
+
+// The gradient's whole degrees: atan2 in double, scaled into a float, raised
+// by 180 when negative and `reverse`, truncated.
+short exactDegrees(int gx, int gy, int reverse) {
+    float degrees = (float)(std::atan2((double)gy, (double)gx) * kRadToDeg);
+    if (reverse && degrees < 0) degrees += 180;
+    return (short)degrees;
+}
+
+// exactDegrees() without atan2 where it cannot differ: the polynomial and
+// the float roundings stay far below 0.001 degrees, so a value at least that
+// far from a whole number truncates the same; nearer ones (and 0 / 0) take atan2.
+short gradientDegrees(int gx, int gy, int reverse) {
+    const double ax = std::abs(gx), ay = std::abs(gy);
+    double t = ax >= ay ? atanOfUnit(ay / ax) : CV_PI / 2 - atanOfUnit(ax / ay);
+    if (gx < 0) t = CV_PI - t;
+    if (gy < 0) t = -t;
+    double degrees = t * kRadToDeg;
+    if (reverse && degrees < 0) degrees += 180;
+    if (!(std::fabs(degrees - std::nearbyint(degrees)) >= 1e-3)) return exactDegrees(gx, gy, reverse);
+    return (short)degrees;
+}
+
 }  // namespace
 
 double cosDegrees(int theta) { return degreeTable().cosine[theta + 180]; }
@@ -52,16 +87,8 @@ void computeGradient(const cv::Mat& dx, const cv::Mat& dy, int origin, cv::Mat& 
         // The magnitudes in a pass of their own, which the compiler vectorises.
         for (int x = 0; x < dx.cols; x++)
             m[x] = (unsigned char)(((std::abs(gxRow[x]) + std::abs(gyRow[x])) & 255) >> 2);
-        for (int x = 0; x < dx.cols; x++) {
-            if (m[x] > minimum) {
-                const int gx = gxRow[x], gy = sign * gyRow[x];
-                float degrees = (float)(std::atan2((double)gy, (double)gx) * kRadToDeg);
-                if (reverse && degrees < 0) degrees += 180;
-                a[x] = (short)degrees;
-            } else {
-                a[x] = kNoAngle;
-            }
-        }
+        for (int x = 0; x < dx.cols; x++)
+            a[x] = m[x] > minimum ? gradientDegrees(gxRow[x], sign * gyRow[x], reverse) : kNoAngle;
     }
 }
 
