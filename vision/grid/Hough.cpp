@@ -295,6 +295,11 @@ void HoughSpace::renderDisplay(float scaleReference, int threshold) {
         const float* cells = accumulator.ptr<float>(r * displayStep);
         cv::Vec3b* out = display.ptr<cv::Vec3b>(r);
         for (int c = 0; c < columns; c++) {
+            // Most cells got no vote; their 0 scales to 0.
+            if (cells[c] == 0 && threshold >= 0) {
+                out[c] = cv::Vec3b(0, 0, 0);
+                continue;
+            }
             const int q = truncToInt(k * cells[c]);
             if (q <= threshold)
                 out[c] = cells[c] == -1 ? cv::Vec3b(255, 255, 255) : cv::Vec3b(0, 0, 0);
