@@ -1,12 +1,16 @@
 // Runs the camera step without windows over every frame of its sources and
 // writes one CSV row per frame to standard output:
-//   tabrelo-vision [--debug N] [--frames N] SOURCE...
+//   tabrelo-vision [--debug N] [--frames N] [--save FOLDER] SOURCE...
 // A source is anything TABRELO_CAMERA accepts or an image file. Corners are
 // where grid model points (0,0), (9,0), (9,9), (0,9) appear under the frame's
 // pose, in pixels of the source picture (top-left origin). Scenes add their
 // ground truth and the largest corner error. Exit status 2 when a source
-// could not be opened.
+// could not be opened. --save writes every frame's live picture, with the
+// grid frame and (from debug level 2) the search's lines, as
+// FOLDER/<source name>-<frame>.png.
 #include "CameraStep.h"
+
+#include <opencv2/imgcodecs.hpp>
 
 #include <unistd.h>
 
@@ -23,9 +27,16 @@ namespace {
 
 const float kCorners[4][2] = {{0, 0}, {9, 0}, {9, 9}, {0, 9}};
 
-const char* stateName(int before, int after) {
-    if (after) return before ? "tracked" : "found";
-    return before ? "lost" : "searching";
+// Every frame is searched afresh until the grid is tracked (a later step):
+// a frame is either found or still searching.
+const char* stateName(int found) { return found ? "found" : "searching"; }
+
+std::string picturePath(const std::string& folder, const std::string& source, long frame) {
+    const size_t slash = source.find_last_of('/');
+    std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return folder + "/" + name + "-" + std::to_string(frame) + ".png";
 }
 
 // The tunables are made for 640 x 480: larger pictures are scaled to fit.
@@ -37,7 +48,7 @@ cv::Size workingSize(cv::Size picture) {
 
 // Runs one source; 0 when it could not be opened.
 int runSource(const std::string& source, int debugLevel, long maxFrames, int withTruth,
-              FILE* csv) {
+              const std::string& saveFolder, FILE* csv) {
     CameraState c;
     c.debugLevel = debugLevel;
     c.source.loop = 0;
@@ -54,7 +65,6 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
     c.viewHeight = size.height;
     const double sx = (double)picture.width / size.width, sy = (double)picture.height / size.height;
     for (long count = 0; count < maxFrames;) {
-        const int before = c.gridFound;
         takeLiveFrame(c, frame);
         const auto start = std::chrono::steady_clock::now();
         workOnFrame(c, vision, stderr);
@@ -62,7 +72,7 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
         std::fprintf(csv, "%s,%ld,%s,%d,%d", source.c_str(), count,
-                     stateName(before, c.gridFound), vision.search.horizontal.count,
+                     stateName(c.gridFound), vision.search.horizontal.count,
                      vision.search.vertical.count);
         // The grey frame the pose belongs to is bottom-up.
         cv::Point2f found[4];
@@ -92,6 +102,8 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
             std::fprintf(csv, ",,,,,,,,,");
         }
         std::fprintf(csv, "\n");
+        if (!saveFolder.empty() && !cv::imwrite(picturePath(saveFolder, source, count), c.live))
+            std::fprintf(stderr, "cannot write %s\n", picturePath(saveFolder, source, count).c_str());
         if (++count % 100 == 0) std::fprintf(stderr, "%s: %ld frames\n", source.c_str(), count);
         if (!c.source.read(frame)) break;
     }
@@ -100,7 +112,8 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: tabrelo-vision [--debug N] [--frames N] SOURCE...\n");
+    std::fprintf(stderr,
+                 "usage: tabrelo-vision [--debug N] [--frames N] [--save FOLDER] SOURCE...\n");
     return 2;
 }
 
@@ -114,7 +127,13 @@ int main(int argc, char** argv) {
     int debugLevel = 0;
     long maxFrames = 1L << 40;
     std::vector<std::string> sources;
+    std::string saveFolder;
     for (int i = 1; i < argc; i++) {
+        if (!std::strcmp(argv[i], "--save")) {
+            if (i + 1 >= argc) return usage();
+            saveFolder = argv[++i];
+            continue;
+        }
         const bool valued = !std::strcmp(argv[i], "--debug") || !std::strcmp(argv[i], "--frames");
         if (valued) {
             char* end = nullptr;
@@ -141,7 +160,7 @@ int main(int argc, char** argv) {
     std::fprintf(csv, "\n");
     int status = 0;
     for (const std::string& source : sources)
-        if (!runSource(source, debugLevel, maxFrames, withTruth, csv)) status = 2;
+        if (!runSource(source, debugLevel, maxFrames, withTruth, saveFolder, csv)) status = 2;
     std::fclose(csv);
     return status;
 }

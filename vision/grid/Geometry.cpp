@@ -266,12 +266,6 @@ int ImageLine::fit(const PointList& from, int minimum) {
 
 // Free functions
 
-int truncToInt(double value) {
-    if (!(value > INT_MIN)) return value != value ? 0 : INT_MIN;
-    if (value >= (double)INT_MAX) return INT_MAX;
-    return (int)value;
-}
-
 int normalDistance(int theta, int x, int y) {
     const double t = theta * kDegToRad;
     return truncToInt(x * std::cos(t) + y * std::sin(t));

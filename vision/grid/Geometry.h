@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <climits>
+
 const double kDegToRad = 0.017453293;
 // Computed angles in degrees are kept in floats: the product in double lands
 // a hair beyond a multiple of 90 degrees, and the float holds it whole.
@@ -118,7 +120,12 @@ struct ImageLine {
 };
 
 // Converts a computed coordinate to int toward zero, clamped into the int range.
-int truncToInt(double value);
+// Inline: the per-pixel and per-cell loops call it.
+inline int truncToInt(double value) {
+    if (!(value > INT_MIN)) return value != value ? 0 : INT_MIN;
+    if (value >= (double)INT_MAX) return INT_MAX;
+    return (int)value;
+}
 
 int normalDistance(int theta, int x, int y);
 float normalDistance(float theta, float x, float y);

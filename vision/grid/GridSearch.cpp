@@ -160,6 +160,7 @@ void GridSearch::init(int newWidth, int newHeight, int newOrigin) {
     cornerWork1.create(size, CV_32F);
     cornerWork2.create(size, CV_32F);
     hough.init(2 * diagonal, 360, origin);
+    completion.init(2 * diagonal, 360, origin);
 }
 
 int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debugLevel,
@@ -218,45 +219,15 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
         drawImageLine(s.angleDisplay, a, fittedD + t.lineWidth);
         MarkLineBand(s.angle, s.distance, s.mask, 255, a, t.angleVariance, fittedD,
                      t.distanceVariance, t.lineWidth);
-        s.hough.maskedVote(s.votes, s.mask);
+        s.hough.blockMasked(s.votes, s.mask);
         s.all.append(line);
     }
     s.all.sortByAngle();
     s.all.renumber();
     s.hough.renderDisplay(strength, t.thresh);
 
-    for (LineNode* ln = s.all.first; ln; ln = ln->next) {
-        ImageLine& line = *ln->item;
-        for (PointNode* pn = s.corners.first; pn; pn = pn->next) {
-            ImagePoint& p = *pn->item;
-            if (std::fabs(line.distance - normalDistance(line.angle, p.x, p.y)) <= kPointTolerance) {
-                p.lines.append(&line);
-                line.points.append(&p);
-            }
-        }
-        if (line.points.count < kFewestPoints) line.valid = 0;
-    }
-
-    for (PointNode* pn = s.corners.first; pn; pn = pn->next) {
-        ImagePoint& p = *pn->item;
-        if (p.lines.count < 2) continue;
-        for (LineNode* n1 = p.lines.first; n1; n1 = n1->next) {
-            ImageLine& l1 = *n1->item;
-            if (!l1.valid) continue;
-            for (LineNode* n2 = p.lines.first; n2; n2 = n2->next) {
-                ImageLine& l2 = *n2->item;
-                if (&l1 == &l2 || !l2.valid) continue;
-                float delta = std::fabs(l1.angle - l2.angle);
-                if (delta > 90) delta = 180 - delta;
-                if (delta > kSameLineAngle) {
-                    l1.crossings.append(&p);
-                    l1.crossingLines.append(&l2);
-                } else {
-                    l1.valid = 0;
-                }
-            }
-        }
-    }
+    associateCorners(s.all, s.corners);
+    recordCrossings(s.corners);
 
     s.all.classifyOrientation();
     for (LineNode* ln = s.all.first; ln; ln = ln->next) {
@@ -276,6 +247,43 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
     return FindGridLines(s, grey, debugLevel, out);
 }
 
+void associateCorners(LineSet& lines, PointList& corners) {
+    for (LineNode* ln = lines.first; ln; ln = ln->next) {
+        ImageLine& line = *ln->item;
+        for (PointNode* pn = corners.first; pn; pn = pn->next) {
+            ImagePoint& p = *pn->item;
+            if (std::fabs(line.distance - normalDistance(line.angle, p.x, p.y)) <= kPointTolerance) {
+                p.lines.append(&line);
+                line.points.append(&p);
+            }
+        }
+        if (line.points.count < kFewestPoints) line.valid = 0;
+    }
+}
+
+void recordCrossings(PointList& corners) {
+    for (PointNode* pn = corners.first; pn; pn = pn->next) {
+        ImagePoint& p = *pn->item;
+        if (p.lines.count < 2) continue;
+        for (LineNode* n1 = p.lines.first; n1; n1 = n1->next) {
+            ImageLine& l1 = *n1->item;
+            if (!l1.valid) continue;
+            for (LineNode* n2 = p.lines.first; n2; n2 = n2->next) {
+                ImageLine& l2 = *n2->item;
+                if (&l1 == &l2 || !l2.valid) continue;
+                float delta = std::fabs(l1.angle - l2.angle);
+                if (delta > 90) delta = 180 - delta;
+                if (delta > kSameLineAngle) {
+                    l1.crossings.append(&p);
+                    l1.crossingLines.append(&l2);
+                } else {
+                    l1.valid = 0;
+                }
+            }
+        }
+    }
+}
+
 void gridSpacingMedians(GridSearch& s) {
     LineSet* sets[2] = {&s.horizontal, &s.vertical};
     float* spacings[2] = {&s.horizontalSpacing, &s.verticalSpacing};
@@ -290,11 +298,11 @@ void gridSpacingMedians(GridSearch& s) {
 }
 
 int FindGridLines(GridSearch& s, const cv::Mat& grey, int debugLevel, FILE* out) {
-    HoughSpace local;
-    local.init(2 * s.diagonal, 360, s.origin);
-    local.vote(s.votes);
+    // Kept from frame to frame only to spare its allocation.
+    if (s.completion.rows != 2 * s.diagonal) s.completion.init(2 * s.diagonal, 360, s.origin);
+    s.completion.vote(s.votes);
     if (!s.horizontal.count || !s.vertical.count) return 0;
-    const Completion c{s, grey, local, debugLevel, out};
+    const Completion c{s, grey, s.completion, debugLevel, out};
 
     if (debugging(c)) std::fprintf(out, "Find horizontal lines\n");
     completeDirection(c, s.horizontal, *s.vertical.nodeAt(s.vertical.count / 2)->item,

@@ -26,6 +26,7 @@ struct GridSearch {
     cv::Mat dx, dy, dxDisplay, dyDisplay, magnitude, angle, distance, distanceDisplay,
         angleDisplay, mask, cornerWork1, cornerWork2;
     HoughSpace hough;
+    HoughSpace completion;  // every vote of the frame, unmasked: where completion predicts
     VoteList votes;  // the frame's votes, gathered once for every vote of the search
     int width = 0, height = 0, origin = 0, diagonal = 0;
 
@@ -73,6 +74,12 @@ LineNode* findGap(const LineSet& set, LineNode* start, int debugLevel, FILE* out
 // than half a step. The last index.
 int AssignGridIndices(LineSet& set, float spacing, const ImageLine& crossing, int debugLevel,
                       FILE* out);
+// Ties every corner within 3 pixels of a line to it; a line with fewer than
+// four corners becomes invalid.
+void associateCorners(LineSet& lines, PointList& corners);
+// At each corner on two or more lines, clearly different valid lines record
+// it as a crossing; of two near-parallel ones the one listed first is dropped.
+void recordCrossings(PointList& corners);
 // The median point spacing of each direction.
 void gridSpacingMedians(GridSearch& s);
 // Mean absolute cross-derivative along the line's part inside the image

@@ -65,11 +65,15 @@ struct HoughSpace {
                           int* distance) const;
 
     // The same votes and maximum from a gathered list, with exactly the same
-    // results; maximum(list) is valid only right after vote(list) or maskedVote(list).
+    // results; maximum(list) is valid only right after vote(list) or blockMasked(list).
     void collectVotes(const cv::Mat& angle, const cv::Mat& magnitude, const cv::Mat& distance,
                       VoteList& list) const;
     void vote(const VoteList& list);
-    void maskedVote(const VoteList& list, const cv::Mat& mask);
+    // maskedVote() of the list's pixels, valid right after vote(list) or
+    // blockMasked(list) with a mask that `mask` covers: the mask only grew,
+    // so only the cells of newly masked pixels change (to -1); the others
+    // keep the sums they would be counted to again.
+    void blockMasked(const VoteList& list, const cv::Mat& mask);
     float maximum(const VoteList& list, int* angle, int* distance) const;
 
     void renderDisplay(float scaleReference, int threshold);

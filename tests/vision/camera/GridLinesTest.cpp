@@ -116,7 +116,7 @@ void expectStrongestMaximaOn(const cv::Mat& grey, const std::vector<TrueLine>& l
         EXPECT_GE(best, 0) << "maximum " << k << " at (" << theta << ", " << d << ")";
         EXPECT_LE(best, 2.0) << "maximum " << k << " at (" << theta << ", " << d << ") off " << best;
         MarkLineBand(images.angle, images.distance, mask, 255, theta, 60, d, 400, 5);
-        space.maskedVote(votes, mask);
+        space.blockMasked(votes, mask);
     }
 }
 
@@ -149,7 +149,8 @@ INSTANTIATE_TEST_SUITE_P(Poses, GridLines,
                                            std::make_pair(-25.0, 10.0),
                                            std::make_pair(35.0, 28.0)));
 
-// The plain passes and the gathered votes on the same frames, compared cell by cell.
+// The plain passes and the gathered votes on the same frames, compared cell
+// by cell; the plain masked vote counts afresh what blockMasked only updates.
 TEST(FastPath, SameCellsAndMaximaAsThePlainPasses) {
     enterDataFolder();
     for (const auto& pose : {std::make_pair(5.0, 12.0), std::make_pair(-40.0, 30.0)}) {
@@ -178,19 +179,54 @@ TEST(FastPath, SameCellsAndMaximaAsThePlainPasses) {
             ASSERT_EQ(d1, d2) << "line " << k;
             MarkLineBand(images.angle, images.distance, mask, 255, a1, 60, d1, 400, 5);
             plain.maskedVote(images.angle, images.magnitude, images.distance, mask);
-            fast.maskedVote(votes, mask);
+            fast.blockMasked(votes, mask);
             ASSERT_EQ(cv::norm(plain.accumulator, fast.accumulator, cv::NORM_INF), 0)
                 << "line " << k;
         }
         // Everything blocked: both find the first zero cell.
         mask.setTo(255);
         plain.maskedVote(images.angle, images.magnitude, images.distance, mask);
-        fast.maskedVote(votes, mask);
+        fast.blockMasked(votes, mask);
         int a1, d1, a2, d2;
         EXPECT_EQ(plain.maximum(&a1, &d1), fast.maximum(votes, &a2, &d2));
         EXPECT_EQ(a1, a2);
         EXPECT_EQ(d1, d2);
     }
+}
+
+// The displays' colour tables against the ramp computed pixel by pixel and
+// cell by cell, values beyond the ramp included.
+TEST(FastPath, DisplaysFromTablesMatchTheRamp) {
+    enterDataFolder();
+    SyntheticCamera camera;
+    ASSERT_EQ(camera.open(sceneAt(10, 20, 13)), 1);
+    const cv::Mat grey = greyFrame(camera, 0, nullptr);
+    const Images images(grey);
+    cv::Mat colours;
+    angleDisplay(images.angle, colours);
+    for (int y = 0; y < grey.rows; y++)
+        for (int x = 0; x < grey.cols; x++)
+            ASSERT_EQ(colours.at<cv::Vec3b>(y, x),
+                      colorRamp(images.angle.at<short>(y, x), -180, 180, 256.0f / 360, 180));
+
+    HoughSpace space;
+    space.init(2 * frameDiagonal(grey), 360, 0);
+    VoteList votes;
+    space.collectVotes(images.angle, images.magnitude, images.distance, votes);
+    space.vote(votes);
+    int theta, d;
+    const float scale = space.maximum(votes, &theta, &d) / 4;
+    const int threshold = 3, k = truncToInt(256 / scale);
+    space.renderDisplay(scale, threshold);
+    int beyond = 0;
+    for (int r = 0; r < space.display.rows; r++)
+        for (int c = 0; c < space.columns; c++) {
+            const int q = truncToInt(k * space.accumulator.at<float>(r * space.displayStep, c));
+            ASSERT_EQ(space.display.at<cv::Vec3b>(r, c),
+                      q > threshold ? colorRamp((float)q, 0, 255, 1, 0) : cv::Vec3b(0, 0, 0));
+            beyond += q > 255;
+        }
+    EXPECT_GT(beyond, 0);
 }
 
 // The distance image from the angle table equals the integer normal distance.

@@ -108,6 +108,69 @@ TEST(FindGrid, MaxlinesZeroStillTakesOneLine) {
     EXPECT_EQ(search.all.count, 1);
 }
 
+// Two extracted lines through one shared corner, each with three corners of
+// its own, listed in either order.
+TEST(Crossings, NearParallelLinesThroughOneCornerLoseTheFirstListed) {
+    const float x = 200, y = 200;
+    for (float apart : {15.0f, 25.0f})
+        for (int swapped = 0; swapped < 2; swapped++) {
+            SCOPED_TRACE(testing::Message() << apart << " degrees, swapped " << swapped);
+            PointList corners(1);
+            LineSet lines(1);
+            ImagePoint* shared = new ImagePoint(x, y, 0);
+            corners.append(shared);
+            ImageLine* made[2];
+            for (int k = 0; k < 2; k++) {
+                const float a = 90 + (k != swapped ? apart : 0), t = a * (float)kDegToRad;
+                made[k] = new ImageLine(a, normalDistance(a, x, y), k);
+                lines.append(made[k]);
+                for (float along : {-100.0f, -50.0f, 50.0f})
+                    corners.append(new ImagePoint(x - along * std::sin(t), y + along * std::cos(t), 0));
+            }
+            associateCorners(lines, corners);
+            ASSERT_EQ(shared->lines.count, 2);
+            recordCrossings(corners);
+            const ImageLine &first = *made[0], &second = *made[1];
+            if (apart < 20) {
+                EXPECT_EQ(first.valid, 0);
+                EXPECT_EQ(second.valid, 1);
+                EXPECT_EQ(first.crossings.count + second.crossings.count, 0);
+                continue;
+            }
+            for (const ImageLine* line : made) {
+                EXPECT_EQ(line->valid, 1);
+                ASSERT_EQ(line->crossings.count, 1);
+                EXPECT_EQ(line->crossings.first->item, shared);
+                EXPECT_EQ(line->crossingLines.first->item, line == &first ? &second : &first);
+            }
+        }
+}
+
+// The window bounds where a projected end point may lie, not the frame.
+TEST(DrawLine3D, EndPointsFarOutsideTheWindowDropTheSegment) {
+    GridVision vision;
+    vision.out = nullptr;
+    // Model point (X, Y, 0) lands on pixel (X, Y).
+    const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::memcpy(vision.calibration.intrinsic, identity, sizeof identity);
+    vision.translation[2] = 1;
+    const int W = 640, H = 480;
+    struct Case {
+        double x, y;
+        bool drawn;
+    };
+    const Case cases[] = {{3 * W, 100, true},  {3 * W + 1, 100, false}, {-2 * W, 100, true},
+                          {-2 * W - 1, 100, false}, {100, 3 * H, true},  {100, 3 * H + 1, false},
+                          {100, -2 * H, true},  {100, -2 * H - 1, false}};
+    for (const Case& c : cases) {
+        cv::Mat live(240, 320, CV_8UC3, cv::Scalar::all(0));
+        vision.DrawLine3D(live, c.x, c.y, 0, 160, 120, 0, 255, 255, 0, 1, W, H, 0);
+        cv::Mat grey;
+        cv::cvtColor(live, grey, cv::COLOR_BGR2GRAY);
+        EXPECT_EQ(cv::countNonZero(grey) > 0, c.drawn) << c.x << ", " << c.y;
+    }
+}
+
 // Hand-made sets of parallel lines crossed by one perpendicular line.
 struct LineFixture : ::testing::Test {
     GridSearch search;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // Angle and magnitude of one pixel whose derivatives are (gx, gy).
@@ -50,6 +52,29 @@ TEST(Gradient, EdgeDirectionsAndReverseFlag) {
     EXPECT_EQ(angle, 137);
     gradientOf(-945, -33, 0, 1, &magnitude, &angle);
     EXPECT_EQ(angle, 1);
+}
+
+// Every derivative pair a 3 x 3 Sobel gives on 8-bit pictures, against
+// atan2 itself: the angle's fast path must not move a single degree.
+TEST(Gradient, EveryDerivativePairAsAtan2GivesIt) {
+    const int reach = 4 * 255, side = 2 * reach + 1;
+    cv::Mat dx(side, side, CV_16S), dy(side, side, CV_16S);
+    for (int r = 0; r < side; r++)
+        for (int c = 0; c < side; c++) {
+            dx.at<short>(r, c) = (short)(c - reach);
+            dy.at<short>(r, c) = (short)(r - reach);
+        }
+    for (int reverse = 0; reverse < 2; reverse++) {
+        cv::Mat m, a;
+        computeGradient(dx, dy, 0, m, a, -1, reverse);
+        for (int r = 0; r < side; r++)
+            for (int c = 0; c < side; c++) {
+                const int gx = c - reach, gy = r - reach;
+                float degrees = (float)(std::atan2((double)gy, (double)gx) * kRadToDeg);
+                if (reverse && degrees < 0) degrees += 180;
+                ASSERT_EQ(a.at<short>(r, c), (short)degrees) << gx << ", " << gy << ", " << reverse;
+            }
+    }
 }
 
 TEST(Gradient, MagnitudeWrapsInEightBits) {
