@@ -27,9 +27,11 @@ namespace {
 
 const float kCorners[4][2] = {{0, 0}, {9, 0}, {9, 9}, {0, 9}};
 
-// Every frame is searched afresh until the grid is tracked (a later step):
-// a frame is either found or still searching.
-const char* stateName(int found) { return found ? "found" : "searching"; }
+// Found by a search, followed by tracking, lost by tracking, or still searching.
+const char* stateName(int before, int after) {
+    if (after) return before ? "tracked" : "found";
+    return before ? "lost" : "searching";
+}
 
 std::string picturePath(const std::string& folder, const std::string& source, long frame) {
     const size_t slash = source.find_last_of('/');
@@ -66,13 +68,14 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
     const double sx = (double)picture.width / size.width, sy = (double)picture.height / size.height;
     for (long count = 0; count < maxFrames;) {
         takeLiveFrame(c, frame);
+        const int before = c.gridFound;
         const auto start = std::chrono::steady_clock::now();
         workOnFrame(c, vision, stderr);
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
         std::fprintf(csv, "%s,%ld,%s,%d,%d", source.c_str(), count,
-                     stateName(c.gridFound), vision.search.horizontal.count,
+                     stateName(before, c.gridFound), vision.search.horizontal.count,
                      vision.search.vertical.count);
         // The grey frame the pose belongs to is bottom-up.
         cv::Point2f found[4];

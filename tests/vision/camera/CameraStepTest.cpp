@@ -63,7 +63,9 @@ TEST(CameraStep, ConsoleKeys) {
         EXPECT_EQ(c.correctionRequest, k.correction);
         EXPECT_EQ((int)std::count(text.begin(), text.end(), '\n'), k.printedLines) << text;
         // The pause starts from a blank key, so an old p cannot end it.
-        if (k.effects & kPause) EXPECT_EQ(c.visionKey, ' ');
+        if (k.effects & kPause) {
+            EXPECT_EQ(c.visionKey, ' ');
+        }
     }
 }
 

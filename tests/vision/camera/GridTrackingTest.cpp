@@ -57,7 +57,9 @@ void followPath(const SceneDescription& scene, const char* name) {
     for (int f = 1; f < scene.frames; f++) {
         const float error = runner.step(camera, f, &whole);
         SCOPED_TRACE(testing::Message() << name << " frame " << f);
-        if (whole) EXPECT_EQ(runner.c.gridFound, 1) << "tracking lost";
+        if (whole) {
+            EXPECT_EQ(runner.c.gridFound, 1) << "tracking lost";
+        }
         if (!runner.c.gridFound) break;
         EXPECT_LT(error, 1.5f);
     }
