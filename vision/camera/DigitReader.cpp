@@ -132,6 +132,7 @@ int loadPatterns(DigitPatterns& patterns, FILE* out) {
 }
 
 int savePattern(const char* path, const cv::Mat& pattern) {
+    if (pattern.empty()) return 0;
     cv::Mat upright;
     cv::flip(pattern, upright, 0);
     std::vector<uchar> bytes;
