@@ -57,12 +57,15 @@ protected:
         ASSERT_TRUE(program.start());
     }
 
+    // The live picture's window once the picture is shown in it: keys sent
+    // to it before can be lost.
     std::string liveWindow() {
         std::string id;
-        for (int i = 0; i < 100 && id.empty(); i++) {
-            id = GameProgram::findWindow("Live Image ");
-            if (id.empty()) pause(100);
-        }
+        waitUntil([&] { return !(id = GameProgram::findWindow("Live Image ")).empty(); }, 10000);
+        if (!id.empty())
+            waitUntil([&] {
+                return countPixels(program.screenshot("live", id), cv::Rect(0, 0, 2000, 2000), red) > 0;
+            });
         return id;
     }
 

@@ -37,6 +37,36 @@ inline std::string runCommand(const std::string& command) {
 
 inline void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// Polls until seen() holds, for at most ms; whether it did.
+template <class Seen>
+bool waitUntil(Seen seen, int ms = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!seen()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        pause(50);
+    }
+    return true;
+}
+
+// Pixels of a window rectangle for which the test holds.
+template <class Test>
+int countPixels(const cv::Mat& rgb, cv::Rect r, Test test) {
+    r &= cv::Rect(0, 0, rgb.cols, rgb.rows);
+    int n = 0;
+    for (int y = r.y; y < r.y + r.height; y++)
+        for (int x = r.x; x < r.x + r.width; x++) n += test(rgb.at<cv::Vec3b>(y, x));
+    return n;
+}
+
+// "Empty cells" and "Conflicts" at the window's top left.
+const cv::Rect kCounters(0, 0, 170, 34);
+
+inline bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
+// The digit 5 in colour.
+inline bool orange(const cv::Vec3b& p) {
+    return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60;
+}
+
 class GameProgram {
 public:
     std::string folder;
@@ -92,8 +122,10 @@ public:
             windowId = findWindow(camera.empty() ? "Vitrelo" : "Tabrelo");
             if (windowId.empty()) pause(100);
         }
-        pause(300);  // the first frames
-        return !windowId.empty();
+        if (windowId.empty()) return false;
+        // The first frame shows the counters, and the start-up printouts are out before it.
+        return !camera.empty() ||
+               waitUntil([&] { return countPixels(screenshot("start"), kCounters, white) > 0; });
     }
 
     // Waits up to ms for the program's end.
@@ -114,11 +146,7 @@ public:
 
     // Waits up to ms for the text in the program's output.
     bool waitForOutput(const std::string& text, int ms) {
-        for (int waited = 0; output().find(text) == std::string::npos; waited += 50) {
-            if (waited >= ms) return false;
-            pause(50);
-        }
-        return true;
+        return waitUntil([&] { return output().find(text) != std::string::npos; }, ms);
     }
 
     static std::string findWindow(const std::string& name) {
@@ -145,11 +173,28 @@ public:
                std::to_string(y) + " ";
     }
     // Makes a tile with the digit beside the board and drags it onto cell (r, c).
+    // The program times presses from when it handles them, so each step waits
+    // to be seen: the tile made, the tile current once pressed, the tile gone
+    // from beside the board once moved.
     void dragTile(int digit, int r, int c) {
+        int x, y;
+        flatPosition(10.5, 4.5, x, y);
+        const cv::Rect spot(x - 15, y - 15, 30, 30);
+        const auto lookChanged = [&](const cv::Mat& from, bool changed) {
+            return [&from, &spot, changed](const cv::Mat& s) {
+                return from.empty() || (cv::norm(from(spot), s(spot)) > 0) == changed;
+            };
+        };
+        const cv::Mat bare = screenshot("drag");
         // A pause first keeps two presses from making a double press.
-        xdo("sleep 0.15 " + moveTo(10.5, 4.5) + "key " + std::to_string(digit) +
-            " mousedown 1 sleep 0.2 " +
-            moveTo(c + 0.4, 8.4 - r) + "sleep 0.03 " + moveTo(c + 0.5, 8.5 - r) + "mouseup 1");
+        xdo("sleep 0.15 " + moveTo(10.5, 4.5) + "key " + std::to_string(digit));
+        const cv::Mat made = screenshotWhen("drag", lookChanged(bare, true));
+        xdo("mousedown 1");
+        screenshotWhen("drag", lookChanged(made, true));
+        // The press is held before the moves count.
+        xdo("sleep 0.2 " + moveTo(c + 0.4, 8.4 - r) + "sleep 0.03 " + moveTo(c + 0.5, 8.5 - r) +
+            "mouseup 1");
+        screenshotWhen("drag", lookChanged(bare, false));
     }
 
     std::string title() const { return runCommand("xdotool getwindowname " + windowId); }
@@ -169,33 +214,33 @@ public:
     // right click opens it and a click on the entry chooses it. (Dragging
     // onto the entry and releasing there does not choose it with freeglut
     // 3.4: the menu stays open and waits for the click.) The menu is a window
-    // of its own whose entries share its height. False when no menu opened.
+    // of its own whose entries share its height. False when no menu opened
+    // or it stayed open.
     bool chooseMenuEntry(int position, int entryCount = 19) {
         xdo("mousemove --window " + windowId + " 20 60 sleep 0.1 mousemove --window " + windowId +
             " 22 62 sleep 0.2 click 3");
         int x = -1, y = -1, width = 0, height = 0;
-        for (int i = 0; i < 40 && height == 0; i++) {
+        const bool opened = waitUntil([&] {
             const std::string menu = shownMenu();
-            if (!menu.empty()) {
-                std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + menu));
-                for (std::string line; std::getline(shell, line);) {
-                    std::sscanf(line.c_str(), "X=%d", &x);
-                    std::sscanf(line.c_str(), "Y=%d", &y);
-                    std::sscanf(line.c_str(), "WIDTH=%d", &width);
-                    std::sscanf(line.c_str(), "HEIGHT=%d", &height);
-                }
+            if (menu.empty()) return false;
+            std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + menu));
+            for (std::string line; std::getline(shell, line);) {
+                std::sscanf(line.c_str(), "X=%d", &x);
+                std::sscanf(line.c_str(), "Y=%d", &y);
+                std::sscanf(line.c_str(), "WIDTH=%d", &width);
+                std::sscanf(line.c_str(), "HEIGHT=%d", &height);
             }
-            if (height == 0) pause(50);
-        }
-        if (height == 0) return false;
+            return height > 0;
+        });
+        if (!opened) return false;
         const int entryHeight = height / entryCount, border = (height - entryCount * entryHeight) / 2;
         const int entryX = x + width / 4;
         const int entryY = y + border + entryHeight * (position - 1) + entryHeight / 2;
         xdo("mousemove " + std::to_string(entryX) + " " + std::to_string(entryY - 3) +
             " sleep 0.1 mousemove " + std::to_string(entryX) + " " + std::to_string(entryY) +
             " sleep 0.2 click 1");
-        pause(300);
-        return true;
+        // The menu closes once the click is taken, after the entry's command ran.
+        return waitUntil([] { return shownMenu().empty(); });
     }
 
     cv::Mat screenshot(const std::string& name) { return screenshot(name, windowId); }
@@ -207,29 +252,18 @@ public:
         return rgb;
     }
 
+    // Screenshots until one shows what seen() looks for, for at most ms; the
+    // last one, for the test to check as it would any screenshot.
+    template <class Seen>
+    cv::Mat screenshotWhen(const std::string& name, Seen seen, int ms = 5000) {
+        cv::Mat shot;
+        waitUntil([&] { shot = screenshot(name); return !shot.empty() && seen(shot); }, ms);
+        return shot;
+    }
 
 private:
     bool closedInput_ = false;
 };
-
-// Pixels of a window rectangle for which the test holds.
-template <class Test>
-int countPixels(const cv::Mat& rgb, cv::Rect r, Test test) {
-    r &= cv::Rect(0, 0, rgb.cols, rgb.rows);
-    int n = 0;
-    for (int y = r.y; y < r.y + r.height; y++)
-        for (int x = r.x; x < r.x + r.width; x++) n += test(rgb.at<cv::Vec3b>(y, x));
-    return n;
-}
-
-// "Empty cells" and "Conflicts" at the window's top left.
-const cv::Rect kCounters(0, 0, 170, 34);
-
-inline bool white(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
-// The digit 5 in colour.
-inline bool orange(const cv::Vec3b& p) {
-    return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60;
-}
 
 // The middle of cell (r, c) in the flat view, where its digit is drawn.
 inline cv::Rect cellRect(int r, int c) {
@@ -237,4 +271,11 @@ inline cv::Rect cellRect(int r, int c) {
     GameProgram::flatPosition(c + 0.25, 9 - r - 0.2, x0, y0);
     GameProgram::flatPosition(c + 0.75, 8 - r + 0.2, x1, y1);
     return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
+}
+
+// The flat view is shown: the board's bottom left cell, beside the board in
+// the turned view, is white.
+inline bool flatView(const cv::Mat& rgb) {
+    const cv::Rect cell = cellRect(8, 0);
+    return countPixels(rgb, cell, white) > cell.area() / 2;
 }

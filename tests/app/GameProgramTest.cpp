@@ -201,29 +201,30 @@ const cv::Rect kClock(530, 0, 110, 18), kWon(50, 30, 300, 48);
 TEST_F(GameProgramTest, DragATileOntoACellAndTakeItBack) {
     GameProgram game("drag", "\n\n0\n\n");
     ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");  // the flat view
-    pause(300);
-    const cv::Mat before = game.screenshot("before");
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Mat before = game.screenshotWhen("before", flatView);
     ASSERT_FALSE(before.empty());
     EXPECT_EQ(countPixels(before, cellRect(6, 2), orange), 0);
     EXPECT_FALSE(shadedMargin(before, 6, 2));
 
     game.dragTile(5, 6, 2);
-    pause(400);
-    const cv::Mat entered = game.screenshot("entered");
+    // While it is dragged over the cell the tile is drawn there already.
+    const cv::Mat entered = game.screenshotWhen("entered", [&](const cv::Mat& s) {
+        return shadedMargin(s, 6, 2) && cv::norm(before(kCounters), s(kCounters)) > 0;
+    });
     EXPECT_GT(countPixels(entered, cellRect(6, 2), orange), 5);
     EXPECT_TRUE(shadedMargin(entered, 6, 2));
     EXPECT_GT(cv::norm(before(kCounters), entered(kCounters)), 0);  // "Empty cells: 50"
 
     // The clock runs while the game goes on.
-    pause(1100);
-    const cv::Mat later = game.screenshot("later");
+    const cv::Mat later = game.screenshotWhen(
+        "later", [&](const cv::Mat& s) { return cv::norm(entered(kClock), s(kClock)) > 0; });
     EXPECT_GT(countPixels(later, kClock, white), 5);
     EXPECT_GT(cv::norm(entered(kClock), later(kClock)), 0);
 
     game.xdo(game.moveTo(2.5, 2.5) + "click 1");
-    pause(400);
-    const cv::Mat removed = game.screenshot("removed");
+    const cv::Mat removed = game.screenshotWhen(
+        "removed", [](const cv::Mat& s) { return countPixels(s, cellRect(6, 2), orange) == 0; });
     EXPECT_EQ(countPixels(removed, cellRect(6, 2), orange), 0);
     EXPECT_FALSE(shadedMargin(removed, 6, 2));
     EXPECT_EQ(cv::norm(before(kCounters), removed(kCounters)), 0);  // "Empty cells: 51" again
@@ -240,16 +241,26 @@ TEST_F(GameProgramTest, SolveAWholePuzzleByDragging) {
     ASSERT_EQ(countSolutions(grid, 2, solution), 1);
 
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    pause(300);
     for (int i = 0; i < 81; i++)
         if (grid[i] == 0) game.dragTile(solution[i], i / 9, i % 9);
-    pause(500);
-    const cv::Mat won = game.screenshot("won");
+    const cv::Rect counterLabels(0, 0, 45, 30);
+    const cv::Mat won = game.screenshotWhen("won", [&](const cv::Mat& s) {
+        return countPixels(s, counterLabels, white) == 0 && countPixels(s, kWon, white) > 300;
+    });
     EXPECT_GT(countPixels(won, kWon, white), 300);      // "You won !!!"
-    EXPECT_EQ(countPixels(won, cv::Rect(0, 0, 45, 30), white), 0);  // no counters
+    EXPECT_EQ(countPixels(won, counterLabels, white), 0);  // no counters
     EXPECT_GT(countPixels(won, kClock, white), 5);
-    pause(1500);
-    const cv::Mat held = game.screenshot("won-later");
+
+    // Over a second later a new tile 5 beside the board shows a frame drawn
+    // since: its clock still shows the won time.
+    pause(1500);  // time for a running clock to move on
+    game.xdo(game.moveTo(10.5, 4.5) + "key 5");
+    int x, y;
+    GameProgram::flatPosition(10.5, 4.5, x, y);
+    const cv::Rect newTile(x - 20, y - 20, 40, 40);
+    const cv::Mat held = game.screenshotWhen(
+        "won-later", [&](const cv::Mat& s) { return countPixels(s, newTile, orange) > 5; });
+    EXPECT_GT(countPixels(held, newTile, orange), 5);
     EXPECT_EQ(cv::norm(won(kClock), held(kClock)), 0);  // the clock is held
     quit(game);
 }

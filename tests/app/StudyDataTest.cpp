@@ -178,6 +178,7 @@ TEST_F(StudyDataTest, TurningUntilTheEndIsLogged) {
     runCommand("mkdir -p '" + game.folder + "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
                game.folder + "/sudoku-grids/'");
     ASSERT_TRUE(game.start());
+    // Over two seconds of turning between the click and Esc.
     game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1 sleep 2.2 key Escape");
     ASSERT_TRUE(game.exited(5000));
     const std::string log = readFile(game.folder + "/Tests/log.txt");

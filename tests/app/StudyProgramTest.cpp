@@ -135,7 +135,10 @@ protected:
 
     static void solve(GameProgram& game, const Puzzle& p) {
         for (int i : emptyCells(p)) game.dragTile(p.solution[i], i / 9, i % 9);
-        pause(500);  // the idle step sees the full board
+        // Won once the idle step has seen the full board: the counters give way.
+        const cv::Mat won = game.screenshotWhen(
+            "won", [](const cv::Mat& s) { return countPixels(s, kCounters, white) == 0; });
+        EXPECT_EQ(countPixels(won, kCounters, white), 0);
     }
 };
 
@@ -178,8 +181,8 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
 
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
-    pause(300);
-    const cv::Mat game2 = game.screenshot("game2");
+    const cv::Mat game2 = game.screenshotWhen(
+        "game2", [](const cv::Mat& s) { return countPixels(s, kCounters, white) > 0; });
     EXPECT_EQ(colouredBoard(game2), colored[second]);
     EXPECT_EQ(countPixels(game2, cellRect(empty[0] / 9, empty[0] % 9), orange), 0);
     std::string out = game.output();
@@ -188,7 +191,6 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
 
     // Part of the second game, then Esc.
     game.dragTile(puzzle.solution[empty[0]], empty[0] / 9, empty[0] % 9);
-    pause(300);
     game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
     EXPECT_EQ(game.status, 255);
@@ -230,20 +232,24 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
               std::string::npos)
         << out;
     EXPECT_EQ(colouredBoard(game.screenshot("resumed")), colored[second]);
-    // The series varies the colour, so its entry is fixed and does nothing.
+    // The series varies the colour, so its entry is fixed and does nothing,
+    // as a frame drawn after the next entry's effects shows.
     ASSERT_TRUE(game.chooseMenuEntry(kColored));
-    EXPECT_EQ(colouredBoard(game.screenshot("fixed-colour")), colored[second]);
 
     // The progress: settings and agenda printed again, the window moved up.
     ASSERT_TRUE(game.chooseMenuEntry(kProgress));
-    out = game.output();
-    const size_t again = out.rfind("\nTestSettings:\n");
-    ASSERT_NE(again, std::string::npos);
-    const std::string printout = out.substr(again);
-    ASSERT_GE(again, printout.size());
-    EXPECT_EQ(out.substr(again - printout.size(), printout.size()), printout);  // as at start-up
-    EXPECT_NE(runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 "),
-              std::string::npos);
+    const auto printedAgain = [&] {
+        out = game.output();
+        const size_t again = out.rfind("\nTestSettings:\n"), size = out.size() - again;
+        return again != std::string::npos && again >= size &&
+               out.compare(again - size, size, out, again, size) == 0;  // as at start-up
+    };
+    EXPECT_TRUE(waitUntil(printedAgain)) << out;
+    EXPECT_TRUE(waitUntil([&] {
+        return runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 ") !=
+               std::string::npos;
+    }));
+    EXPECT_EQ(colouredBoard(game.screenshot("fixed-colour")), colored[second]);
 
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
@@ -280,23 +286,24 @@ TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
     runCommand("mkdir -p '" + game.folder + "/Tests'");
     ASSERT_TRUE(game.start());
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    pause(300);
-    const cv::Mat before = game.screenshot("before");
+    const cv::Mat before = game.screenshotWhen("before", flatView);
     ASSERT_FALSE(before.empty());
     EXPECT_EQ(countPixels(before, kStackDepth, white), 0);
 
     ASSERT_TRUE(game.chooseMenuEntry(kPush));
-    const cv::Mat pushed = game.screenshot("pushed");
+    const cv::Mat pushed = game.screenshotWhen(
+        "pushed", [](const cv::Mat& s) { return countPixels(s, kStackDepth, white) > 20; });
     EXPECT_GT(countPixels(pushed, kStackDepth, white), 20);  // "Stack depth:  1"
 
     game.dragTile(5, 6, 2);
-    pause(400);
-    const cv::Mat changed = game.screenshot("changed");
+    const cv::Mat changed = game.screenshotWhen(
+        "changed", [&](const cv::Mat& s) { return cv::norm(before(kCounters), s(kCounters)) > 0; });
     EXPECT_GT(countPixels(changed, cellRect(6, 2), orange), 5);
     EXPECT_GT(cv::norm(before(kCounters), changed(kCounters)), 0);
 
     ASSERT_TRUE(game.chooseMenuEntry(kPop));
-    const cv::Mat popped = game.screenshot("popped");
+    const cv::Mat popped = game.screenshotWhen(
+        "popped", [](const cv::Mat& s) { return countPixels(s, kStackDepth, white) == 0; });
     EXPECT_EQ(countPixels(popped, cellRect(6, 2), orange), 0);
     EXPECT_EQ(cv::norm(before(kCounters), popped(kCounters)), 0);
     EXPECT_EQ(countPixels(popped, kStackDepth, white), 0);
@@ -313,12 +320,12 @@ TEST_F(StudyProgramTest, OverviewPanesSwitchedOffFromTheMenu) {
     runCommand("mkdir -p '" + game.folder + "/Tests'");
     ASSERT_TRUE(game.start());
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    pause(300);
     const cv::Rect topPane(200, 35, 270, 85);
-    EXPECT_GT(countPixels(game.screenshot("panes"), topPane, white), 1000);
+    EXPECT_GT(countPixels(game.screenshotWhen("panes", flatView), topPane, white), 1000);
 
     ASSERT_TRUE(game.chooseMenuEntry(kOverviews));
-    const cv::Mat noPanes = game.screenshot("no-panes");
+    const cv::Mat noPanes = game.screenshotWhen(
+        "no-panes", [&](const cv::Mat& s) { return countPixels(s, topPane, white) == 0; });
     EXPECT_EQ(countPixels(noPanes, topPane, white), 0);
     EXPECT_GT(countPixels(noPanes, cellRect(4, 4), white), 100);  // the board is drawn
     game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
@@ -340,7 +347,7 @@ TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
               std::string::npos);
 
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
-    for (int i = 0; i < 30 && game.title().find("Puzzle 5") == std::string::npos; i++) pause(100);
+    waitUntil([&] { return game.title().find("Puzzle 5") != std::string::npos; });
     EXPECT_NE(game.title().find("Puzzle 5 *       Permutation 2   - bob -   *** It's FUN ***"),
               std::string::npos)
         << game.title();
@@ -350,15 +357,15 @@ TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
         "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n"
         "gridno = 5\npermutation (0..12) [0]\npermutation = 2\nsudoku-grids/g5.txt, permutation 2\n" +
         permutedPuzzle(game.folder + "/sudoku-grids/g5.txt", 2).printout;
-    std::string out = game.output();
-    EXPECT_NE(out.find(again + asked), std::string::npos) << out;
+    // The title is set before the printout is flushed.
+    EXPECT_TRUE(game.waitForOutput(again + asked, 5000)) << game.output();
     EXPECT_NE(runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 "),
               std::string::npos);
 
     ASSERT_TRUE(game.chooseMenuEntry(kQuit));
     ASSERT_TRUE(game.exited(5000));
     EXPECT_EQ(game.status, 255);
-    out = game.output();
+    const std::string out = game.output();
     EXPECT_EQ(out.substr(out.size() - 5), "\nbye\n");
     const std::vector<std::string> log = lines(readFile(game.folder + "/Tests/log.txt"));
     ASSERT_EQ(log.size(), 2u);
@@ -372,15 +379,24 @@ TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
     GameProgram game("right-click", "\n\n0\n\n");
     ASSERT_TRUE(game.start());
     // A tile 5 beside the board, made current by a click on it.
-    game.xdo(game.moveTo(10.5, 4.5) + "key f sleep 0.3 key 5 sleep 0.1 click 1");
-    pause(300);
-    const cv::Mat before = game.screenshot("unmarked");
+    int x, y;
+    GameProgram::flatPosition(10.5, 4.5, x, y);
+    const cv::Rect tile(x - 20, y - 20, 40, 40);
+    game.xdo(game.moveTo(10.5, 4.5) + "key f key 5");
+    const cv::Mat made = game.screenshotWhen("made", [&](const cv::Mat& s) {
+        return flatView(s) && countPixels(s, tile, orange) > 5;
+    });
+    game.xdo("click 1");
+    const cv::Mat before = game.screenshotWhen(
+        "unmarked", [&](const cv::Mat& s) { return cv::norm(made(tile), s(tile)) > 0; });
     // Away from the board first, so the menu is attached, then onto empty cell (6, 2).
     game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.2 " + game.moveTo(2.3, 2.5) +
              "sleep 0.1 " + game.moveTo(2.5, 2.5) + "sleep 0.2 click 3");
-    pause(400);
+    // A menu would have taken the click.
+    const cv::Mat marked = game.screenshotWhen("marked", [&](const cv::Mat& s) {
+        return cv::norm(before(cellRect(6, 2)), s(cellRect(6, 2))) > 0;
+    });
     EXPECT_EQ(GameProgram::shownMenu(), "");
-    const cv::Mat marked = game.screenshot("marked");
     EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
     EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
     game.xdo("key Escape");
@@ -393,16 +409,19 @@ TEST_F(StudyProgramTest, AutomaticMarkupOnAndOffFromTheMenu) {
     GameProgram game("markup", "\n\n0\n\n");
     ASSERT_TRUE(game.start());
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    pause(300);
-    const cv::Mat before = game.screenshot("no-notes");
+    const cv::Mat before = game.screenshotWhen("no-notes", flatView);
 
     ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
-    const cv::Mat notes = game.screenshot("notes");
+    const cv::Mat notes = game.screenshotWhen("notes", [&](const cv::Mat& s) {
+        return cv::norm(before(boardRect()), s(boardRect())) > 0;
+    });
     EXPECT_GT(cv::norm(before(boardRect()), notes(boardRect())), 0);
     EXPECT_GT(countPixels(notes, boardRect(), white), 20000);
 
     ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
-    const cv::Mat cleared = game.screenshot("cleared");
+    const cv::Mat cleared = game.screenshotWhen("cleared", [&](const cv::Mat& s) {
+        return cv::norm(before(boardRect()), s(boardRect())) == 0;
+    });
     EXPECT_EQ(cv::norm(before(boardRect()), cleared(boardRect())), 0);
     game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
