@@ -322,7 +322,9 @@ TEST_F(ResearchProgramTest, ReportOfThreeScriptedParticipants) {
                 drag(game, p.solution[i], i);
                 ASSERT_TRUE(waitFor([&] { return count("digit_entered") > entered; }));
             }
-            if (s.filled[g] == 5) ASSERT_TRUE(waitFor([&] { return count("won") == g + 1 - (s.name[0] == 'c'); }));
+            if (s.filled[g] == 5) {
+                ASSERT_TRUE(waitFor([&] { return count("won") == g + 1 - (s.name[0] == 'c'); }));
+            }
             if (!s.nextAfter[g]) {
                 game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
                 break;

@@ -103,7 +103,11 @@ int CameraSource::read(cv::Mat& frame) {
         frame = still.clone();
         return 1;
     }
-    return capture.isOpened() && readFile(frame);
+    // A frame that cannot be taken leaves the caller's picture as it was.
+    cv::Mat taken;
+    if (!capture.isOpened() || !readFile(taken)) return 0;
+    frame = taken;
+    return 1;
 }
 
 double CameraSource::get(int property) const {

@@ -331,7 +331,8 @@ TEST(Calibration, UnusableIntrinsicsAreRefused) {
     for (const char* text : {"0 0 320 0 600 240 0 0 1 0 0 0 0 zero",
                              "600 0 320 0 -600 240 0 0 1 0 0 0 0 negative",
                              "600 0 320 0 600 240 0 0 1 nan 0 0 0 nan",
-                             "inf 0 320 0 600 240 0 0 1 0 0 0 0 infinite"}) {
+                             "inf 0 320 0 600 240 0 0 1 0 0 0 0 infinite",
+                             "600 0 320 0 600 240 0 0 1 1e39 0 0 0 beyond-float"}) {
         std::ofstream(path) << text;
         CameraCalibration calibration;
         ASSERT_EQ(readCalibration(TABRELO_DATA "/camcalib.txt", calibration), 1);
