@@ -4,6 +4,8 @@
 #include "GameProgram.h"
 #include "SyntheticCamera.h"
 
+#include <opencv2/calib3d.hpp>
+
 #include <algorithm>
 #include <vector>
 
@@ -176,4 +178,265 @@ TEST_F(CameraGame, PrintedDigitsAreReadWithTheShippedPatterns) {
     EXPECT_TRUE(program.exited(5000));
 }
 
+// The game window over a still scene, predicted from the scene's truth: the
+// pose that the true crossings give (as the program's grey frame, bottom row
+// first, sees them), the GL view built from it, and the video behind.
+struct ArPrediction {
+    cv::Mat frame;  // the scene's frame, RGB, top row first
+    FrameTruth truth;
+    cv::Matx33d R;
+    cv::Vec3d t;
+    int flipped = 0;          // the picture turned upside down and mirrored
+    double tilt = 0;          // degrees about the grid's x axis
+    cv::Size size{640, 480};  // of the game window
+
+    void setPose(int upsideDown) {
+        flipped = upsideDown;
+        std::vector<cv::Point3f> model;
+        std::vector<cv::Point2f> image;
+        for (int k = 0; k < 100; k++) {
+            const cv::Point2f p = truth.crossings[k];
+            // The search numbers the lines of the turned picture from its
+            // bottom left: the board lies turned on the sheet.
+            model.emplace_back((float)(flipped ? 9 - k % 10 : k % 10),
+                               (float)(flipped ? 9 - k / 10 : k / 10), 0.0f);
+            image.emplace_back(flipped ? frame.cols - 1 - p.x : p.x,
+                               flipped ? p.y : frame.rows - 1 - p.y);
+        }
+        cv::Vec3d r;
+        cv::solvePnP(model, image, cv::Mat(truth.intrinsic), cv::Mat(truth.distortion), r, t);
+        cv::Rodrigues(r, R);
+    }
+    // Board point (x, y, z) in the camera, through the GL view's mirrored z and tilt.
+    cv::Vec3d camera(double x, double y, double z, double degrees) const {
+        const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a);
+        return R * cv::Vec3d(x, y * c - z * s, -(y * s + z * c)) + t;
+    }
+    // Video pixel (bottom row first) of a camera point.
+    cv::Point2d video(const cv::Vec3d& c) const {
+        const cv::Matx33d& K = truth.intrinsic;
+        return {K(0, 0) * c[0] / c[2] + K(0, 2), K(1, 1) * c[1] / c[2] + K(1, 2)};
+    }
+    cv::Point2d windowPoint(double x, double y, double z = 0) const {
+        const cv::Point2d v = video(camera(x, y, z, tilt));
+        return {v.x * size.width / frame.cols, (frame.rows - 1 - v.y) * size.height / frame.rows};
+    }
+    // The board point under a window pixel; false behind the camera.
+    bool board(int px, int py, cv::Point2d& b) const {
+        const cv::Matx33d& K = truth.intrinsic;
+        const double a = tilt * M_PI / 180;
+        const cv::Vec3d c1 = R * cv::Vec3d(1, 0, 0),
+                        c2 = R * cv::Vec3d(0, std::cos(a), -std::sin(a));
+        const cv::Matx33d H =
+            K * cv::Matx33d(c1[0], c2[0], t[0], c1[1], c2[1], t[1], c1[2], c2[2], t[2]);
+        const cv::Vec3d u =
+            H.inv() * cv::Vec3d(px * (double)frame.cols / size.width,
+                                frame.rows - 1 - py * (double)frame.rows / size.height, 1);
+        b = {u[0] / u[2], u[1] / u[2]};
+        return camera(b.x, b.y, 0, tilt)[2] > 0;
+    }
+    // What the pixel shows without any board drawing: the picture, or the
+    // picture pasted on the grid plane seen through the tilt; black off it.
+    bool background(int px, int py, const cv::Point2d& b, cv::Vec3d& colour) const {
+        cv::Point2d v(px * (double)frame.cols / size.width,
+                      frame.rows - 1 - py * (double)frame.rows / size.height);
+        if (tilt != 0) {
+            if (std::fabs(b.x) > 100 || std::fabs(b.y) > 100) return colour = {}, true;
+            v = video(camera(b.x, b.y, 0, 0));
+        }
+        const int x = (int)std::lround(flipped ? frame.cols - 1 - v.x : v.x);
+        const int y = (int)std::lround(flipped ? v.y : frame.rows - 1 - v.y);
+        if (x < 0 || y < 0 || x >= frame.cols || y >= frame.rows) return false;
+        colour = frame.at<cv::Vec3b>(y, x);
+        return true;
+    }
+};
+
+// Share of the background pixels that show the prediction: the picture,
+// tinted over the table area (the board and three cells right and below)
+// and once more over its corner square beside the overview panes. Pixels
+// near the area's edges, in the overview panes' corner, on drawn cells or
+// under the counters are left out; `edges` counts only those 0.1 to 0.35
+// cells from an edge, where a misplaced table area shows.
+double backgroundMatch(const cv::Mat& shot, const ArPrediction& p,
+                       const std::vector<cv::Rect2d>& drawn, bool edges) {
+    const cv::Vec3d table(153, 153, 76);
+    int matched = 0, counted = 0;
+    for (int y = 40; y < shot.rows; y++)
+        for (int x = 0; x < shot.cols; x++) {
+            cv::Point2d b;
+            cv::Vec3d v;
+            if (!p.board(x, y, b) || b.x < 0.1 || b.y > 7.8 || !p.background(x, y, b, v)) continue;
+            bool skip = false;
+            for (const cv::Rect2d& r : drawn) skip |= r.contains(b);
+            double edge = 1e9;
+            for (double e : {0.0, 9.0, 12.0}) edge = std::min(edge, std::fabs(b.x - e));
+            for (double e : {-3.0, 0.0, 9.0}) edge = std::min(edge, std::fabs(b.y - e));
+            if (skip || edge < 0.1 || (edges && edge > 0.35)) continue;
+            if (b.x < 12 && b.y > -3) v = 0.7 * v + 0.3 * table;
+            if (b.x > 9 && b.x < 12 && b.y > -3 && b.y < 0) v = 0.7 * v + 0.15 * table;
+            const cv::Vec3b s = shot.at<cv::Vec3b>(y, x);
+            counted++;
+            matched += std::fabs(s[0] - v[0]) < 14 && std::fabs(s[1] - v[1]) < 14 &&
+                       std::fabs(s[2] - v[2]) < 14;
+        }
+    return counted ? (double)matched / counted : 0;
+}
+
+// Bounding box of the pixels that differ from the plain picture within the
+// window region of board rectangle r (grown by `margin` cells).
+cv::Rect changedBox(const cv::Mat& shot, const ArPrediction& p, const cv::Rect2d& r,
+                    double margin) {
+    cv::Rect box;
+    for (int y = 40; y < shot.rows; y++)
+        for (int x = 0; x < shot.cols; x++) {
+            cv::Point2d b;
+            cv::Vec3d v;
+            if (!p.board(x, y, b) || b.x < r.x - margin || b.x > r.x + r.width + margin ||
+                b.y < r.y - margin || b.y > r.y + r.height + margin || !p.background(x, y, b, v))
+                continue;
+            const cv::Vec3d tinted = 0.7 * v + 0.3 * cv::Vec3d(153, 153, 76);
+            const cv::Vec3b s = shot.at<cv::Vec3b>(y, x);
+            const double d = std::fabs(s[0] - tinted[0]) + std::fabs(s[1] - tinted[1]) +
+                             std::fabs(s[2] - tinted[2]);
+            if (d > 60) box |= cv::Rect(x, y, 1, 1);
+        }
+    return box;
+}
+
+// Window box of a board rectangle at height z.
+cv::Rect windowBox(const ArPrediction& p, const cv::Rect2d& r, double z = 0) {
+    cv::Rect box;
+    for (cv::Point2d c :
+         {r.tl(), r.br(), cv::Point2d(r.x, r.y + r.height), cv::Point2d(r.x + r.width, r.y)}) {
+        const cv::Point2d w = p.windowPoint(c.x, c.y, z);
+        box |= cv::Rect((int)std::lround(w.x), (int)std::lround(w.y), 1, 1);
+    }
+    return box;
+}
+
+bool within(const cv::Rect& a, const cv::Rect& b, int pixels) {
+    return std::abs(a.x - b.x) <= pixels && std::abs(a.y - b.y) <= pixels &&
+           std::abs(a.br().x - b.br().x) <= pixels && std::abs(a.br().y - b.br().y) <= pixels;
+}
+
 }  // namespace
+
+// A still scene: the picture behind the board is the scene's frame, and the
+// table area, an entered digit, a tile and its funnels lie where the true
+// pose puts them, also in a resized window and in the tilted flipped view.
+TEST(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
+    XvfbDisplay display;
+    ASSERT_TRUE(display.ok());
+    GameProgram program{"camera-view", "\n\n"};
+    runCommand("cp -r '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
+               program.folder + "/' && mkdir -p '" + program.folder + "/scenes'");
+    std::ofstream(program.folder + "/scenes/still.scene")
+        << "size 640 480\ncalibration camcalib.txt\npuzzle 0 0\nframes 1\npose 3 10 15\n"
+           "light 0.25\nblur 0.6\ntable 100\n";
+    ASSERT_EQ(chdir(program.folder.c_str()), 0);
+    SceneDescription scene;
+    SyntheticCamera camera;
+    ASSERT_TRUE(readSceneFile("scenes/still.scene", scene) && camera.open(scene));
+    ArPrediction p;
+    cv::Mat bgr;
+    camera.render(0, bgr, &p.truth);
+    cv::cvtColor(bgr, p.frame, cv::COLOR_BGR2RGB);
+    p.setPose(0);
+    program.camera = "scenes/still.scene";
+    ASSERT_TRUE(program.start());
+    // The console's window would hide the game window's pixels from the screenshots.
+    std::string live;
+    for (int i = 0; i < 100 && live.empty(); i++)
+        if ((live = GameProgram::findWindow("Live Image ")).empty()) pause(100);
+    program.xdo("windowmove " + live + " 0 600 windowmove " + program.windowId + " 0 0");
+
+    // The digits of the puzzle's cells (row 0 on top) and an empty cell to fill.
+    std::vector<cv::Rect2d> drawn;
+    auto cellRect = [](int r, int c) { return cv::Rect2d(c, 8 - r, 1, 1); };
+    int row = 7, column = 1;
+    while (p.truth.digits[9 * row + column]) column++;
+    for (int k = 0; k < 81; k++)
+        if (p.truth.digits[k] || k == 9 * row + column) drawn.push_back(cellRect(k / 9, k % 9));
+
+    // Waits for the view to show what `holds` looks for; the last screenshot.
+    cv::Mat shot;
+    auto waitFor = [&](auto holds) {
+        for (int i = 0; i < 60; i++) {
+            shot = program.screenshot("view");
+            if (!shot.empty() && holds()) return true;
+        }
+        return false;
+    };
+    auto moveTo = [&](double x, double y) {
+        const cv::Point2d w = p.windowPoint(x, y);
+        return "mousemove --window " + program.windowId + " " + std::to_string((int)w.x) + " " +
+               std::to_string((int)w.y) + " ";
+    };
+    auto digitPlaced = [&] {
+        return within(changedBox(shot, p, cellRect(row, column), 0),
+                      windowBox(p, cellRect(row, column)), 3);
+    };
+    auto registered = [&] {
+        return backgroundMatch(shot, p, drawn, false) > 0.95 &&
+               backgroundMatch(shot, p, drawn, true) > 0.9;
+    };
+
+    ASSERT_TRUE(waitFor([&] { return backgroundMatch(shot, p, drawn, false) > 0.95; }))
+        << "no video behind the board, or the table area is off the grid";
+    program.xdo("sleep 0.15 " + moveTo(10.5, 6.5) + "key 5 mousedown 1 sleep 0.2 " +
+                moveTo(column + 0.4, 8.4 - row) + "sleep 0.03 " + moveTo(column + 0.5, 8.5 - row) +
+                "mouseup 1");
+    EXPECT_TRUE(waitFor(digitPlaced)) << "the entered digit is not on its printed cell";
+    EXPECT_TRUE(registered());
+
+    // A tile beside band 1: funnels in its rows' empty cells where a 5 may go.
+    program.xdo("sleep 0.15 " + moveTo(10.5, 4.5) + "key 5");
+    const cv::Rect2d tile(10.1, 4.1, 0.8, 0.8);
+    EXPECT_TRUE(
+        waitFor([&] { return within(changedBox(shot, p, tile, 0.2), windowBox(p, tile), 4); }));
+    auto holdsFive = [&](int r, int c) {
+        for (int k = 0; k < 9; k++) {
+            const int br = r / 3 * 3 + k / 3, bc = c / 3 * 3 + k % 3;
+            if (p.truth.digits[9 * r + k] == 5 || p.truth.digits[9 * k + c] == 5 ||
+                p.truth.digits[9 * br + bc] == 5 || (k == row && c == column) ||
+                (r == row && k == column))
+                return true;
+        }
+        return false;
+    };
+    int funnels = 0;
+    for (int r = 3; r <= 5; r++)
+        for (int c = 0; c < 9; c++) {
+            if (p.truth.digits[9 * r + c] || (r == row && c == column)) continue;
+            // The small 5 lies on the cell's middle, the cone over it opens
+            // towards the camera to the same width a cell higher.
+            const cv::Rect2d middle(c + 0.367, 8.367 - r, 0.267, 0.267);
+            const cv::Rect box = changedBox(shot, p, cellRect(r, c), -0.05);
+            const cv::Rect cone = windowBox(p, middle, 1.0) | windowBox(p, middle);
+            if (!holdsFive(r, c)) {
+                funnels++;
+                EXPECT_TRUE(within(box, cone, 3)) << "funnel of cell " << r << ", " << c;
+            }
+        }
+    EXPECT_GT(funnels, 0);
+
+    program.xdo("windowsize " + program.windowId + " 800 560");
+    p.size = cv::Size(800, 560);
+    drawn.push_back(tile);
+    drawn.push_back(cv::Rect2d(0, 3, 9, 3));  // the funnels
+    for (int k = 0; k < 81; k++)              // the squares over boxes that hold a 5
+        if (p.truth.digits[k] == 5 || k == 9 * row + column)
+            drawn.push_back(cv::Rect2d(k % 9 / 3 * 3, 6 - k / 27 * 3, 3, 3));
+    EXPECT_TRUE(waitFor([&] { return digitPlaced() && registered(); })) << "resized";
+
+    // Flipped: the search takes the upside-down picture, and the plane with
+    // the board on it is seen tilted by the view angle.
+    program.xdo("key --window " + program.windowId + " f");
+    p.setPose(1);
+    p.tilt = -60;
+    for (int k = 0; k < 81; k++)
+        if (p.truth.digits[k]) drawn.push_back(cellRect(8 - k / 9, 8 - k % 9));
+    EXPECT_TRUE(waitFor([&] { return digitPlaced() && registered(); })) << "flipped";
+    EXPECT_TRUE(program.waitForOutput("changed windowsize 100\n", 5000));
+}
