@@ -1,12 +1,14 @@
 // libFuzzer target: any bytes as an image the camera side loads. They come in
 // as the second frame of an image sequence ("shots/frame%03d.png" through
 // TABRELO_CAMERA) after a good first one, and as a pattern or digit image
-// ("imgs/digit/<d>.bmp", "imgs/11x11/*.bmp") read with cv::imread, for which
-// the camera game has no loader of its own yet. Every frame that comes out is
+// ("imgs/digit/<d>.bmp", "imgs/11x11/*.bmp") read with cv::imread, and as a
+// digit pattern through the loader that reading digits uses, then matched
+// against a patch. Every frame that comes out is
 // turned grey, as the vision side works on grey images, and every image into
 // the pixels of a digit texture. This covers OpenCV's readers as the program
 // calls them and our conversions.
 #include "CameraSource.h"
+#include "DigitReader.h"
 #include "TextureImage.h"
 
 #include "FuzzInput.h"
@@ -49,6 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < 3; i++) {
         check(camera.read(frame) == 1, "a sequence keeps delivering");
         checkFrame(frame);
+    }
+
+    // A pattern is usable (8-bit grey, no larger than a cell patch) or refused.
+    cv::Mat patterns[10];
+    patterns[1] = loadPattern(second.c_str(), stderr);
+    if (!patterns[1].empty()) {
+        check(patterns[1].type() == CV_8UC1 && patterns[1].rows <= 28 && patterns[1].cols <= 28,
+              "a pattern taken fits a patch");
+        cv::Mat patch(28, 28, CV_8UC1, cv::Scalar(255));
+        cv::circle(patch, cv::Point(14, 14), 6, cv::Scalar(0), -1);
+        float score = 0;
+        const int digit = classifyPatch(patch, patterns, &score, 0, stderr);
+        check(digit == 1 || digit == -1, "the only pattern or none is chosen");
     }
 
     cv::Mat image;
