@@ -46,6 +46,15 @@ void cameraGameStep(FILE* in, FILE* out) {
     if (effects & kToggleAutomaticMarkup) session.toggleAutomaticMarkup();
     if (effects & kStartClock) gameWindow->clock.start(tickCount());
     if (effects & kCalibrationChosen) handCalibrationToWindow();
+    // The board takes what the camera read, and after a correction what was confirmed.
+    DigitTables& digits = gridVision->digits;
+    if (digits.loadPending)
+        sudoku->loadRecognizedGrid(digits.digit, digits.flag, digits.snapshot, 9, 9,
+                                   digits.readClasses);
+    if (digits.mergePending)
+        sudoku->mergeRecognizedDigits(digits.digit, digits.flag, digits.snapshot, 9, 9,
+                                      digits.correctedClasses);
+    digits.loadPending = digits.mergePending = 0;
     gameWindow->setVideoImage(camera.glReady);
     if (gridVision->poseCount != handedPoseCount) {
         handedPoseCount = gridVision->poseCount;

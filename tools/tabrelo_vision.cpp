@@ -3,8 +3,9 @@
 //   tabrelo-vision [--debug N] [--frames N] SOURCE...
 // A source is anything TABRELO_CAMERA accepts or an image file. Corners are
 // where grid model points (0,0), (9,0), (9,9), (0,9) appear under the frame's
-// pose, in pixels of the source picture (top-left origin). Scenes add their
-// ground truth and the largest corner error. Exit status 2 when a source
+// pose, in pixels of the source picture (top-left origin); the digits are
+// those read on a found grid. Scenes add their ground truth and the largest
+// corner error. Exit status 2 when a source
 // could not be opened.
 #include "CameraStep.h"
 
@@ -33,6 +34,16 @@ cv::Size workingSize(cv::Size picture) {
     const double f = std::min(1.0, std::min(640.0 / picture.width, 480.0 / picture.height));
     return cv::Size(std::max(1, (int)std::lround(picture.width * f)),
                     std::max(1, (int)std::lround(picture.height * f)));
+}
+
+// 81 characters, the top row of the printed puzzle first: 1-9, 0 empty, ?
+// unknown. The camera's table counts its rows from the bottom.
+void printDigits(const int* digits, int fromBottom, FILE* csv) {
+    for (int r = 0; r < 9; r++)
+        for (int c = 0; c < 9; c++) {
+            const int d = digits[9 * (fromBottom ? 8 - r : r) + c];
+            std::fputc(d >= 0 && d <= 9 ? '0' + d : '?', csv);
+        }
 }
 
 // Runs one source; 0 when it could not be opened.
@@ -75,7 +86,8 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
             else
                 std::fprintf(csv, ",,");
         }
-        std::fprintf(csv, ",%.2f", ms);
+        std::fprintf(csv, ",%.2f,", ms);
+        if (c.gridFound) printDigits(vision.digits.digit, 1, csv);
         const FrameTruth* truth = c.source.truth();
         if (truth) {
             float error = 0;
@@ -88,8 +100,10 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
                 std::fprintf(csv, ",%.2f", error);
             else
                 std::fprintf(csv, ",");
+            std::fprintf(csv, ",");
+            printDigits(truth->digits, 0, csv);
         } else if (withTruth) {
-            std::fprintf(csv, ",,,,,,,,,");
+            std::fprintf(csv, ",,,,,,,,,,");
         }
         std::fprintf(csv, "\n");
         if (++count % 100 == 0) std::fprintf(stderr, "%s: %ld frames\n", source.c_str(), count);
@@ -134,10 +148,10 @@ int main(int argc, char** argv) {
     int withTruth = 0;
     for (const std::string& s : sources)
         if (s.size() > 6 && s.compare(s.size() - 6, 6, ".scene") == 0) withTruth = 1;
-    std::fprintf(csv, "source,frame,state,lines_h,lines_v,c0x,c0y,c1x,c1y,c2x,c2y,c3x,c3y,ms");
+    std::fprintf(csv, "source,frame,state,lines_h,lines_v,c0x,c0y,c1x,c1y,c2x,c2y,c3x,c3y,ms,digits");
     if (withTruth)
         std::fprintf(csv, ",true_c0x,true_c0y,true_c1x,true_c1y,true_c2x,true_c2y,true_c3x,"
-                          "true_c3y,err_px");
+                          "true_c3y,err_px,true_digits");
     std::fprintf(csv, "\n");
     int status = 0;
     for (const std::string& source : sources)

@@ -132,6 +132,7 @@ int setUpImages(CameraState& c, GridVision& vision, cv::Size size, FILE* out) {
     checkGridElementImages(out);
     vision.debugLevel = c.debugLevel;
     vision.out = out;
+    loadPatterns(vision.digits.patterns, out);
     if (!vision.readCalibration("camcalib.txt")) return 0;
     if (c.debugLevel >= 2) vision.printCalibration();
     return 1;
@@ -169,6 +170,18 @@ static void searchGrid(CameraState& c, GridVision& vision, FILE* out) {
     }
 }
 
+// Digits on a found grid until key o freezes them; key o also confirms
+// what was read and shows the board anew. Teaching and correction wait for
+// the operator, so the console serves them.
+static void readBoardDigits(CameraState& c, GridVision& vision) {
+    if (c.gridFound == 1 && !c.recognitionFrozen) readDigits(vision, c.grey);
+    if (c.rerectifyRequest) {
+        flagReadDigits(vision.digits);
+        c.rerectifyRequest = 0;
+        rectifyAndShow(vision, c.grey);
+    }
+}
+
 void takeLiveFrame(CameraState& c, const cv::Mat& frame) {
     // The working images keep the set-up size, whatever the source does later.
     if (frame.cols != c.width || frame.rows != c.height)
@@ -201,17 +214,14 @@ void workOnFrame(CameraState& c, GridVision& vision, FILE* out) {
     vision.out = out;
     if (c.gridFound == 0) {
         searchGrid(c, vision, out);
+        if (c.gridFound == 1 && vision.digits.rectified.empty()) rectifyAndShow(vision, c.grey);
     } else {
         c.gridFound = vision.trackGrid(c.grey, &c.live, 1);
         // The picture of the last search: tracking leaves the line sets alone.
         if (c.debugLevel >= 2) drawGridDebug(vision.search, c.live, 1);
     }
     if (c.gridFound == 1) vision.drawGridFrame(c.live, c.viewWidth, c.viewHeight, 1);
-    // Rectifying, teaching and correcting need the digit patterns, which come
-    // with a later issue: their requests are taken and end here.
-    c.rerectifyRequest = 0;
-    c.teachRequest = 0;
-    c.correctionRequest = 0;
+    readBoardDigits(c, vision);
     if (c.debugLevel >= 2) printGridLines(vision.search, c.debugLevel, out);
     cv::putText(c.live, "Tabrelo", cv::Point(c.width - 150, c.height - 20),
                 cv::FONT_HERSHEY_SIMPLEX | cv::FONT_ITALIC, 0.75, cv::Scalar(0, 0, 255), 2,

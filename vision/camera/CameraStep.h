@@ -50,13 +50,14 @@ void printConsoleHelp(FILE* out);
 // Opens the source and takes its first frame; at debug level 2 or more it
 // prints the frame size before and after asking for 640 x 280. 0 without one.
 int openCamera(CameraState& c, FILE* out);
-// Frame size, working images and GridVision's default calibration for frames
-// of `size`; 1 when that calibration was taken.
+// Frame size, working images, the digit patterns and GridVision's default
+// calibration for frames of `size`; 1 when that calibration was taken.
 int setUpImages(CameraState& c, GridVision& vision, cv::Size size, FILE* out);
 
 // The frame becomes the live frame, scaled to the set-up size if it differs.
 void takeLiveFrame(CameraState& c, const cv::Mat& frame);
-// Flip, GL-ready copy, grey frame, grid search or tracking, grid frame and caption.
+// Flip, GL-ready copy, grey frame, grid search or tracking, grid frame,
+// digits and caption; teaching and correction are left to the console.
 void workOnFrame(CameraState& c, GridVision& vision, FILE* out);
 // Takes a frame from the source and works on it; 0 when none could be taken
 // (the last picture stays, one line says so once).

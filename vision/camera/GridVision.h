@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Calibration.h"
+#include "DigitReader.h"
 #include "GridSearch.h"
 #include "GridTracking.h"
 
@@ -30,6 +31,14 @@ public:
     int debugLevel = 1;
     FILE* out = stdout;
     TrackImages trackImages;  // the last tracked strip, for the debug windows
+
+    // Printed digits (DigitReader.h): patterns, per-cell tables, board images.
+    DigitTables digits;
+    // The grid plane between model corners (X0, Y0) and (X1, Y1), upright,
+    // sx pixels a unit and sy / 2 of margin; black where the frame has no
+    // pixels or while there is no pose.
+    cv::Mat warpModelRectangle(const cv::Mat& grey, float X0, float Y0, float X1, float Y1,
+                               int sx, int sy) const;
 
     // 1 when the file was taken; 0 when it cannot be opened or its intrinsic
     // matrix cannot serve (then the previous values stay).

@@ -10,6 +10,50 @@ static void addTrackbar(const char* name, const char* window, int* value, int ma
     cv::setTrackbarPos(name, window, start);
 }
 
+// Esc in an OpenCV window or "DUMP" closed ends a wait.
+static int dialogueEnded(int key) {
+    return (key & 0xff) == 27 || cv::getWindowProperty("DUMP", cv::WND_PROP_AUTOSIZE) < 0;
+}
+
+void DumpWindow::show(const cv::Mat& display) {
+    cv::namedWindow("DUMP", cv::WINDOW_AUTOSIZE);
+    if (!display.empty()) cv::imshow("DUMP", display);
+    cv::waitKey(1);
+}
+
+void DumpWindow::onMouse(int event, int x, int y, int, void* self) {
+    if (event != cv::EVENT_LBUTTONDOWN) return;
+    DumpWindow& w = *(DumpWindow*)self;
+    w.clicked = 1;
+    w.clickX = x;
+    w.clickY = y;
+}
+
+int DumpWindow::waitClick(int* x, int* y) {
+    cv::setMouseCallback("DUMP", onMouse, this);
+    clicked = 0;
+    while (!clicked)
+        if (dialogueEnded(cv::waitKey(1))) return 0;
+    *x = clickX;
+    *y = clickY;
+    return 1;
+}
+
+int DumpWindow::waitDigitKey() {
+    for (;;) {
+        const int key = cv::waitKey(1);
+        if (key >= '0' && key <= '9') return key;
+        if (dialogueEnded(key)) return -1;
+    }
+}
+
+void VisionConsole::serveDigitRequests(CameraState& c, GridVision& vision) {
+    if (c.teachRequest) teachDigits(vision, c.grey, dump);
+    c.teachRequest = 0;
+    if (c.correctionRequest) correctDigits(vision, c.grey, dump);
+    c.correctionRequest = 0;
+}
+
 void VisionConsole::setUp(const CameraState& c) {
     parameterStrip.create(1, c.width, CV_8UC1);
     parameterStrip.setTo(0);
@@ -46,6 +90,13 @@ void VisionConsole::show(CameraState& c, GridVision& vision) {
         cv::namedWindow("DUMP", cv::WINDOW_AUTOSIZE);
         cv::namedWindow("DUMP8", cv::WINDOW_AUTOSIZE);
         dumpWindows = 1;
+    }
+    const DigitTables& digits = vision.digits;
+    if (!digits.display.empty()) cv::imshow("DUMP", digits.display);
+    if (!digits.rectified.empty()) {
+        cv::Mat upright;
+        cv::flip(digits.rectified, upright, 0);
+        cv::imshow("DUMP9", upright);
     }
     if (c.debugLevel >= 3) {
         cv::imshow("Sobel Image (hor dx) ", s.dxDisplay);
@@ -93,6 +144,7 @@ int cameraStep(CameraState& c, GridVision& vision, VisionConsole& console, FILE*
     std::fflush(out);
     if (effects & kPause) console.pause(c);
     processFrame(c, vision, out);
+    console.serveDigitRequests(c, vision);
     console.show(c, vision);
     console.poll(c);
     return effects;
