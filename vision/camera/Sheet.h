@@ -14,7 +14,7 @@ struct SheetLayout {
     static const int kGridTop = 420;
     static const int kThinLine = 5;   // odd widths keep each line centred on its pixel
     static const int kThickLine = 15;
-    static const int kTile = 170;     // a tile covers 0.8 of a cell
+    static const int kTile = 191;     // a tile covers 0.9 of a cell
     // The grid is cut out this far outside its outer lines, so that the
     // table shows right beside it where the tiles are looked for.
     static const int kCutMargin = 106;
