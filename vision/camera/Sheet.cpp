@@ -103,8 +103,8 @@ cv::Mat drawTile(int digit, int size) {
     drawDigit(tile, cv::Point2d(c, c), 0.55 * L::kCell * size / L::kTile, digit);
     // A turned 6 reads as 9: both are underlined on tiles.
     if (digit == 6 || digit == 9)
-        cv::line(tile, cv::Point2d(c - 0.18 * size, c + 0.38 * size),
-                 cv::Point2d(c + 0.18 * size, c + 0.38 * size), kInk, std::max(1, size / 40));
+        cv::line(tile, cv::Point2d(c - 0.18 * size, c + 0.41 * size),
+                 cv::Point2d(c + 0.18 * size, c + 0.41 * size), kInk, std::max(1, size / 40));
     const int frame = std::max(1, (int)std::lround((double)L::kTileFrame * size / L::kTile));
     cv::rectangle(tile, cv::Rect(0, 0, size, size), kInk, 2 * frame);
     return tile;

@@ -20,6 +20,7 @@ const int kMostSideDifference = 5;  // a tile's box is square within this
 const float kLeastNewScore = 0.9f;
 const float kSameTile = 1.0f;
 const int kLastProbe = 19;
+const float kWarpBlock = 3;  // cells
 
 const ModelRegion kBoard{0, 0, 9, 9};
 const ModelRegion kRightStrip{9, -3, 12, 9};
@@ -148,14 +149,44 @@ void trackTiles(GridVision& vision, const cv::Mat& grey, const ModelRegion& regi
     }
 }
 
+// A tile's edge is too short for whole degrees at one pixel a distance step:
+// the outline's smallest enclosing rectangle gives the edge direction
+// nearest to the strongest line's `theta`, in degrees.
+int refinedDirection(const std::vector<cv::Point2f>& points, int theta) {
+    if (points.size() < 3) return theta;
+    double normal = cv::minAreaRect(points).angle;
+    while (normal - theta > 45) normal -= 90;
+    while (normal - theta < -45) normal += 90;
+    return (int)std::lround(normal);
+}
+
 }  // namespace
 
 int wholeTurn(int degrees) { return ((degrees % 360) + 360) % 360; }
 
 void warpRegion(const GridVision& vision, const cv::Mat& grey, const ModelRegion& region,
                 int margin, cv::Mat& warped, cv::Mat& thresholded) {
-    warped = vision.warpModelRectangle(grey, region.x0, region.y0, region.x1, region.y1,
-                                       kPixelsPerCell, 2 * margin);
+    if (margin > 0) {
+        warped = vision.warpModelRectangle(grey, region.x0, region.y0, region.x1, region.y1,
+                                           kPixelsPerCell, 2 * margin);
+    } else {
+        // One perspective warp through four projected corners ignores the
+        // lens's distortion, which grows far from the grid: the region is
+        // warped block by block.
+        warped = cv::Mat::zeros((int)((region.y1 - region.y0) * kPixelsPerCell),
+                                (int)((region.x1 - region.x0) * kPixelsPerCell), CV_8U);
+        for (float y = region.y0; y < region.y1; y += kWarpBlock)
+            for (float x = region.x0; x < region.x1; x += kWarpBlock) {
+                const float x1 = std::min(x + kWarpBlock, region.x1);
+                const float y1 = std::min(y + kWarpBlock, region.y1);
+                const cv::Mat block = vision.warpModelRectangle(grey, x, y, x1, y1, kPixelsPerCell, 0);
+                const cv::Rect at = cv::Rect((int)((x - region.x0) * kPixelsPerCell),
+                                             (int)((y - region.y0) * kPixelsPerCell), block.cols,
+                                             block.rows) &
+                                    cv::Rect(0, 0, warped.cols, warped.rows);
+                block(cv::Rect(0, 0, at.width, at.height)).copyTo(warped(at));
+            }
+    }
     thresholdRectified(warped, thresholded);
 }
 
@@ -202,6 +233,7 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
     // The leftmost and rightmost pixel of every row vote for the edges; the
     // votes are taken in the box, which leaves the directions as they are.
     cv::Mat edges = cv::Mat::zeros(box.height, box.width, CV_8U);
+    std::vector<cv::Point2f> outlinePoints;
     for (int y = 0; y < box.height; y++) {
         const unsigned char* row = labels.ptr<unsigned char>(box.y + y) + box.x;
         int left = -1, right = -1;
@@ -213,16 +245,17 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
         if (left < 0) continue;
         edges.at<unsigned char>(y, left) = 255;
         edges.at<unsigned char>(y, right) = 255;
+        outlinePoints.emplace_back((float)left, (float)y);
+        outlinePoints.emplace_back((float)right, (float)y);
     }
     outline.plainVote(edges);
     TileReading r;
     int distance = 0;
     const int reach = outline.rows / 2;
     // Every edge direction once: a tile turned clockwise has its long
-    // outline edges at negative angles. Folded into 0..89, as the two
-    // candidates below stand a quarter turn apart.
+    // outline edges at negative angles.
     outline.maximumInWindow(-90, 89, -reach, reach, &r.phi, &distance);
-    if (r.phi < 0) r.phi += 90;
+    r.phi = wholeTurn(refinedDirection(outlinePoints, r.phi)) % 90;
 
     const cv::Point2f centre = componentCentre(box);
     r.score = -2;
