@@ -39,10 +39,11 @@ cv::Point2f componentCentre(const cv::Rect& box) {
     return cv::Point2f((float)(box.x + box.width / 2), (float)(box.y + box.height / 2));
 }
 
-// One accumulator row per distance of the frame's diagonal on both sides.
-void prepareOutline(HoughSpace& outline, const cv::Mat& grey) {
-    const int rows = 2 * (int)std::sqrt((double)grey.cols * grey.cols + (double)grey.rows * grey.rows);
-    if (outline.rows != rows) outline.init(rows, 360, 0);
+// The outline votes in its box: distances within twice the box's half
+// perimeter, with room for the accumulator's limit of a quarter of its rows.
+void prepareOutline(HoughSpace& outline, const cv::Rect& box) {
+    const int rows = 4 * (box.width + box.height) + 4;
+    if (outline.rows < rows) outline.init(rows, 360, 0);
 }
 
 int boardDigit(const Sudoku* board, float x, float y) {
@@ -248,6 +249,7 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
         outlinePoints.emplace_back((float)left, (float)y);
         outlinePoints.emplace_back((float)right, (float)y);
     }
+    prepareOutline(outline, box);
     outline.plainVote(edges);
     TileReading r;
     int distance = 0;
@@ -277,7 +279,6 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
 
 void boardDifference(GridVision& vision, const cv::Mat& grey, int flipMode, const Sudoku* board) {
     CameraTiles& tiles = vision.tiles;
-    prepareOutline(tiles.outline, grey);
     cv::Mat current;
     warpRegion(vision, grey, kBoard, kBoardMarginPixels, current, tiles.boardThresholded);
     const cv::Mat& kept = vision.digits.rectified;
@@ -321,7 +322,6 @@ void boardDifference(GridVision& vision, const cv::Mat& grey, int flipMode, cons
 void tilesAroundGrid(GridVision& vision, const cv::Mat& grey, int showOverviews,
                      const Sudoku* board) {
     CameraTiles& tiles = vision.tiles;
-    prepareOutline(tiles.outline, grey);
     trackTiles(vision, grey, showOverviews ? kAroundWithPanes : kAroundWithoutPanes);
     FILE* out = vision.debugLevel >= 2 ? vision.out : nullptr;
     if (out) std::fprintf(out, "\nTiles on the right side of the grid:\n");
