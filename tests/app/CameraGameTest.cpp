@@ -51,7 +51,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(display.ok());
         runCommand("cp -r '" TABRELO_DATA "/scenes' '" TABRELO_DATA "/imgs' '" TABRELO_DATA
-                   "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" + program.folder + "/'");
+                   "/patterns' '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA
+                   "/sudoku-grids' '" + program.folder + "/'");
         program.camera = "scenes/table.scene";
         ASSERT_TRUE(program.start());
     }
@@ -63,6 +64,16 @@ protected:
             if (id.empty()) pause(100);
         }
         return id;
+    }
+
+    // A key sent while the toolkit's window is still settling can be lost:
+    // it is sent again until the program answers.
+    bool keyUntil(const std::string& window, const std::string& key, const std::string& answer) {
+        for (int i = 0; i < 10; i++) {
+            program.xdo("key --window " + window + " " + key);
+            if (program.waitForOutput(answer, 1000)) return true;
+        }
+        return false;
     }
 };
 
@@ -114,8 +125,7 @@ TEST_F(CameraGame, FindsTheSceneGridAndDrawsItsFrame) {
 TEST_F(CameraGame, ConsoleKeysHelpPauseAndTheGameWindowsEsc) {
     const std::string live = liveWindow();
     ASSERT_FALSE(live.empty());
-    program.xdo("key --window " + live + " h");
-    EXPECT_TRUE(program.waitForOutput("m      toggle between using the mouse and using tiles\n", 5000));
+    EXPECT_TRUE(keyUntil(live, "h", "m      toggle between using the mouse and using tiles\n"));
 
     // While paused nothing else runs: the game window's help waits for the second p.
     program.xdo("key --window " + live + " p");
@@ -128,6 +138,39 @@ TEST_F(CameraGame, ConsoleKeysHelpPauseAndTheGameWindowsEsc) {
     program.xdo("key --window " + program.windowId + " Escape");
     ASSERT_TRUE(program.exited(5000));
     EXPECT_EQ(program.status, 255);
+}
+
+// The printed puzzle reaches the board: a correction left with Esc in "DUMP"
+// (the dialogue must not hold the program) merges and prints what was read.
+TEST_F(CameraGame, PrintedDigitsAreReadWithTheShippedPatterns) {
+    const std::string live = liveWindow();
+    ASSERT_FALSE(live.empty());
+    ASSERT_TRUE(keyUntil(live, "x", "(quit by clicking outside the grid area)\n"));
+    const std::string dump = GameProgram::findWindow("^DUMP$");
+    ASSERT_FALSE(dump.empty());
+    const std::string table = "grid elements, as identified in the image: \n";
+    ASSERT_TRUE(keyUntil(dump, "Escape", table));
+    std::istringstream lines(program.output().substr(program.output().rfind(table)));
+    std::string read;
+    for (std::string line; std::getline(lines, line) && read.size() < 81;) {
+        if (line.rfind("  r ", 0) != 0) continue;
+        std::istringstream cells(line.substr(5));
+        for (std::string cell; cells >> cell;)
+            if (cell != "|") read += cell == "." ? "0" : cell;
+    }
+    SceneDescription scene;
+    SyntheticCamera camera;
+    ASSERT_TRUE(chdir(TABRELO_DATA) == 0 && readSceneFile("scenes/table.scene", scene) &&
+                camera.open(scene));
+    FrameTruth truth;
+    cv::Mat frame;
+    camera.render(0, frame, &truth);
+    std::string printed;
+    for (int d : truth.digits) printed += std::to_string(d);
+    EXPECT_EQ(read, printed);
+    // The game goes on: the game window still quits on Esc.
+    program.xdo("key --window " + program.windowId + " Escape");
+    EXPECT_TRUE(program.exited(5000));
 }
 
 }  // namespace
