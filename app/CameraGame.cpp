@@ -42,6 +42,8 @@ void cameraGameStep(FILE* in, FILE* out) {
     setUpCameraGame(out);
     camera.viewWidth = gameWindow->width;
     camera.viewHeight = gameWindow->height;
+    camera.board = sudoku;
+    camera.showOverviews = session.show_overviews;
     const int effects = cameraStep(camera, *gridVision, visionConsole, in, out);
     if (effects & kToggleAutomaticMarkup) session.toggleAutomaticMarkup();
     if (effects & kStartClock) gameWindow->clock.start(tickCount());
@@ -55,6 +57,9 @@ void cameraGameStep(FILE* in, FILE* out) {
         sudoku->mergeRecognizedDigits(digits.digit, digits.flag, digits.snapshot, 9, 9,
                                       digits.correctedClasses);
     digits.loadPending = digits.mergePending = 0;
+    CameraTiles& tiles = gridVision->tiles;
+    if (tiles.handOverPending) sudoku->replaceTiles(tiles.list);
+    tiles.handOverPending = 0;
     gameWindow->setVideoImage(camera.glReady);
     if (gridVision->poseCount != handedPoseCount) {
         handedPoseCount = gridVision->poseCount;

@@ -317,8 +317,32 @@ void TrackedFrame(benchmark::State& state) {
     state.counters["tracked_share"] = (double)tracked / count;
 }
 
+// The board difference and the tiles around the grid on the first frame of
+// the shipped tile scene (three tiles beside the grid, overview panes on).
+void TilesFrame(benchmark::State& state) {
+    if (chdir(TABRELO_DATA) != 0) std::abort();
+    SceneDescription scene;
+    SyntheticCamera camera;
+    if (!readSceneFile("scenes/tiles.scene", scene) || !camera.open(scene)) std::abort();
+    cv::Mat colour, grey;
+    camera.render(0, colour);
+    cv::cvtColor(colour, grey, cv::COLOR_BGR2GRAY);
+    cv::flip(grey, grey, 0);
+    GridVision vision;
+    vision.out = nullptr;
+    if (!vision.readCalibration("camcalib.txt") || !vision.findGrid(grey)) std::abort();
+    loadPatterns(vision.digits.patterns, stderr);
+    rectifyAndShow(vision, grey);
+    for (auto _ : state) {
+        boardDifference(vision, grey, 0, nullptr);
+        tilesAroundGrid(vision, grey, 1, nullptr);
+    }
+    state.counters["tiles"] = (double)vision.tiles.list.size();
+}
+
 }  // namespace
 
+BENCHMARK(TilesFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(TrackedFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeSearch)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK(ContourDetector)->Unit(benchmark::kMillisecond);

@@ -4,10 +4,12 @@
 // A source is anything TABRELO_CAMERA accepts or an image file. Corners are
 // where grid model points (0,0), (9,0), (9,9), (0,9) appear under the frame's
 // pose, in pixels of the source picture (top-left origin); the digits are
-// those read on a found grid. Scenes add their ground truth and the largest
-// corner error. Exit status 2 when a source could not be opened. --save
-// writes every frame's live picture, with the grid frame and (from debug
-// level 2) the search's lines, as FOLDER/<source name>-<frame>.png.
+// those read on a found grid, the tiles those seen in tiles mode with the
+// overview panes on (`digit@x:y:angle`, grid model units and degrees).
+// Scenes add their ground truth and the largest corner error. Exit status 2
+// when a source could not be opened. --save writes every frame's live
+// picture, with the grid frame and (from debug level 2) the search's lines,
+// as FOLDER/<source name>-<frame>.png.
 #include "CameraStep.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -58,6 +60,13 @@ void printDigits(const int* digits, int fromBottom, FILE* csv) {
         }
 }
 
+// `digit@x:y:angle` for every tile, separated by `;`.
+void printTiles(const std::vector<Tile>& tiles, FILE* csv) {
+    for (size_t i = 0; i < tiles.size(); i++)
+        std::fprintf(csv, "%s%d@%.2f:%.2f:%d", i ? ";" : "", tiles[i].digit, tiles[i].x,
+                     tiles[i].y, tiles[i].angle);
+}
+
 // Runs one source; 0 when it could not be opened.
 int runSource(const std::string& source, int debugLevel, long maxFrames, int withTruth,
               const std::string& saveFolder, FILE* csv) {
@@ -71,6 +80,11 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
         return 0;
     }
     GridVision vision;
+    // Tiles are read as in the game's tiles mode, against a board that takes
+    // the digits read.
+    Sudoku board;
+    c.useMouse = 0;
+    c.board = &board;
     const cv::Size picture = frame.size(), size = workingSize(picture);
     setUpImages(c, vision, size, stderr);
     c.viewWidth = size.width;
@@ -100,6 +114,13 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
         }
         std::fprintf(csv, ",%.2f,", ms);
         if (c.gridFound) printDigits(vision.digits.digit, 1, csv);
+        DigitTables& digits = vision.digits;
+        if (digits.loadPending)
+            board.loadRecognizedGrid(digits.digit, digits.flag, digits.snapshot, 9, 9,
+                                     digits.readClasses);
+        digits.loadPending = 0;
+        std::fprintf(csv, ",");
+        if (c.gridFound) printTiles(vision.tiles.list, csv);
         const FrameTruth* truth = c.source.truth();
         if (truth) {
             float error = 0;
@@ -114,8 +135,19 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
                 std::fprintf(csv, ",");
             std::fprintf(csv, ",");
             printDigits(truth->digits, 0, csv);
+            std::vector<Tile> tiles;
+            for (const TileTruth& t : truth->tiles) {
+                Tile tile;
+                tile.x = (float)t.x;
+                tile.y = (float)t.y;
+                tile.digit = t.digit;
+                tile.angle = wholeTurn((int)std::lround(t.angle));
+                tiles.push_back(tile);
+            }
+            std::fprintf(csv, ",");
+            printTiles(tiles, csv);
         } else if (withTruth) {
-            std::fprintf(csv, ",,,,,,,,,,");
+            std::fprintf(csv, ",,,,,,,,,,,");
         }
         std::fprintf(csv, "\n");
         if (!saveFolder.empty() && !cv::imwrite(picturePath(saveFolder, source, count), c.live))
@@ -169,10 +201,11 @@ int main(int argc, char** argv) {
     int withTruth = 0;
     for (const std::string& s : sources)
         if (s.size() > 6 && s.compare(s.size() - 6, 6, ".scene") == 0) withTruth = 1;
-    std::fprintf(csv, "source,frame,state,lines_h,lines_v,c0x,c0y,c1x,c1y,c2x,c2y,c3x,c3y,ms,digits");
+    std::fprintf(csv, "source,frame,state,lines_h,lines_v,c0x,c0y,c1x,c1y,c2x,c2y,c3x,c3y,ms,digits,"
+                      "tiles");
     if (withTruth)
         std::fprintf(csv, ",true_c0x,true_c0y,true_c1x,true_c1y,true_c2x,true_c2y,true_c3x,"
-                          "true_c3y,err_px,true_digits");
+                          "true_c3y,err_px,true_digits,true_tiles");
     std::fprintf(csv, "\n");
     int status = 0;
     for (const std::string& source : sources)

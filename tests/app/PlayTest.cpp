@@ -4,6 +4,7 @@
 #include "Play.h"
 #include "PuzzleFile.h"
 #include "Shell.h"
+#include "SyntheticCamera.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -296,6 +297,46 @@ Tile tileAt(float x, float y, int digit, int angle) {
     t.digit = digit;
     t.angle = angle;
     return t;
+}
+
+// The shipped tile scene through the camera step, the hand-over and the tile
+// moves: its 5 slides onto the empty cell (3, 8) and enters there once.
+TEST(CameraTiles, TheSlidingTileOfTheSceneEntersItsDigitOnce) {
+    ASSERT_EQ(chdir(TABRELO_DATA), 0);
+    Sudoku board;
+    ASSERT_EQ(readPuzzle(board, "sudoku-grids/g1.txt"), 1);
+    permute(board);
+    const int emptyBefore = board.countEmptyCells();
+    SceneDescription scene;
+    ASSERT_EQ(readSceneFile("scenes/tiles.scene", scene), 1);
+    SyntheticCamera source;
+    ASSERT_EQ(source.open(scene), 1);
+    CameraState c;
+    GridVision vision;
+    FILE* out = std::tmpfile();
+    setUpImages(c, vision, cv::Size(scene.width, scene.height), out);
+    c.useMouse = 0;
+    c.board = &board;
+    int entries = 0;
+    for (int frame = 0; frame < scene.frames + 5; frame++) {
+        cv::Mat colour;
+        source.render(frame, colour);
+        takeLiveFrame(c, colour);
+        workOnFrame(c, vision, out);
+        if (vision.tiles.handOverPending) board.replaceTiles(vision.tiles.list);
+        vision.tiles.handOverPending = 0;
+        const int before = board.digitAt(3, 8);
+        cameraTilesToBoard(board, out);
+        entries += before != board.digitAt(3, 8);
+    }
+    std::fclose(out);
+    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(board.digitAt(3, 8), 5);
+    EXPECT_EQ(board.kindAt(3, 8), Entered);
+    EXPECT_EQ(board.countEmptyCells(), emptyBefore - 1);
+    EXPECT_EQ(board.rowCounters[3].count[5], 1);
+    EXPECT_EQ(board.columnCounters[8].count[5], 1);
+    EXPECT_EQ(board.countConflicts(), 0);
 }
 
 TEST(CameraTiles, OnlyStraightTilesInTheMiddleOfACellEnterDigits) {

@@ -213,6 +213,8 @@ void workOnFrame(CameraState& c, GridVision& vision, FILE* out) {
     vision.debugLevel = c.debugLevel;
     vision.out = out;
     if (c.gridFound == 0) {
+        // A new search starts the tiles afresh.
+        vision.tiles.list.clear();
         searchGrid(c, vision, out);
         if (c.gridFound == 1 && vision.digits.rectified.empty()) rectifyAndShow(vision, c.grey);
     } else {
@@ -220,8 +222,13 @@ void workOnFrame(CameraState& c, GridVision& vision, FILE* out) {
         // The picture of the last search: tracking leaves the line sets alone.
         if (c.debugLevel >= 2) drawGridDebug(vision.search, c.live, 1);
     }
-    if (c.gridFound == 1) vision.drawGridFrame(c.live, c.viewWidth, c.viewHeight, 1);
+    if (c.gridFound == 1) {
+        vision.drawGridFrame(c.live, c.viewWidth, c.viewHeight, 1);
+        boardDifference(vision, c.grey, c.flipMode, c.board);
+    }
     readBoardDigits(c, vision);
+    if (c.gridFound == 1 && c.useMouse == 0)
+        tilesAroundGrid(vision, c.grey, c.showOverviews, c.board);
     if (c.debugLevel >= 2) printGridLines(vision.search, c.debugLevel, out);
     cv::putText(c.live, "Tabrelo", cv::Point(c.width - 150, c.height - 20),
                 cv::FONT_HERSHEY_SIMPLEX | cv::FONT_ITALIC, 0.75, cv::Scalar(0, 0, 255), 2,

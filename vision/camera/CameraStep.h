@@ -7,6 +7,7 @@
 
 #include "CameraSource.h"
 #include "GridVision.h"
+#include "Sudoku.h"
 
 #include <opencv2/core.hpp>
 
@@ -30,6 +31,10 @@ struct CameraState {
     int correctionRequest = 0;
     int viewWidth = 640, viewHeight = 480;  // the GL window, which bounds DrawLine3D
     int frameMissing = 0;  // 1 from a frame that could not be taken until the next one
+    // Tiles: a new tile must differ from the board's digit where it lies; the
+    // overview panes leave no table free left of and above the grid.
+    const Sudoku* board = nullptr;
+    int showOverviews = 1;
 };
 
 // What the shell does after a key, as flags.
@@ -57,7 +62,7 @@ int setUpImages(CameraState& c, GridVision& vision, cv::Size size, FILE* out);
 // The frame becomes the live frame, scaled to the set-up size if it differs.
 void takeLiveFrame(CameraState& c, const cv::Mat& frame);
 // Flip, GL-ready copy, grey frame, grid search or tracking, grid frame,
-// digits and caption; teaching and correction are left to the console.
+// board difference, digits, tiles (in tiles mode) and caption; teaching and correction are left to the console.
 void workOnFrame(CameraState& c, GridVision& vision, FILE* out);
 // Takes a frame from the source and works on it; 0 when none could be taken
 // (the last picture stays, one line says so once).

@@ -6,6 +6,7 @@
 #include "DigitReader.h"
 #include "GridSearch.h"
 #include "GridTracking.h"
+#include "TileReader.h"
 
 #include <opencv2/core.hpp>
 
@@ -34,6 +35,10 @@ public:
 
     // Printed digits (DigitReader.h): patterns, per-cell tables, board images.
     DigitTables digits;
+
+    // Paper tiles (TileReader.h): the camera tile list and the debug pictures.
+    CameraTiles tiles;
+
     // The grid plane between model corners (X0, Y0) and (X1, Y1), upright,
     // sx pixels a unit and sy / 2 of margin; black where the frame has no
     // pixels or while there is no pose.

@@ -5,6 +5,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +19,13 @@ void putLabel(cv::Mat& image, const char* text, int x, int y) {
 }
 
 }  // namespace
+
+cv::Rect cutRectangle() {
+    using L = SheetLayout;
+    const cv::Point2d topLeft = sheetPoint(0, 9);
+    return cv::Rect((int)topLeft.x - L::kCutMargin, (int)topLeft.y - L::kCutMargin,
+                    9 * L::kCell + 2 * L::kCutMargin + 1, 9 * L::kCell + 2 * L::kCutMargin + 1);
+}
 
 cv::Point2d sheetPoint(double x, double y) {
     return cv::Point2d(SheetLayout::kGridLeft + x * SheetLayout::kCell,
@@ -62,29 +70,43 @@ cv::Mat drawPuzzleSheet(const Sudoku& board, int gridNumber) {
                 drawDigit(sheet, sheetPoint(c + 0.5, 8.5 - r), 0.55 * L::kCell, digit);
         }
     }
+    const cv::Rect cut = cutRectangle();
+    // Crop marks continue the cut's edges outwards, leaving a gap at its corners.
+    const int gap = 20, mark = 120;
+    for (const int x : {cut.x, cut.x + cut.width - 1})
+        for (const int y : {cut.y, cut.y + cut.height - 1}) {
+            const int outX = x == cut.x ? -1 : 1, outY = y == cut.y ? -1 : 1;
+            cv::line(sheet, cv::Point(x + outX * gap, y), cv::Point(x + outX * (gap + mark), y),
+                     kCutLine, 3);
+            cv::line(sheet, cv::Point(x, y + outY * gap), cv::Point(x, y + outY * (gap + mark)),
+                     kCutLine, 3);
+        }
+    // The labels lie above the cut: cutting leaves no ink on the table beside the grid.
     char text[120];
-    const int below = (int)sheetPoint(0, 0).y + 200;
     std::snprintf(text, sizeof text, "Puzzle %d   permutation %d", gridNumber,
                   board.permutationNumber);
-    putLabel(sheet, text, L::kGridLeft, below);
+    putLabel(sheet, text, L::kGridLeft, cut.y - 230);
     char name[40] = "", stars[8] = "";
     board.difficultyName(name, sizeof name);
     difficultyStars(board.difficulty, stars, sizeof stars);
     std::snprintf(text, sizeof text, "difficulty: %s %s", name, stars);
-    putLabel(sheet, text, L::kGridLeft, below + 130);
+    putLabel(sheet, text, L::kGridLeft, cut.y - 100);
+    putLabel(sheet, "cut along the marks, play on a dark table", L::kGridLeft,
+             cut.y + cut.height + 200);
     return sheet;
 }
 
 cv::Mat drawTile(int digit, int size) {
+    using L = SheetLayout;
     cv::Mat tile(size, size, CV_8U, kPaper);
     const double c = (size - 1) / 2.0;
-    drawDigit(tile, cv::Point2d(c, c), 0.6 * size, digit);
+    drawDigit(tile, cv::Point2d(c, c), 0.55 * L::kCell * size / L::kTile, digit);
     // A turned 6 reads as 9: both are underlined on tiles.
     if (digit == 6 || digit == 9)
-        cv::line(tile, cv::Point2d(c - 0.18 * size, c + 0.4 * size),
-                 cv::Point2d(c + 0.18 * size, c + 0.4 * size), kInk, std::max(1, size / 25));
-    // What is left of the cut line after cutting.
-    cv::rectangle(tile, cv::Rect(0, 0, size, size), kCutLine, std::max(1, size / 85));
+        cv::line(tile, cv::Point2d(c - 0.18 * size, c + 0.41 * size),
+                 cv::Point2d(c + 0.18 * size, c + 0.41 * size), kInk, std::max(1, size / 40));
+    const int frame = std::max(1, (int)std::lround((double)L::kTileFrame * size / L::kTile));
+    cv::rectangle(tile, cv::Rect(0, 0, size, size), kInk, 2 * frame);
     return tile;
 }
 
@@ -93,7 +115,7 @@ cv::Mat drawTileSheet() {
     cv::Mat sheet(L::kHeight, L::kWidth, CV_8U, kPaper);
     const int pitch = L::kTile + 30, perRow = 10;
     const int left = (L::kWidth - perRow * pitch) / 2, top = 420;
-    putLabel(sheet, "Tabrelo digit tiles: cut along the grey lines", left, top - 120);
+    putLabel(sheet, "Tabrelo tiles: cut around the frames", left, top - 120);
     for (int digit = 1; digit <= 9; digit++) {
         for (int k = 0; k < perRow; k++) {
             const cv::Rect place(left + k * pitch, top + (digit - 1) * pitch, L::kTile, L::kTile);

@@ -145,7 +145,12 @@ int SyntheticCamera::open(const SceneDescription& description) {
     cv::Mat half;
     cv::resize(drawPuzzleSheet(board, scene.gridNumber), half, cv::Size(), 0.5, 0.5,
                cv::INTER_AREA);
-    cv::copyMakeBorder(half, canvas, kCanvasMargin, kCanvasMargin, kCanvasMargin, kCanvasMargin,
+    // The player cuts the grid out: the table shows around the cut.
+    const cv::Rect cut = cutRectangle();
+    const cv::Rect kept(cut.x / 2, cut.y / 2, cut.width / 2, cut.height / 2);
+    cv::Mat onTable(half.size(), CV_8U, cv::Scalar(scene.table));
+    half(kept).copyTo(onTable(kept));
+    cv::copyMakeBorder(onTable, canvas, kCanvasMargin, kCanvasMargin, kCanvasMargin, kCanvasMargin,
                        cv::BORDER_CONSTANT, cv::Scalar(scene.table));
 
     // Pixel i of the supersampled frame covers frame x = (i - 0.5) / 2.

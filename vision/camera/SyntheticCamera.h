@@ -1,4 +1,4 @@
-// A camera stand-in: the printed puzzle sheet lying on a table, filmed by a
+// A camera stand-in: the printed grid, cut out and lying on a table, filmed by a
 // calibrated camera under a chosen pose, with lighting, blur, noise and
 // digit tiles, and the ground truth of every frame.
 #pragma once

@@ -98,6 +98,16 @@ void VisionConsole::show(CameraState& c, GridVision& vision) {
         cv::flip(digits.rectified, upright, 0);
         cv::imshow("DUMP9", upright);
     }
+    // The board difference, and at debug level 2 the strips searched for tiles.
+    const CameraTiles& tiles = vision.tiles;
+    if (!tiles.differenceMask.empty()) cv::imshow("DUMP8", tiles.differenceMask);
+    if (c.debugLevel >= 2) {
+        const std::pair<const char*, const cv::Mat*> tileWindows[] = {
+            {"DUMP7", &tiles.boardThresholded}, {"DUMP8", &tiles.rightStrip},
+            {"DUMP9", &tiles.belowStrip}};
+        for (const auto& w : tileWindows)
+            if (!w.second->empty()) cv::imshow(w.first, *w.second);
+    }
     if (c.debugLevel >= 3) {
         cv::imshow("Sobel Image (hor dx) ", s.dxDisplay);
         cv::imshow("Sobel Image (ver dy) ", s.dyDisplay);

@@ -8,6 +8,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -449,12 +450,37 @@ TEST(Sheets, PuzzleSheetAndTilePage) {
             else EXPECT_EQ(ink, 0) << r << ", " << c;
         }
     }
+    // The cut keeps a plain paper margin around the grid; the labels and the
+    // marks lie outside it, and the paper outside holds ink.
+    const cv::Rect cut = cutRectangle();
+    const cv::Point2d topLeft = sheetPoint(0, 9), bottomRight = sheetPoint(9, 0);
+    cv::Mat margin = sheet(cut).clone();
+    margin(cv::Rect((int)topLeft.x - cut.x - 8, (int)topLeft.y - cut.y - 8,
+                    (int)(bottomRight.x - topLeft.x) + 17, (int)(bottomRight.y - topLeft.y) + 17))
+        .setTo(255);
+    EXPECT_EQ(cv::countNonZero(margin < 255), 0);
+    EXPECT_GT(cut.x, 0);
+    EXPECT_GT(cv::countNonZero(sheet(cv::Rect(0, 0, sheet.cols, cut.y)) < 128), 1000);
     const cv::Mat tiles = drawTileSheet();
     ASSERT_EQ(tiles.size(), cv::Size(2480, 3508));
-    const cv::Mat one = drawTile(7, SheetLayout::kTile);
-    EXPECT_EQ(one.at<unsigned char>(85, 5), 255);
-    EXPECT_LT(one.at<unsigned char>(0, 85), 255);  // rim of the cut line
-    EXPECT_GT(cv::countNonZero(one < 128), 500);
+    // A tile: black frame, white inside it, its digit as large as the sheet's.
+    // (6 and 9 are underlined on tiles.)
+    const int r = 0, c = std::find_if(board.cells.begin(), board.cells.begin() + 9,
+                                      [](const SudokuCell& cell) {
+                                          return cell.digit && cell.digit != 6 && cell.digit != 9;
+                                      }) -
+                         board.cells.begin();
+    ASSERT_LT(c, 9);
+    const cv::Point2d centre = sheetPoint(c + 0.5, 8.5 - r);
+    const cv::Rect printed = cv::boundingRect(
+        sheet(cv::Rect((int)centre.x - 80, (int)centre.y - 80, 161, 161)) < 128);
+    const cv::Mat one = drawTile(board.digitAt(r, c), SheetLayout::kTile);
+    EXPECT_EQ(one.at<unsigned char>(85, 2), 0);
+    EXPECT_EQ(one.at<unsigned char>(85, SheetLayout::kTileFrame + 2), 255);
+    const int inner = SheetLayout::kTileFrame + 2;
+    const cv::Rect onTile = cv::boundingRect(
+        one(cv::Rect(inner, inner, one.cols - 2 * inner, one.rows - 2 * inner)) < 128);
+    EXPECT_EQ(onTile.size(), printed.size());
 }
 
 // The shipped images are the ones make_images draws.

@@ -53,14 +53,11 @@ std::vector<TrueLine> trueGridLines(const SyntheticCamera& camera) {
     return lines;
 }
 
-// The four edges of the paper, in model coordinates of the sheet's border.
+// The four edges of the cut-out grid, in model coordinates.
 std::vector<TrueLine> paperEdges(const SyntheticCamera& camera) {
-    using L = SheetLayout;
-    const double cell = L::kCell;
-    return {trueLine(camera, true, -L::kGridLeft / cell, 0),
-            trueLine(camera, true, (L::kWidth - L::kGridLeft) / cell, 0),
-            trueLine(camera, false, 9 + L::kGridTop / cell, 0),
-            trueLine(camera, false, 9 - (L::kHeight - L::kGridTop) / cell, 0)};
+    const double margin = (double)SheetLayout::kCutMargin / SheetLayout::kCell;
+    return {trueLine(camera, true, -margin, 0), trueLine(camera, true, 9 + margin, 0),
+            trueLine(camera, false, 9 + margin, 0), trueLine(camera, false, -margin, 0)};
 }
 
 // How far the found line lies outside the printed line's band (0 inside it),
