@@ -363,6 +363,8 @@ TEST(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
     cv::Mat shot;
     auto waitFor = [&](auto holds) {
         for (int i = 0; i < 60; i++) {
+            // The console's windows come up over the game window as they are first shown.
+            program.xdo("windowraise " + program.windowId);
             shot = program.screenshot("view");
             if (!shot.empty() && holds()) return true;
         }
@@ -384,14 +386,18 @@ TEST(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
 
     ASSERT_TRUE(waitFor([&] { return backgroundMatch(shot, p, drawn, false) > 0.95; }))
         << "no video behind the board, or the table area is off the grid";
-    program.xdo("sleep 0.15 " + moveTo(10.5, 6.5) + "key 5 mousedown 1 sleep 0.2 " +
+    // Key o starts the game: the camera's reading no longer resets the board.
+    // The console's windows take the keyboard as they come up: keys go to the
+    // game window only once it has it back.
+    const std::string focus = "windowfocus --sync " + program.windowId + " ";
+    program.xdo(focus + "key o sleep 0.15 " + moveTo(10.5, 6.5) + "key 5 mousedown 1 sleep 0.2 " +
                 moveTo(column + 0.4, 8.4 - row) + "sleep 0.03 " + moveTo(column + 0.5, 8.5 - row) +
                 "mouseup 1");
     EXPECT_TRUE(waitFor(digitPlaced)) << "the entered digit is not on its printed cell";
     EXPECT_TRUE(registered());
 
     // A tile beside band 1: funnels in its rows' empty cells where a 5 may go.
-    program.xdo("sleep 0.15 " + moveTo(10.5, 4.5) + "key 5");
+    program.xdo(focus + "sleep 0.15 " + moveTo(10.5, 4.5) + "key 5");
     const cv::Rect2d tile(10.1, 4.1, 0.8, 0.8);
     EXPECT_TRUE(
         waitFor([&] { return within(changedBox(shot, p, tile, 0.2), windowBox(p, tile), 4); }));
