@@ -117,7 +117,8 @@ public:
             execl(TABRELO_BUILD "/app/tabrelo", "tabrelo", (char*)nullptr);
             _exit(127);
         }
-        for (int i = 0; i < 100 && windowId.empty(); i++) {
+        // A loaded machine can take many seconds to bring up the windows.
+        for (int i = 0; i < 300 && windowId.empty(); i++) {
             if (exited(0)) return false;
             windowId = findWindow(camera.empty() ? "Vitrelo" : "Tabrelo");
             if (windowId.empty()) pause(100);
