@@ -48,7 +48,10 @@ bool red(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 80 && p[2] < 80; }
 class CameraGame : public ::testing::Test {
 protected:
     XvfbDisplay display;
-    GameProgram program{"camera-game", "\n\n"};
+    // One folder per test: ctest runs them side by side.
+    GameProgram program{std::string("camera-") +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                        "\n\n"};
 
     void SetUp() override {
         ASSERT_TRUE(display.ok());
