@@ -320,6 +320,7 @@ int FillGaps(const Completion& c, LineSet& set, const ImageLine& crossing, float
     for (int filled = 0; filled < kMostLines;) {
         LineNode* gap = findGap(set, from, c.debugLevel, c.out);
         if (!gap) break;
+        const ImageLine* gapLine = gap->item;
         std::unique_ptr<ImageLine> line =
             PredictLine(set, gap, gap->item->angle, spacing, c.hough);
         if (line) {
@@ -337,8 +338,8 @@ int FillGaps(const Completion& c, LineSet& set, const ImageLine& crossing, float
                 AssignGridIndices(set, spacing, crossing, c.debugLevel, c.out);
             }
         }
-        // A gap line dropped by the numbering has left the set.
-        if (!gap->next) break;
+        // A gap line dropped by the numbering has left the set with its node.
+        if (!gapLine->valid || !gap->next) break;
         from = gap->next;
     }
     return AssignGridIndices(set, spacing, crossing, c.debugLevel, c.out);
@@ -458,8 +459,11 @@ int AssignGridIndices(LineSet& set, float spacing, const ImageLine& crossing, in
     for (LineNode* ln = set.first->next; ln; k++) {
         LineNode* next = ln->next;
         if (steps[k] == 0) {
+            // The line stays in the all-lines set, which owns it; only this
+            // set's node goes.
             ln->item->valid = 0;
             set.unlink(ln);
+            delete ln;
             set.count--;
         } else {
             index += steps[k];
