@@ -364,6 +364,18 @@ int cutPattern(const cv::Mat& rectified, const cv::Mat& thresholded, int row, in
     return components.count;
 }
 
+// Both dialogues end alike: the table of what the cells now hold, and the
+// board shown again with it.
+static void endDialogue(DigitTables& t, const cv::Mat& thresholded, OperatorInput& input,
+                        FILE* out) {
+    std::fprintf(out, "\n");
+    printDigitTable(t.digit, out);
+    std::fprintf(out, "\n\n");
+    std::fflush(out);
+    t.display = annotatedBoard(thresholded, t, 0);
+    input.show(t.display);
+}
+
 void teachDigits(GridVision& vision, const cv::Mat& grey, OperatorInput& input) {
     DigitTables& t = vision.digits;
     FILE* out = vision.out;
@@ -395,12 +407,7 @@ void teachDigits(GridVision& vision, const cv::Mat& grey, OperatorInput& input) 
         putDigit(display, row, column, text.c_str(), kGreen);
         input.show(display);
     }
-    std::fprintf(out, "\n");
-    printDigitTable(t.digit, out);
-    std::fprintf(out, "\n\n");
-    std::fflush(out);
-    t.display = annotatedBoard(thresholded, t, 0);
-    input.show(t.display);
+    endDialogue(t, thresholded, input, out);
 }
 
 void correctDigits(GridVision& vision, const cv::Mat& grey, OperatorInput& input) {
@@ -433,10 +440,5 @@ void correctDigits(GridVision& vision, const cv::Mat& grey, OperatorInput& input
         input.show(display);
     }
     t.mergePending = 1;
-    std::fprintf(out, "\n");
-    printDigitTable(t.digit, out);
-    std::fprintf(out, "\n\n");
-    std::fflush(out);
-    t.display = annotatedBoard(thresholded, t, 0);
-    input.show(t.display);
+    endDialogue(t, thresholded, input, out);
 }
