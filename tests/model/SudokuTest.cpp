@@ -95,39 +95,6 @@ TEST(Board, InvariantsHoldUnderRandomPlay) {
     }
 }
 
-TEST(Board, ConstructionValues) {
-    Sudoku b;
-    EXPECT_EQ(b.digitCount * b.rows * b.columns * b.boxCount, 9 * 9 * 9 * 9);
-    EXPECT_EQ(b.boxHeight * b.boxWidth * b.boxBands * b.boxStacks, 81);
-    EXPECT_EQ(b.cellCount, 81);
-    EXPECT_EQ(b.difficulty, 0);
-    EXPECT_EQ(b.getEvaluate(), 1);
-    EXPECT_EQ(b.permutationNumber, 0);
-    EXPECT_EQ(b.current(), nullptr);
-    // The drawing parameters in their stored order, then the colour triples.
-    const float drawing[] = {0.2f, 0.2f, 0.2f, 3.0f, 0.5f, 0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f,
-                             1.0f, 1.0f, 1.0f, 0.6f, 0.6f, 0.3f, 0.01f, 0.1f, 0.4f, 0.1f};
-    const float colors[] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.7f, 0.7f, 0.7f};
-    const float extent[] = {3.0f, 0.0f, 12.0f, -3.0f, 9.0f};
-    ASSERT_EQ(sizeof b.drawing, sizeof drawing);
-    ASSERT_EQ(sizeof b.colors, sizeof colors);
-    ASSERT_EQ(sizeof b.extent, sizeof extent);
-    EXPECT_EQ(std::memcmp(&b.drawing, drawing, sizeof drawing), 0);
-    EXPECT_EQ(std::memcmp(&b.colors, colors, sizeof colors), 0);
-    EXPECT_EQ(std::memcmp(&b.extent, extent, sizeof extent), 0);
-    for (const SudokuCell& cl : b.cells) {
-        ASSERT_EQ(cl.index, 9 * cl.row + cl.column);
-        EXPECT_EQ(cl.box, b.boxOf(cl.row, cl.column));
-        EXPECT_EQ(cl.x, (float)cl.column);
-        EXPECT_EQ(cl.y, (float)(8 - cl.row));  // row 0 is drawn at the top
-        EXPECT_EQ(cl.inset, 0.1f);
-        EXPECT_EQ(cl.lift, 0.01f);
-        EXPECT_EQ(cl.candidateCount, 9);
-        EXPECT_EQ(cl.kind, Empty);
-    }
-    EXPECT_EQ(&b.cell(3, 5), &b.cells[32]);
-}
-
 TEST(Board, BadPlacesAndDigitsAreRefused) {
     Sudoku b;
     EXPECT_EQ(b.setDigit(9, 0, 5, Entered), 0);
