@@ -346,50 +346,6 @@ TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
     EXPECT_EQ(whiteIn(0, 440, 60, 480), 0);
 }
 
-// Line segments that a drawing sends to GL, counted in feedback mode under a
-// projection wide enough that nothing of the labels is clipped.
-int segmentsDrawn(const std::function<void()>& draw) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-5, 15, -5, 15, -10, 10);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const int size = glRenderMode(GL_RENDER);
-    EXPECT_GT(size, 0);  // a full buffer gives -1
-    int segments = 0;
-    for (int i = 0; i < size;) {
-        const int token = (int)buffer[i++];
-        EXPECT_TRUE(token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) << token;
-        segments++;
-        i += 6;
-    }
-    return segments;
-}
-
-TEST_F(DrawingTest, GridLabelsAreBoldInFiveAndElevenPasses) {
-    const float grey = 0.5f;
-    const int lettersAndNumbers = segmentsDrawn([&] {
-        const char* letters = "ABCDEFGHI";
-        const char* numbers = "123456789";
-        for (int k = 0; k < 9; k++) {
-            const char letter[2] = {letters[k], 0}, number[2] = {numbers[k], 0};
-            strokeText(-1.2f, 8.2f - k, letter, 0.5f, 1.0f, grey, grey, grey);
-            strokeText(0.3f + k, 9.8f, number, 0.5f, 1.0f, grey, grey, grey);
-        }
-    });
-    const int numerals = segmentsDrawn([&] {
-        for (const char* n : {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX"})
-            strokeText3D(1, 1, 0.1f, n, 1.5f, 4.0f, grey, grey, grey);
-    });
-    ASSERT_GT(lettersAndNumbers, 18);
-    ASSERT_GT(numerals, 9);
-    EXPECT_EQ(segmentsDrawn(drawGridLabels), 5 * lettersAndNumbers + 11 * numerals);
-}
-
 // A digit texture on a quad of 160 x 160 window pixels (10 per texel) at
 // (100, 100) from the top left; the texel of row r (from the top of the quad)
 // and column c as it came out, mixed a little with its neighbours (and the

@@ -337,13 +337,4 @@ TEST_F(LineSets, ClassifyTiltedGrid) {
     EXPECT_EQ(set.last()->item->orientation, Horizontal);
 }
 
-TEST(DrawingColors, IndexedByLineIdInReversedOrder) {
-    EXPECT_EQ(kDrawingColorCount, 21);
-    EXPECT_STREQ(drawingColorName(6), "orange");
-    EXPECT_EQ(drawingColor(6), cv::Scalar(0, 128, 255));
-    EXPECT_EQ(drawingColor(8), cv::Scalar(255, 0, 128));
-    EXPECT_STREQ(drawingColorName(25), "gray");
-    EXPECT_STREQ(drawingColorName(-1), "red");
-}
-
 }  // namespace
