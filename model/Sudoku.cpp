@@ -102,10 +102,8 @@ Sudoku& Sudoku::operator=(const Sudoku& other) {
     tiles = other.tiles;
     currentTile = other.currentTile;
     evaluate = other.evaluate;
-    drawing = other.drawing;
     for (int i = 0; i < 10; i++)
         digitImages[i] = other.digitImages[i].empty() ? cv::Mat() : other.digitImages[i].clone();
-    colors = other.colors;
     std::memcpy(permutationTable, other.permutationTable, sizeof permutationTable);
     permutationNumber = other.permutationNumber;
     extent = other.extent;

@@ -1,7 +1,5 @@
 #include "GameWindow.h"
 
-#include "HintDrawing.h"
-
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
@@ -183,29 +181,6 @@ void GameWindow::turningStatistics(int& total, int& count) {
         total += (int)clock.elapsed(tickCount()) - viewCamera.turningStart;
         count += 1;
     }
-}
-
-void GameWindow::drawTurningGuide() {
-    const double r = viewCamera.turningRadius, half = viewCamera.guideHalfSize;
-    glLoadIdentity();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glColor3f(0.2f, 0.5f, 0.7f);
-    glTranslated(viewCamera.centerX, viewCamera.centerY, 0);
-    circlePolygon(r, 1.0);
-    glBegin(GL_LINES);
-    glVertex2d(0, -r);
-    glVertex2d(0, r);
-    glVertex2d(-r, 0);
-    glVertex2d(r, 0);
-    glEnd();
-    glBegin(GL_POLYGON);
-    glVertex2d(-half, -half);
-    glVertex2d(half, -half);
-    glVertex2d(half, half);
-    glVertex2d(-half, half);
-    glEnd();
-    glPopAttrib();
 }
 
 BoardPoint GameWindow::pick(int x, int y) {

@@ -73,7 +73,6 @@ struct GameWindow {
     void resetStatistics();
     // Turning total and count with a turning still going on ended now.
     void turningStatistics(int& total, int& count);
-    void drawTurningGuide();
     // Board coordinates under window position (x, y), y downwards.
     BoardPoint pick(int x, int y);
     int isInsideWindow(int x, int y) const;

@@ -1,5 +1,7 @@
 #include "StatusDisplay.h"
 
+#include "GlHelpers.h"
+
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -10,6 +12,31 @@ void clockText(long elapsed, char* out, int size) {
     int hours, minutes, seconds;
     splitTime(elapsed, hours, minutes, seconds);
     std::snprintf(out, size, "%2d:%2d:%2d", hours, minutes, seconds);
+}
+
+// Where a left press turns the view (the circle) and outside of which a
+// press returns to play (the square).
+static void drawTurningGuide(const ViewCamera& viewCamera) {
+    const double r = viewCamera.turningRadius, half = viewCamera.guideHalfSize;
+    glLoadIdentity();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glColor3f(0.2f, 0.5f, 0.7f);
+    glTranslated(viewCamera.centerX, viewCamera.centerY, 0);
+    circlePolygon(r, 1.0);
+    glBegin(GL_LINES);
+    glVertex2d(0, -r);
+    glVertex2d(0, r);
+    glVertex2d(-r, 0);
+    glVertex2d(r, 0);
+    glEnd();
+    glBegin(GL_POLYGON);
+    glVertex2d(-half, -half);
+    glVertex2d(half, -half);
+    glVertex2d(half, half);
+    glVertex2d(-half, half);
+    glEnd();
+    glPopAttrib();
 }
 
 void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in) {
@@ -49,6 +76,6 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
     }
 
     if (session.arMode == 1) strokeText(10, 10, in.useMouse == 1 ? "m +" : "m -", 15, w, 1, 1, 1);
-    if (window.mouseMode == 0 && session.arMode == 0) window.drawTurningGuide();
+    if (window.mouseMode == 0 && session.arMode == 0) drawTurningGuide(window.viewCamera);
     glPopAttrib();
 }

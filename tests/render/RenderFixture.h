@@ -4,6 +4,7 @@
 
 #include "BoardDrawing.h"
 #include "GameWindow.h"
+#include "GlHelpers.h"
 #include "PuzzleFile.h"
 #include "XvfbDisplay.h"
 
