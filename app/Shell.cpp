@@ -8,7 +8,6 @@
 #include "Play.h"
 #include "PuzzleFile.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -183,8 +182,8 @@ void writeResults(FILE* out) {
     gameLogged = 1;
 }
 
-int idleStep(FILE* in, FILE* out) {
-    int begun = 0;
+IdleOutcome idleStep(FILE* in, FILE* out) {
+    IdleOutcome outcome = kGameGoesOn;
     if (newGameCountdown != 0) {
         newGameCountdown++;
         if (newGameCountdown == 5) {
@@ -193,7 +192,7 @@ int idleStep(FILE* in, FILE* out) {
             askPermutation(session, in, out);
             std::fprintf(out, "%s, permutation %d\n", session.gridPath(), session.permutation);
             newGame(out);
-            begun = 1;
+            outcome = kNewGameBegun;
         }
     }
     if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0) {
@@ -209,12 +208,12 @@ int idleStep(FILE* in, FILE* out) {
         if (!gameLogged) writeResults(out);
         std::fprintf(out, "\nbye\n");
         std::fflush(out);
-        std::exit(-1);
+        return kGameEnds;
     }
     if (session.automatic_markup == 1) sudoku->markUpAll();
     if (session.arMode == 1) {
         cameraGameStep(in, out);
         cameraTilesToBoard(*sudoku, out);
     }
-    return begun;
+    return outcome;
 }

@@ -48,6 +48,12 @@ void newGame(FILE* out);
 // A turning still going on counts up to now.
 void writeResults(FILE* out);
 
-// The idle steps that need no window; returns 1 when a new game began
-// (the caller then sets the window title).
-int idleStep(FILE* in, FILE* out);
+// What the window side does after an idle step.
+enum IdleOutcome {
+    kGameGoesOn = 0,
+    kNewGameBegun = 1,  // the caller sets the window title
+    kGameEnds = 2,      // the results are written: the program ends
+};
+
+// The idle steps that need no window.
+IdleOutcome idleStep(FILE* in, FILE* out);

@@ -96,7 +96,12 @@ static void passiveMotion(int x, int y) {
 }
 
 static void idle() {
-    if (idleStep(stdin, stdout)) glutSetWindowTitle(session.windowTitle);
+    const IdleOutcome outcome = idleStep(stdin, stdout);
+    if (outcome == kGameEnds) {
+        glutLeaveMainLoop();
+        return;
+    }
+    if (outcome == kNewGameBegun) glutSetWindowTitle(session.windowTitle);
     std::fflush(stdout);
     glutPostRedisplay();
 }
@@ -126,6 +131,8 @@ void openGameWindow(const char* title) {
     glutInitWindowPosition(500, 100);
     glutInitWindowSize(640, 480);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+    // The main loop returns, so that the program's entry ends the program.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     gameWindow->windowNumber = glutCreateWindow(title);
     setupGlState();
     glutDisplayFunc(display);

@@ -61,5 +61,6 @@ int main(int argc, char** argv) {
     gameWindow->clock.start(tickCount());
     logGameStart();
     glutMainLoop();
-    return 0;
+    // Esc, "Quit" and the end of a series end with -1 (status 255); closing the window with 0.
+    return quitFlag ? -1 : 0;
 }
