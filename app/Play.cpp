@@ -122,10 +122,15 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
             logEvent("tile_put_down", on ? row : -1, on ? column : -1, currentDigit);
         }
     }
-    if (session.arMode == 1) return cameraKey(key, now, out);
-    if (key == 'f') return kFlatView;
-    if (key == 'i') return kObliqueView;
-    return kNothingMore;
+    int request = kNothingMore;
+    if (session.arMode == 1)
+        request = cameraKey(key, now, out);
+    else if (key == 'f')
+        request = kFlatView;
+    else if (key == 'i')
+        request = kObliqueView;
+    holdClockWhileWon(now);
+    return request;
 }
 
 static int leftPress(const MousePlace& p) {

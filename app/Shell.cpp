@@ -182,8 +182,13 @@ void writeResults(FILE* out) {
     gameLogged = 1;
 }
 
+void holdClockWhileWon(long now) {
+    if (wonFlag) gameWindow->clock.stop(now);
+}
+
 IdleOutcome idleStep(FILE* in, FILE* out) {
     IdleOutcome outcome = kGameGoesOn;
+    sudoku->fitTableArea(session.show_overviews);
     if (newGameCountdown != 0) {
         newGameCountdown++;
         if (newGameCountdown == 5) {
@@ -215,5 +220,6 @@ IdleOutcome idleStep(FILE* in, FILE* out) {
         cameraGameStep(in, out);
         cameraTilesToBoard(*sudoku, out);
     }
+    holdClockWhileWon(tickCount());
     return outcome;
 }

@@ -48,6 +48,9 @@ void newGame(FILE* out);
 // A turning still going on counts up to now.
 void writeResults(FILE* out);
 
+// The won message shows the time the game took: no clock key moves it.
+void holdClockWhileWon(long now);
+
 // What the window side does after an idle step.
 enum IdleOutcome {
     kGameGoesOn = 0,

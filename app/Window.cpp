@@ -108,6 +108,7 @@ static void idle() {
 
 static void menu(int value) {
     const MenuEffects effects = menuCommand(value, stdout);
+    sudoku->fitTableArea(session.show_overviews);
     if (effects.resetView) gameWindow->resetView(1);
     if (effects.entryPosition > 0) {
         glutSetMenu(popupMenu);

@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     agenda.print(testSettings, stdout);
     std::fflush(stdout);
     gameWindow->clock.start(tickCount());
+    sudoku->fitTableArea(session.show_overviews);
     logGameStart();
     glutMainLoop();
     // Esc, "Quit" and the end of a series end with -1 (status 255); closing the window with 0.

@@ -356,6 +356,11 @@ int Sudoku::inCornerArea(int y, int x) const {
     return xSide && ySide;
 }
 
+void Sudoku::fitTableArea(int overviewsShown) {
+    extent.xmin = overviewsShown ? 0 : -extent.margin;
+    extent.ymax = overviewsShown ? rows : extent.margin + rows;
+}
+
 void Sudoku::print(FILE* out) const {
     std::fprintf(out, "SUDOKU GRID: [%d,%d]\n", rows, columns);
     for (int r = 0; r < rows; r++) {

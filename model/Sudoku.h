@@ -57,7 +57,7 @@ struct Tile {
     int reserved = 0;
 };
 
-// Table-area bounds around the board; the drawing rewrites xmin and ymax.
+// Table-area bounds around the board; xmin and ymax follow the overview panes.
 struct BoardExtent {
     float margin = 3.0f;
     float xmin = 0.0f, xmax = 12.0f;
@@ -118,6 +118,8 @@ public:
     int containsPlace(int r, int c) const;
     int inTableArea(int y, int x) const;
     int inCornerArea(int y, int x) const;
+    // The overview panes, when shown, cover the table left of and above the board.
+    void fitTableArea(int overviewsShown);
     int boxOf(int r, int c) const;
     int rowFromBottom(int r) const { return rows - 1 - r; }
     void print(FILE* out = stdout) const;

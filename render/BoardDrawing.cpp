@@ -123,14 +123,6 @@ void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTile
     }
     for (int r = 0; r < board.rows; r++)
         for (int c = 0; c < board.columns; c++) drawCell(board.cell(r, c), board, session);
-    BoardExtent& e = board.extent;
-    if (session.show_overviews == 1) {
-        e.xmin = 0;
-        e.ymax = board.rows;
-    } else {
-        e.xmin = -e.margin;
-        e.ymax = e.margin + board.rows;
-    }
     drawTableArea(board);
     if (session.show_overviews == 1) drawOverviewPanes(board, session);
     if (session.arMode == 0 || showCameraTiles == 1) drawTiles(board, session);

@@ -55,7 +55,6 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
     const long now = tickCount();
     if (in.won == 1) {
         strokeText(50, h - 75, "You won !!!", 45, w, 1, 1, 1);
-        window.clock.stop(now);
     } else {
         std::snprintf(text, kSize, "Empty cells: %d", board.countEmptyCells());
         strokeText(0, h - 15, text, 15, w, 1, 1, 1);

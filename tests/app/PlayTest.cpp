@@ -248,6 +248,11 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
     EXPECT_EQ(wonFlag, 1);
     EXPECT_EQ(agenda.items[1].done, 1);
     EXPECT_EQ(agenda.items[1].milliseconds, 75000);
+    gameWindow->clock.resume(tickCount());  // the won game's clock is held
+    idleStep(stdin, log);
+    EXPECT_EQ(gameWindow->clock.running, 0);
+    playKey('c', cell(0, 0), now, out);
+    EXPECT_EQ(gameWindow->clock.running, 0);
     gameWindow->clock.total = 99000;
     board.clearCell(8, 0);
     board.setDigit(8, 0, 3, Entered);

@@ -300,8 +300,6 @@ TEST_F(DrawingTest, StatusTextsWonMessageAndLabels) {
     save("won");
     EXPECT_GT(whiteIn(50, 30, 330, 75), 300);  // "You won !!!"
     EXPECT_EQ(whiteIn(0, 0, 49, 30), 0);       // no counters
-    EXPECT_EQ(window->clock.running, 0);       // the clock is held
-    EXPECT_GE(window->clock.total, 5000);
     EXPECT_GT(whiteIn(540, 0, 640, 16), 10);   // the held time
 
     session.show_grid_structure = 1;
