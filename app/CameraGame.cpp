@@ -38,7 +38,7 @@ void keepViewInStep() {
     gameWindow->viewAngleY = camera.viewAngleY;
 }
 
-void cameraGameStep(FILE* in, FILE* out) {
+void cameraGameStep(RunningGame& game, FILE* in, FILE* out) {
     setUpCameraGame(out);
     camera.viewWidth = gameWindow->width;
     camera.viewHeight = gameWindow->height;
@@ -46,7 +46,7 @@ void cameraGameStep(FILE* in, FILE* out) {
     camera.showOverviews = session.show_overviews;
     const int effects = cameraStep(camera, *gridVision, visionConsole, in, out);
     if (effects & kToggleAutomaticMarkup) session.toggleAutomaticMarkup();
-    if (effects & kStartClock) gameWindow->clock.start(tickCount());
+    if (effects & kStartClock) game.clock.start(tickCount());
     if (effects & kCalibrationChosen) handCalibrationToWindow();
     // The board takes what the camera read, and after a correction what was confirmed.
     DigitTables& digits = gridVision->digits;

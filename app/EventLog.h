@@ -5,6 +5,8 @@
 // no half row.
 #pragma once
 
+#include "RunningGame.h"
+
 #include <cstdio>
 #include <string>
 
@@ -34,6 +36,6 @@ void logEvent(const char* event, int row = -1, int column = -1, int digit = -1,
 // Counts a new game and writes "game_start" with its switches and difficulty.
 void logGameStart();
 // "next_game" or "quit": the clock, turning and board state as the logs get them.
-void logGameLeft(const char* event);
+void logGameLeft(const RunningGame& game, const char* event);
 // "clock_ms=<the game clock's elapsed milliseconds>".
-std::string clockDetail();
+std::string clockDetail(const RunningGame& game);

@@ -31,7 +31,7 @@ static void logEntered(const Sudoku& board, int row, int column, int digit, std:
     logEvent("digit_entered", row, column, digit, how);
 }
 
-static int cameraKey(unsigned char key, long now, FILE* out) {
+static int cameraKey(RunningGame& game, unsigned char key, long now, FILE* out) {
     switch (key) {
     case 'f':
         if (camera.flipMode != 1) camera.flipMode = 2 - camera.flipMode;
@@ -47,8 +47,8 @@ static int cameraKey(unsigned char key, long now, FILE* out) {
     case 'o':
         camera.recognitionFrozen = 1 - camera.recognitionFrozen;
         camera.rerectifyRequest = 1;
-        gameWindow->clock.start(now);
-        gameWindow->resetStatistics();
+        game.clock.start(now);
+        game.resetTurning(now);
         break;
     case 'r':
         camera.gridFound = 0;
@@ -58,7 +58,7 @@ static int cameraKey(unsigned char key, long now, FILE* out) {
         camera.teachRequest = 1;
         break;
     case 'w':
-        showCameraTiles = 1 - showCameraTiles;
+        game.showCameraTiles = 1 - game.showCameraTiles;
         break;
     case 'x':
         std::fprintf(out, "correct wrongly classified patterns\n");
@@ -68,15 +68,16 @@ static int cameraKey(unsigned char key, long now, FILE* out) {
     return kNothingMore;
 }
 
-int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
+int playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now, FILE* out) {
     const int row = placeRow(p), column = placeColumn(p);
-    GameClock& clock = gameWindow->clock;
+    GameClock& clock = game.clock;
+    int& currentDigit = game.currentDigit;
     switch (key) {
     case 27:
-        quitFlag = 1;
+        game.quitFlag = 1;
         break;
     case '+':
-        if (cameraPresent) {
+        if (game.cameraPresent) {
             session.toggleArMode();
             logEvent("feature_switched", -1, -1, -1, "arMode=" + std::to_string(session.arMode) + " key");
         }
@@ -95,16 +96,16 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
         break;
     case 's':
         clock.start(now);
-        gameWindow->resetStatistics();
+        game.resetTurning(now);
         logEvent("clock_started");
         break;
     case 'q':
         clock.stop(now);
-        logEvent("clock_stopped", -1, -1, -1, clockDetail());
+        logEvent("clock_stopped", -1, -1, -1, clockDetail(game));
         break;
     case 'c':
         clock.resume(now);
-        logEvent("clock_continued", -1, -1, -1, clockDetail());
+        logEvent("clock_continued", -1, -1, -1, clockDetail(game));
         break;
     case 'h':
         printHelp(out);
@@ -124,19 +125,20 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
     }
     int request = kNothingMore;
     if (session.arMode == 1)
-        request = cameraKey(key, now, out);
+        request = cameraKey(game, key, now, out);
     else if (key == 'f')
         request = kFlatView;
     else if (key == 'i')
         request = kObliqueView;
-    holdClockWhileWon(now);
+    holdClockWhileWon(game, now);
     return request;
 }
 
-static int leftPress(const MousePlace& p) {
+static int leftPress(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
+    int& currentDigit = game.currentDigit;
     if (!(inTable(p) && gameWindow->isInsideWindow(p.x, p.y))) return kEnterTurning;
-    gameWindow->play.dragging = 1;
+    game.play.dragging = 1;
     const int row = placeRow(p), column = placeColumn(p);
     if (onBoard(p) && board.kindAt(row, column) == Entered) {
         logEvent("digit_removed", row, column, board.digitAt(row, column));
@@ -147,7 +149,7 @@ static int leftPress(const MousePlace& p) {
     if (Tile* t = board.pickTile((float)p.bx, (float)p.by)) {
         currentDigit = t->digit;
         logEvent("tile_picked_up", -1, -1, t->digit);
-        if (gameWindow->mouse.isDoublePress()) {
+        if (game.mouse.isDoublePress()) {
             if (inCorner(p)) {
                 board.dropAllTiles();
                 logEvent("tile_removed", -1, -1, -1, "all");
@@ -161,9 +163,9 @@ static int leftPress(const MousePlace& p) {
     return kNothingMore;
 }
 
-static void rightPress(const MousePlace& p) {
+static void rightPress(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
-    gameWindow->play.rightDown = 1;
+    game.play.rightDown = 1;
     const Tile* t = board.current();
     const int d = t ? t->digit : 0;
     const int row = placeRow(p), column = placeColumn(p);
@@ -182,9 +184,10 @@ static void rightPress(const MousePlace& p) {
     }
 }
 
-static void leftRelease(const MousePlace& p) {
+static void leftRelease(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
-    PlayMouseState& play = gameWindow->play;
+    PlayMouseState& play = game.play;
+    int& currentDigit = game.currentDigit;
     if (!play.dragging) return;
     play.dragging = 0;
     if (inTable(p) && gameWindow->isInsideWindow(p.x, p.y)) {
@@ -203,21 +206,21 @@ static void leftRelease(const MousePlace& p) {
     currentDigit = 0;
 }
 
-int playMouse(int button, int state, const MousePlace& p) {
+int playMouse(RunningGame& game, int button, int state, const MousePlace& p) {
     int request = kNothingMore;
-    if (state == kButtonDown && button == kLeftButton) request = leftPress(p);
-    if (state == kButtonDown && button == kRightButton) rightPress(p);
-    if (state == kButtonUp && button == kRightButton) gameWindow->play.rightDown = 0;
-    if (state == kButtonUp && button == kLeftButton) leftRelease(p);
-    PlayMouseState& play = gameWindow->play;
+    if (state == kButtonDown && button == kLeftButton) request = leftPress(game, p);
+    if (state == kButtonDown && button == kRightButton) rightPress(game, p);
+    if (state == kButtonUp && button == kRightButton) game.play.rightDown = 0;
+    if (state == kButtonUp && button == kLeftButton) leftRelease(game, p);
+    PlayMouseState& play = game.play;
     play.dragX = play.rightX = p.x;
     play.dragY = play.rightY = gameWindow->height - p.y;
     return request;
 }
 
-void playDrag(const MousePlace& p, long now) {
-    PlayMouseState& play = gameWindow->play;
-    if (play.dragging && !gameWindow->mouse.isHeldPress(now)) {
+void playDrag(RunningGame& game, const MousePlace& p, long now) {
+    PlayMouseState& play = game.play;
+    if (play.dragging && !game.mouse.isHeldPress(now)) {
         sudoku->moveCurrentTile((float)p.bx, (float)p.by);
         play.dragX = p.x;
         play.dragY = gameWindow->height - p.y;

@@ -3,6 +3,7 @@
 // The window side picks the mouse position into board coordinates first.
 #pragma once
 
+#include "RunningGame.h"
 #include "Sudoku.h"
 
 #include <cstdio>
@@ -27,9 +28,9 @@ enum PlayRequest {
     kObliqueView = 3,   // reset view with the 3D initialisation
 };
 
-int playKey(unsigned char key, const MousePlace& p, long now, FILE* out);
-int playMouse(int button, int state, const MousePlace& p);
-void playDrag(const MousePlace& p, long now);
+int playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now, FILE* out);
+int playMouse(RunningGame& game, int button, int state, const MousePlace& p);
+void playDrag(RunningGame& game, const MousePlace& p, long now);
 // 1 when the right button should open the menu here (away from board and table).
 int menuWanted(const MousePlace& p);
 // Camera game: a tile lying straight in the middle of a cell enters its digit

@@ -14,6 +14,7 @@ struct FrameInputs {
     int showCameraTiles = 1;
     int useMouse = 1;           // camera game: digits with the mouse (1) or tiles (0)
     int recognitionFrozen = 0;  // camera game: 1 once the player has started with key o
+    long clockElapsed = 0;      // the game clock's milliseconds
 };
 
 // The fixed GL state of the game window.

@@ -154,33 +154,8 @@ void GameWindow::turningDrag(int x, int y) {
 
 int GameWindow::setMouseMode(int mode) {
     if (session.show_3D == 0) return 0;
-    const int now = (int)clock.elapsed(tickCount());
-    if (mode == 0) {
-        if (mouseMode != 0) viewCamera.turningStart = now;
-        mouseMode = 0;
-    } else if (mode == 1) {
-        if (mouseMode != 1) {
-            viewCamera.turningTotal += now - viewCamera.turningStart;
-            viewCamera.turningCount += 1;
-        }
-        mouseMode = 1;
-    }
+    mouseMode = mode;
     return 1;
-}
-
-void GameWindow::resetStatistics() {
-    viewCamera.turningTotal = 0;
-    viewCamera.turningCount = 0;
-    viewCamera.turningStart = (int)clock.elapsed(tickCount());
-}
-
-void GameWindow::turningStatistics(int& total, int& count) {
-    total = viewCamera.turningTotal;
-    count = viewCamera.turningCount;
-    if (mouseMode == 0) {
-        total += (int)clock.elapsed(tickCount()) - viewCamera.turningStart;
-        count += 1;
-    }
 }
 
 BoardPoint GameWindow::pick(int x, int y) {

@@ -52,7 +52,6 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
 
     const int kSize = 80;
     char text[kSize];
-    const long now = tickCount();
     if (in.won == 1) {
         strokeText(50, h - 75, "You won !!!", 45, w, 1, 1, 1);
     } else {
@@ -70,7 +69,7 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
         strokeText(w - 200, h - 15, "...initializing...", 15, 200, 1, 1, 1);
         strokeText(w - 200, h - 30, "type o (OK) to start", 15, 200, 1, 1, 1);
     } else {
-        clockText(window.clock.elapsed(now), text, kSize);
+        clockText(in.clockElapsed, text, kSize);
         if (text[0]) strokeText(w - 100, h - 15, text, 15, 200, 1, 1, 1);
     }
 
