@@ -55,7 +55,7 @@ MenuEffects nextGame(RunningGame& game, FILE* out) {
     writeResults(game, out);
     if (session.arMode == 0) {
         if (agenda.remaining() < 1) {
-            game.newGameCountdown = 1;
+            game.newGameIdleTurns = 1;
             effects.moveWindow = 1;
         } else {
             const int item = agenda.nextItem();

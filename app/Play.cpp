@@ -31,7 +31,7 @@ static void logEntered(const Sudoku& board, int row, int column, int digit, std:
     logEvent("digit_entered", row, column, digit, how);
 }
 
-static int cameraKey(RunningGame& game, unsigned char key, long now, FILE* out) {
+static PlayRequest cameraKey(RunningGame& game, unsigned char key, long now, FILE* out) {
     switch (key) {
     case 'f':
         if (camera.flipMode != 1) camera.flipMode = 2 - camera.flipMode;
@@ -68,7 +68,7 @@ static int cameraKey(RunningGame& game, unsigned char key, long now, FILE* out) 
     return kNothingMore;
 }
 
-int playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now, FILE* out) {
+PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now, FILE* out) {
     const int row = placeRow(p), column = placeColumn(p);
     GameClock& clock = game.clock;
     int& currentDigit = game.currentDigit;
@@ -123,7 +123,7 @@ int playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now,
             logEvent("tile_put_down", on ? row : -1, on ? column : -1, currentDigit);
         }
     }
-    int request = kNothingMore;
+    PlayRequest request = kNothingMore;
     if (session.arMode == 1)
         request = cameraKey(game, key, now, out);
     else if (key == 'f')
@@ -134,7 +134,7 @@ int playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now,
     return request;
 }
 
-static int leftPress(RunningGame& game, const MousePlace& p) {
+static PlayRequest leftPress(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
     int& currentDigit = game.currentDigit;
     if (!(inTable(p) && gameWindow->isInsideWindow(p.x, p.y))) return kEnterTurning;
@@ -206,8 +206,8 @@ static void leftRelease(RunningGame& game, const MousePlace& p) {
     currentDigit = 0;
 }
 
-int playMouse(RunningGame& game, int button, int state, const MousePlace& p) {
-    int request = kNothingMore;
+PlayRequest playMouse(RunningGame& game, int button, int state, const MousePlace& p) {
+    PlayRequest request = kNothingMore;
     if (state == kButtonDown && button == kLeftButton) request = leftPress(game, p);
     if (state == kButtonDown && button == kRightButton) rightPress(game, p);
     if (state == kButtonUp && button == kRightButton) game.play.rightDown = 0;

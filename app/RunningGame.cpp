@@ -1,9 +1,9 @@
 #include "RunningGame.h"
 
-void RunningGame::mouseModeChanged(int before, int after, long now) {
+void RunningGame::mouseModeChanged(MouseMode before, MouseMode after, long now) {
     if (before == after) return;
     const int ms = (int)clock.elapsed(now);
-    if (after == 0) {
+    if (after == kTurningMode) {
         turning.start = ms;
     } else {
         turning.total += ms - turning.start;
@@ -17,10 +17,10 @@ void RunningGame::resetTurning(long now) {
     turning.start = (int)clock.elapsed(now);
 }
 
-void RunningGame::turningUpTo(long now, int mouseMode, int& total, int& count) const {
+void RunningGame::turningUpTo(long now, MouseMode mouseMode, int& total, int& count) const {
     total = turning.total;
     count = turning.count;
-    if (mouseMode == 0) {
+    if (mouseMode == kTurningMode) {
         total += (int)clock.elapsed(now) - turning.start;
         count += 1;
     }

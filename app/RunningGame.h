@@ -21,7 +21,7 @@ struct RunningGame {
     int cameraPresent = 0;
     int quitFlag = 0;
     int wonFlag = 0;
-    int newGameCountdown = 0;  // nonzero while a free new game is pending
+    int newGameIdleTurns = 0;  // from 1 when a free new game is asked for, up by idle turns; 0 for none
     int currentDigit = 0;      // digit of the tile last made or picked up
     int showCameraTiles = 1;
     int popupMenu = 0;         // 0 until the menu is built
@@ -34,11 +34,10 @@ struct RunningGame {
         for (int& p : menuPositions) p = -1;
     }
 
-    // The window's mouse mode went from before to after (1 play, 0 turning):
-    // a turning begins or ends.
-    void mouseModeChanged(int before, int after, long now);
+    // The window's mouse mode went from before to after: a turning begins or ends.
+    void mouseModeChanged(MouseMode before, MouseMode after, long now);
     // A turning still going on counts from the restarted clock.
     void resetTurning(long now);
-    // Total and count with a turning still going on (mouse mode 0) ended now.
-    void turningUpTo(long now, int mouseMode, int& total, int& count) const;
+    // Total and count with a turning still going on ended now.
+    void turningUpTo(long now, MouseMode mouseMode, int& total, int& count) const;
 };

@@ -179,10 +179,11 @@ void holdClockWhileWon(RunningGame& game, long now) {
 IdleOutcome idleStep(RunningGame& game, FILE* in, FILE* out) {
     IdleOutcome outcome = kGameGoesOn;
     sudoku->fitTableArea(session.show_overviews);
-    if (game.newGameCountdown != 0) {
-        game.newGameCountdown++;
-        if (game.newGameCountdown == 5) {
-            game.newGameCountdown = 0;
+    // The window gets four idle turns to redraw before the console prompts block.
+    if (game.newGameIdleTurns != 0) {
+        game.newGameIdleTurns++;
+        if (game.newGameIdleTurns == 5) {
+            game.newGameIdleTurns = 0;
             askGridNumber(session, in, out);
             askPermutation(session, in, out);
             std::fprintf(out, "%s, permutation %d\n", session.gridPath(), session.permutation);

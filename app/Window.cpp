@@ -59,7 +59,7 @@ static void display() {
 }
 
 // Counts the turnings, whichever handler turned the mouse mode.
-static void followMouseMode(int before) {
+static void followMouseMode(MouseMode before) {
     playedGame->mouseModeChanged(before, gameWindow->mouseMode, tickCount());
 }
 
@@ -67,8 +67,8 @@ static void reshape(int w, int h) { gameWindow->reshape(w, h); }
 
 static void keyboard(unsigned char key, int x, int y) {
     const MousePlace p = placeAt(x, y);
-    const int modeBefore = gameWindow->mouseMode;
-    const int request = playKey(*playedGame, key, p, tickCount(), stdout);
+    const MouseMode modeBefore = gameWindow->mouseMode;
+    const PlayRequest request = playKey(*playedGame, key, p, tickCount(), stdout);
     if (request == kFlatView) gameWindow->resetView(0);
     if (request == kObliqueView) gameWindow->resetView(1);
     if (request == kFlatView || request == kObliqueView)
@@ -80,10 +80,10 @@ static void keyboard(unsigned char key, int x, int y) {
 
 static void mouse(int button, int state, int x, int y) {
     playedGame->mouse.record(button, state, x, y, tickCount());
-    const int modeBefore = gameWindow->mouseMode;
-    if (gameWindow->mouseMode == 1) {
+    const MouseMode modeBefore = gameWindow->mouseMode;
+    if (gameWindow->mouseMode == kPlayMode) {
         const MousePlace p = placeAt(x, y);
-        if (playMouse(*playedGame, button, state, p) == kEnterTurning && gameWindow->setMouseMode(0))
+        if (playMouse(*playedGame, button, state, p) == kEnterTurning && gameWindow->setMouseMode(kTurningMode))
             gameWindow->recenter();
         if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN) applyMenuRule(*playedGame, menuWanted(p));
     } else {
@@ -91,13 +91,13 @@ static void mouse(int button, int state, int x, int y) {
     }
     followMouseMode(modeBefore);
     if (gameWindow->mouseMode != modeBefore)
-        logEvent(gameWindow->mouseMode == 0 ? "turning_started" : "turning_ended", -1, -1, -1,
+        logEvent(gameWindow->mouseMode == kTurningMode ? "turning_started" : "turning_ended", -1, -1, -1,
                  "turning_ms=" + std::to_string(playedGame->turning.total));
     glutPostRedisplay();
 }
 
 static void motion(int x, int y) {
-    if (gameWindow->mouseMode == 1) {
+    if (gameWindow->mouseMode == kPlayMode) {
         const MousePlace p = placeAt(x, y);
         playDrag(*playedGame, p, tickCount());
         applyMenuRule(*playedGame, menuWanted(p));
@@ -124,7 +124,7 @@ static void idle() {
 }
 
 static void menu(int value) {
-    const int modeBefore = gameWindow->mouseMode;
+    const MouseMode modeBefore = gameWindow->mouseMode;
     const MenuEffects effects = menuCommand(*playedGame, value, stdout);
     sudoku->fitTableArea(session.show_overviews);
     if (effects.resetView) gameWindow->resetView(1);

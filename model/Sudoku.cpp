@@ -378,16 +378,8 @@ void Sudoku::addTile(float x, float y, int digit) {
 }
 
 void Sudoku::replaceTiles(const std::vector<Tile>& from) {
-    tiles.clear();
+    tiles = from;
     currentTile = -1;
-    for (const Tile& t : from) {
-        Tile copy;
-        copy.x = t.x;
-        copy.y = t.y;
-        copy.digit = t.digit;
-        copy.angle = t.angle;
-        tiles.push_back(copy);
-    }
 }
 
 Tile* Sudoku::current() { return currentTile >= 0 ? &tiles[currentTile] : nullptr; }

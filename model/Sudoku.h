@@ -54,7 +54,6 @@ struct Tile {
     float x = 0, y = 0;  // board units, y upwards along the rows
     int digit = 0;       // 0: a tile without digit
     int angle = 0;       // whole degrees
-    int reserved = 0;
 };
 
 // Table-area bounds around the board; xmin and ymax follow the overview panes.

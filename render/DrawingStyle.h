@@ -10,7 +10,6 @@ struct DrawingParams {
     float paneColor[3] = {1.0f, 1.0f, 1.0f};
     float tableColor[3] = {0.6f, 0.6f, 0.3f};
     float depthStep = 0.01f;
-    float unusedSize = 0.1f;
     float overviewCellSize = 0.4f;
     float overviewGap = 0.1f;
 };

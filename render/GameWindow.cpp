@@ -98,7 +98,7 @@ void GameWindow::turningPress(int button, int state, int x, int y) {
         if (dx < -half || dx > half || dy < -half || dy > half) {
             vc.turning = 0;
             vc.shifting = 0;
-            setMouseMode(1);
+            setMouseMode(kPlayMode);
             return;
         }
         if (button == kLeftButton) {
@@ -152,7 +152,7 @@ void GameWindow::turningDrag(int x, int y) {
     }
 }
 
-int GameWindow::setMouseMode(int mode) {
+int GameWindow::setMouseMode(MouseMode mode) {
     if (session.show_3D == 0) return 0;
     mouseMode = mode;
     return 1;

@@ -34,7 +34,7 @@ struct GameWindow {
     // kept in step by the shell.
     int flipMode = 0;
     int viewAngleY = 6;
-    int mouseMode = 1;  // 1 play, 0 turning the VR view
+    MouseMode mouseMode = kPlayMode;
     ViewCamera viewCamera;
     int firstReshape = 1;
 
@@ -61,7 +61,7 @@ struct GameWindow {
     void turningPress(int button, int state, int x, int y);
     void turningDrag(int x, int y);
     // 0 and no change when show_3D is off.
-    int setMouseMode(int mode);
+    int setMouseMode(MouseMode mode);
     // Board coordinates under window position (x, y), y downwards.
     BoardPoint pick(int x, int y);
     int isInsideWindow(int x, int y) const;

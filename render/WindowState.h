@@ -14,6 +14,9 @@ long tickCount();
 enum { kLeftButton = 0, kMiddleButton = 1, kRightButton = 2 };
 enum { kButtonDown = 0, kButtonUp = 1 };
 
+// What the mouse does in the game window: play, or turn the VR view.
+enum MouseMode { kTurningMode = 0, kPlayMode = 1 };
+
 struct GameClock {
     int running = 0;
     long startTick = 0;

@@ -215,7 +215,7 @@ TEST_F(MenuTest, NextGameWithoutSeriesReloadsAndCountsDown) {
     session.permutation = 0;
     sudoku->setDigit(0, 2, 4, Entered);
     const MenuEffects e = menuCommand(game, MenuNextGame, out);
-    EXPECT_EQ(game.newGameCountdown, 1);
+    EXPECT_EQ(game.newGameIdleTurns, 1);
     EXPECT_TRUE(e.moveWindow);
     EXPECT_TRUE(e.newTitle);
     EXPECT_FALSE(e.resetView);

@@ -219,19 +219,19 @@ TEST_F(PlayTest, ClockKeysAndViewRequests) {
 
 TEST_F(PlayTest, TurningTimeAndReturnsFollowTheMouseMode) {
     game.clock.total = 1000;  // a stopped clock gives fixed times
-    game.mouseModeChanged(1, 0, now);
+    game.mouseModeChanged(kPlayMode, kTurningMode, now);
     EXPECT_EQ(game.turning.start, 1000);
     game.clock.total = 4000;
-    game.mouseModeChanged(0, 0, now);  // already turning: the start stays
+    game.mouseModeChanged(kTurningMode, kTurningMode, now);  // already turning: the start stays
     EXPECT_EQ(game.turning.start, 1000);
     int total = 0, count = 0;
-    game.turningUpTo(now, 0, total, count);  // the turning going on counts up to now
+    game.turningUpTo(now, kTurningMode, total, count);  // the turning going on counts up to now
     EXPECT_EQ(total, 3000);
     EXPECT_EQ(count, 1);
-    game.mouseModeChanged(0, 1, now);
+    game.mouseModeChanged(kTurningMode, kPlayMode, now);
     EXPECT_EQ(game.turning.total, 3000);
     EXPECT_EQ(game.turning.count, 1);
-    game.mouseModeChanged(1, 1, now);
+    game.mouseModeChanged(kPlayMode, kPlayMode, now);
     EXPECT_EQ(game.turning.count, 1);
     game.resetTurning(now);
     EXPECT_EQ(game.turning.total, 0);
@@ -293,10 +293,10 @@ TEST_F(PlayTest, CountdownAsksForTheNextFreeGame) {
     FILE* in = fmemopen((void*)answers.data(), answers.size(), "r");
     game.wonFlag = 1;
     game.turning.count = 2;
-    game.newGameCountdown = 1;
+    game.newGameIdleTurns = 1;
     for (int i = 0; i < 3; i++) EXPECT_EQ(idleStep(game, in, log), 0);
     EXPECT_EQ(idleStep(game, in, log), 1);
-    EXPECT_EQ(game.newGameCountdown, 0);
+    EXPECT_EQ(game.newGameIdleTurns, 0);
     std::fclose(log);
     const std::string printed(text, size);
     std::free(text);

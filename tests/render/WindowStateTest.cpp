@@ -77,12 +77,12 @@ TEST(MouseHistory, DoubleAndHeldPresses) {
 TEST(MouseMode, OnlyWithThe3DView) {
     SessionSettings session;
     GameWindow window(session);
-    EXPECT_EQ(window.setMouseMode(0), 1);
-    EXPECT_EQ(window.mouseMode, 0);
-    window.setMouseMode(1);
+    EXPECT_EQ(window.setMouseMode(kTurningMode), 1);
+    EXPECT_EQ(window.mouseMode, kTurningMode);
+    window.setMouseMode(kPlayMode);
     session.show_3D = 0;
-    EXPECT_EQ(window.setMouseMode(0), 0);
-    EXPECT_EQ(window.mouseMode, 1);
+    EXPECT_EQ(window.setMouseMode(kTurningMode), 0);
+    EXPECT_EQ(window.mouseMode, kPlayMode);
 }
 
 }  // namespace
