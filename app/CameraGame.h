@@ -25,3 +25,6 @@ void handCalibrationToWindow();
 void cameraGameStep(RunningGame& game, FILE* in, FILE* out);
 // The game window draws with the console's flip and view angle.
 void keepViewInStep();
+// A tile lying straight in the middle of a cell enters its digit there
+// (digit 0 takes an entered digit back).
+void cameraTilesToBoard(Sudoku& board, FILE* out);

@@ -91,6 +91,11 @@ void logEvent(const char* event, int row, int column, int digit, const std::stri
     writeWhole(formatEventRow(r));
 }
 
+void logDigitEntered(const Sudoku& board, int row, int column, int digit, std::string how) {
+    if (board.isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
+    logEvent("digit_entered", row, column, digit, how);
+}
+
 void logGameStart() {
     gameNumber++;
     const struct {

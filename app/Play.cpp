@@ -25,12 +25,6 @@ static void logNote(int row, int column, int digit) {
         logEvent("note_set", row, column, digit, kNoteNames[sudoku->noteAt(row, column, digit) % 3]);
 }
 
-// A digit in an entered cell is shown with an error mark when it clashes.
-static void logEntered(const Sudoku& board, int row, int column, int digit, std::string how) {
-    if (board.isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
-    logEvent("digit_entered", row, column, digit, how);
-}
-
 static PlayRequest cameraKey(RunningGame& game, unsigned char key, long now, FILE* out) {
     switch (key) {
     case 'f':
@@ -194,7 +188,7 @@ static void leftRelease(RunningGame& game, const MousePlace& p) {
         if (!board.validDigit(currentDigit)) return;
         const int row = placeRow(p), column = placeColumn(p), digit = currentDigit;
         if (!board.setDigit(row, column, digit, Entered)) return;
-        logEntered(board, row, column, digit, "");
+        logDigitEntered(board, row, column, digit, "");
         if (board.isCurrentTileNear((float)p.bx, (float)p.by)) {
             board.dropCurrentTile();
             currentDigit = 0;
@@ -228,34 +222,5 @@ void playDrag(RunningGame& game, const MousePlace& p, long now) {
     if (play.rightDown) {
         play.rightX = p.x;
         play.rightY = gameWindow->height - p.y;
-    }
-}
-
-void cameraTilesToBoard(Sudoku& board, FILE* out) {
-    for (size_t i = 0; i < board.tiles.size();) {
-        const Tile t = board.tiles[i];
-        double whole;
-        const double fx = std::modf(t.x, &whole), fy = std::modf(t.y, &whole);
-        const bool centred = fx >= 0.35 && fx <= 0.65 && fy >= 0.35 && fy <= 0.65;
-        const bool straight = (t.angle >= 0 && t.angle <= 5) || (t.angle >= 355 && t.angle <= 360);
-        int dropped = -1;
-        if (centred && straight) {
-            if (camera.debugLevel >= 2)
-                std::fprintf(out, "    tile %d at pos [x=%g, y=%g] with rotangle %d\n", t.digit, t.x,
-                             t.y, t.angle);
-            const int row = 8 - (int)std::floor(t.y), column = (int)std::floor(t.x);
-            const int before = board.digitAt(row, column);
-            const bool changed = t.digit == 0
-                                     ? board.clearCell(row, column)
-                                     : board.setDigit(row, column, t.digit, Entered);
-            if (changed && t.digit == 0) logEvent("digit_removed", row, column, before, "camera");
-            if (changed && t.digit != 0) logEntered(board, row, column, t.digit, "camera");
-            if (changed) {
-                dropped = board.currentTile;
-                board.dropCurrentTile();
-            }
-        }
-        // Dropping the current tile shifts the tiles after it.
-        if (dropped < 0 || dropped > (int)i) i++;
     }
 }

@@ -33,6 +33,3 @@ PlayRequest playMouse(RunningGame& game, int button, int state, const MousePlace
 void playDrag(RunningGame& game, const MousePlace& p, long now);
 // 1 when the right button should open the menu here (away from board and table).
 int menuWanted(const MousePlace& p);
-// Camera game: a tile lying straight in the middle of a cell enters its digit
-// there (digit 0 takes an entered digit back).
-void cameraTilesToBoard(Sudoku& board, FILE* out);

@@ -5,7 +5,6 @@
 #include "Counterbalance.h"
 #include "EventLog.h"
 #include "ResultLog.h"
-#include "Play.h"
 #include "PuzzleFile.h"
 
 #include <cstring>
