@@ -134,7 +134,8 @@ MenuEffects menuCommand(RunningGame& game, int value, FILE* out) {
             game.quitFlag = 1;
             break;
         default:
-            if (value >= kFirstSwitchValue && value <= kLastSwitchValue) return toggleSwitch(game, value);
+            if (value >= kFirstSwitchValue && value <= kLastSwitchValue)
+                return toggleSwitch(game, value);
             std::fprintf(out, "invalid popup value %d\n", value);
     }
     return effects;

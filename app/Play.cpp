@@ -62,7 +62,8 @@ static PlayRequest cameraKey(RunningGame& game, unsigned char key, long now, FIL
     return kNothingMore;
 }
 
-PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now, FILE* out) {
+PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now,
+                    FILE* out) {
     const int row = placeRow(p), column = placeColumn(p);
     GameClock& clock = game.clock;
     int& currentDigit = game.currentDigit;

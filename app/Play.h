@@ -28,7 +28,8 @@ enum PlayRequest {
     kObliqueView = 3,   // reset view with the 3D initialisation
 };
 
-PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now, FILE* out);
+PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now,
+                    FILE* out);
 PlayRequest playMouse(RunningGame& game, int button, int state, const MousePlace& p);
 void playDrag(RunningGame& game, const MousePlace& p, long now);
 // 1 when the right button should open the menu here (away from board and table).

@@ -21,7 +21,7 @@ struct RunningGame {
     int cameraPresent = 0;
     int quitFlag = 0;
     int wonFlag = 0;
-    int newGameIdleTurns = 0;  // from 1 when a free new game is asked for, up by idle turns; 0 for none
+    int newGameIdleTurns = 0;  // 1 when a free new game is asked for, then up by idle turns
     int currentDigit = 0;      // digit of the tile last made or picked up
     int showCameraTiles = 1;
     int popupMenu = 0;         // 0 until the menu is built

@@ -167,7 +167,8 @@ void writeResults(RunningGame& game, FILE* out) {
     r.userName = session.userName;
     r.clockStarted = game.clock.startTime;
     appendResults(session.testFolder, r, out);
-    if (!game.agendaFileKept && session.userPath()[0]) agenda.write(session.userPath(), session.userName);
+    if (!game.agendaFileKept && session.userPath()[0])
+        agenda.write(session.userPath(), session.userName);
     game.gameLogged = 1;
 }
 

@@ -83,16 +83,18 @@ static void mouse(int button, int state, int x, int y) {
     const MouseMode modeBefore = gameWindow->mouseMode;
     if (gameWindow->mouseMode == kPlayMode) {
         const MousePlace p = placeAt(x, y);
-        if (playMouse(*playedGame, button, state, p) == kEnterTurning && gameWindow->setMouseMode(kTurningMode))
+        if (playMouse(*playedGame, button, state, p) == kEnterTurning &&
+            gameWindow->setMouseMode(kTurningMode))
             gameWindow->recenter();
-        if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN) applyMenuRule(*playedGame, menuWanted(p));
+        if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN)
+            applyMenuRule(*playedGame, menuWanted(p));
     } else {
         gameWindow->turningPress(button, state, x, y);
     }
     followMouseMode(modeBefore);
     if (gameWindow->mouseMode != modeBefore)
-        logEvent(gameWindow->mouseMode == kTurningMode ? "turning_started" : "turning_ended", -1, -1, -1,
-                 "turning_ms=" + std::to_string(playedGame->turning.total));
+        logEvent(gameWindow->mouseMode == kTurningMode ? "turning_started" : "turning_ended", -1,
+                 -1, -1, "turning_ms=" + std::to_string(playedGame->turning.total));
     glutPostRedisplay();
 }
 

@@ -74,6 +74,7 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
     }
 
     if (session.arMode == 1) strokeText(10, 10, in.useMouse == 1 ? "m +" : "m -", 15, w, 1, 1, 1);
-    if (window.mouseMode == kTurningMode && session.arMode == 0) drawTurningGuide(window.viewCamera);
+    if (window.mouseMode == kTurningMode && session.arMode == 0)
+        drawTurningGuide(window.viewCamera);
     glPopAttrib();
 }
