@@ -1,6 +1,9 @@
 #include "CameraGame.h"
 
+#include "EventLog.h"
 #include "Shell.h"
+
+#include <cmath>
 
 CameraState camera;
 GridVision* gridVision = nullptr;
@@ -38,7 +41,7 @@ void keepViewInStep() {
     gameWindow->viewAngleY = camera.viewAngleY;
 }
 
-void cameraGameStep(FILE* in, FILE* out) {
+void cameraGameStep(RunningGame& game, FILE* in, FILE* out) {
     setUpCameraGame(out);
     camera.viewWidth = gameWindow->width;
     camera.viewHeight = gameWindow->height;
@@ -46,7 +49,7 @@ void cameraGameStep(FILE* in, FILE* out) {
     camera.showOverviews = session.show_overviews;
     const int effects = cameraStep(camera, *gridVision, visionConsole, in, out);
     if (effects & kToggleAutomaticMarkup) session.toggleAutomaticMarkup();
-    if (effects & kStartClock) gameWindow->clock.start(tickCount());
+    if (effects & kStartClock) game.clock.start(tickCount());
     if (effects & kCalibrationChosen) handCalibrationToWindow();
     // The board takes what the camera read, and after a correction what was confirmed.
     DigitTables& digits = gridVision->digits;
@@ -73,4 +76,33 @@ void cameraGameStep(FILE* in, FILE* out) {
         gameWindow->setCalibrationFlag(1);
     }
     keepViewInStep();
+}
+
+void cameraTilesToBoard(Sudoku& board, FILE* out) {
+    for (size_t i = 0; i < board.tiles.size();) {
+        const Tile t = board.tiles[i];
+        double whole;
+        const double fx = std::modf(t.x, &whole), fy = std::modf(t.y, &whole);
+        const bool centred = fx >= 0.35 && fx <= 0.65 && fy >= 0.35 && fy <= 0.65;
+        const bool straight = (t.angle >= 0 && t.angle <= 5) || (t.angle >= 355 && t.angle <= 360);
+        int dropped = -1;
+        if (centred && straight) {
+            if (camera.debugLevel >= 2)
+                std::fprintf(out, "    tile %d at pos [x=%g, y=%g] with rotangle %d\n", t.digit, t.x,
+                             t.y, t.angle);
+            const int row = 8 - (int)std::floor(t.y), column = (int)std::floor(t.x);
+            const int before = board.digitAt(row, column);
+            const bool changed = t.digit == 0
+                                     ? board.clearCell(row, column)
+                                     : board.setDigit(row, column, t.digit, Entered);
+            if (changed && t.digit == 0) logEvent("digit_removed", row, column, before, "camera");
+            if (changed && t.digit != 0) logDigitEntered(board, row, column, t.digit, "camera");
+            if (changed) {
+                dropped = board.currentTile;
+                board.dropCurrentTile();
+            }
+        }
+        // Dropping the current tile shifts the tiles after it.
+        if (dropped < 0 || dropped > (int)i) i++;
+    }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "GridVision.h"
+#include "RunningGame.h"
 #include "VisionConsole.h"
 
 #include <cstdio>
@@ -21,6 +22,9 @@ void setUpCameraGame(FILE* out);
 void handCameraToWindow();
 void handCalibrationToWindow();
 // One camera step with what the shell does for its keys and hand-overs.
-void cameraGameStep(FILE* in, FILE* out);
+void cameraGameStep(RunningGame& game, FILE* in, FILE* out);
 // The game window draws with the console's flip and view angle.
 void keepViewInStep();
+// A tile lying straight in the middle of a cell enters its digit there
+// (digit 0 takes an entered digit back).
+void cameraTilesToBoard(Sudoku& board, FILE* out);

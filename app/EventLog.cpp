@@ -91,6 +91,11 @@ void logEvent(const char* event, int row, int column, int digit, const std::stri
     writeWhole(formatEventRow(r));
 }
 
+void logDigitEntered(const Sudoku& board, int row, int column, int digit, std::string how) {
+    if (board.isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
+    logEvent("digit_entered", row, column, digit, how);
+}
+
 void logGameStart() {
     gameNumber++;
     const struct {
@@ -117,15 +122,14 @@ void logGameStart() {
     logEvent("game_start", -1, -1, -1, detail);
 }
 
-std::string clockDetail() {
-    return "clock_ms=" + std::to_string(gameWindow->clock.elapsed(tickCount()));
+std::string clockDetail(const RunningGame& game) {
+    return "clock_ms=" + std::to_string(game.clock.elapsed(tickCount()));
 }
 
-void logGameLeft(const char* event) {
+void logGameLeft(const RunningGame& game, const char* event) {
     char detail[160];
     std::snprintf(detail, sizeof detail, "%s turning_ms=%d turns=%d empty=%d conflicts=%d",
-                  clockDetail().c_str(), gameWindow->viewCamera.turningTotal,
-                  gameWindow->viewCamera.turningCount, sudoku->countEmptyCells(),
-                  sudoku->countConflicts());
+                  clockDetail(game).c_str(), game.turning.total, game.turning.count,
+                  sudoku->countEmptyCells(), sudoku->countConflicts());
     logEvent(event, -1, -1, -1, detail);
 }

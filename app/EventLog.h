@@ -5,6 +5,9 @@
 // no half row.
 #pragma once
 
+#include "RunningGame.h"
+#include "Sudoku.h"
+
 #include <cstdio>
 #include <string>
 
@@ -31,9 +34,11 @@ void startEventLog(FILE* out);
 // from the session.
 void logEvent(const char* event, int row = -1, int column = -1, int digit = -1,
               const std::string& detail = "");
+// "digit_entered"; a digit that clashes is marked as a conflict in the detail.
+void logDigitEntered(const Sudoku& board, int row, int column, int digit, std::string how);
 // Counts a new game and writes "game_start" with its switches and difficulty.
 void logGameStart();
 // "next_game" or "quit": the clock, turning and board state as the logs get them.
-void logGameLeft(const char* event);
+void logGameLeft(const RunningGame& game, const char* event);
 // "clock_ms=<the game clock's elapsed milliseconds>".
-std::string clockDetail();
+std::string clockDetail(const RunningGame& game);

@@ -43,19 +43,19 @@ std::vector<MenuEntry> currentMenuEntries() {
     return buildMenuEntries(on, modifiable);
 }
 
-void recordMenuPositions(const std::vector<MenuEntry>& entries) {
-    for (int& p : gameWindow->menuPositions) p = -1;
+void recordMenuPositions(RunningGame& game, const std::vector<MenuEntry>& entries) {
+    for (int& p : game.menuPositions) p = -1;
     for (int i = 0; i < (int)entries.size(); i++)
-        if (entries[i].value > 0) gameWindow->menuPositions[entries[i].value] = i + 1;
+        if (entries[i].value > 0) game.menuPositions[entries[i].value] = i + 1;
 }
 
-MenuEffects nextGame(FILE* out) {
+MenuEffects nextGame(RunningGame& game, FILE* out) {
     MenuEffects effects;
-    logGameLeft("next_game");
-    writeResults(out);
+    logGameLeft(game, "next_game");
+    writeResults(game, out);
     if (session.arMode == 0) {
         if (agenda.remaining() < 1) {
-            newGameCountdown = 1;
+            game.newGameIdleTurns = 1;
             effects.moveWindow = 1;
         } else {
             const int item = agenda.nextItem();
@@ -65,7 +65,7 @@ MenuEffects nextGame(FILE* out) {
                              "Please fill out the questionnaire 'Tests/Tabrelo-Evaluation.pdf'.\n"
                              "(Bitte Fragebogen 'Tests/Tabrelo-Evaluation.pdf' ausf\xFC"
                              "llen.)\n");
-                quitFlag = 1;
+                game.quitFlag = 1;
                 return effects;
             }
             agenda.items[item].applyTo(session, *sudoku);
@@ -73,14 +73,14 @@ MenuEffects nextGame(FILE* out) {
         }
     }
     std::fprintf(out, "%s, permutation %d\n", session.gridPath(), session.permutation);
-    newGame(out);
+    newGame(game, out);
     effects.newTitle = 1;
     return effects;
 }
 
 namespace {
 
-MenuEffects toggleSwitch(int value) {
+MenuEffects toggleSwitch(const RunningGame& game, int value) {
     int SessionSettings::*on = kSwitches[value - kFirstSwitchValue].on;
     if (on)
         session.*on = 1 - session.*on;
@@ -94,7 +94,7 @@ MenuEffects toggleSwitch(int value) {
     if (now == 0 && (value == MenuAutomaticMarkup || value == MenuSemiautomaticMarkup))
         sudoku->clearAllNotes();
     MenuEffects effects;
-    const int position = gameWindow->menuPositions[value];
+    const int position = game.menuPositions[value];
     effects.entryPosition = position < 0 ? value : position;
     effects.entryText = toggledSwitchText(value, now);
     return effects;
@@ -102,7 +102,7 @@ MenuEffects toggleSwitch(int value) {
 
 }  // namespace
 
-MenuEffects menuCommand(int value, FILE* out) {
+MenuEffects menuCommand(RunningGame& game, int value, FILE* out) {
     MenuEffects effects;
     switch (value) {
         case MenuNothing:
@@ -112,7 +112,7 @@ MenuEffects menuCommand(int value, FILE* out) {
             break;
         case MenuPush:
             if (!gridStack->isFull() && gridStack->push(*sudoku)) {
-                rememberCount++;
+                game.rememberCount++;
                 logEvent("board_remembered", -1, -1, -1, "depth=" + std::to_string(gridStack->count()));
             }
             break;
@@ -124,17 +124,18 @@ MenuEffects menuCommand(int value, FILE* out) {
             }
             break;
         case MenuNextGame:
-            return nextGame(out);
+            return nextGame(game, out);
         case MenuProgress:
             effects.moveWindow = 1;
             testSettings.print(out);
             agenda.print(testSettings, out);
             break;
         case MenuQuit:
-            quitFlag = 1;
+            game.quitFlag = 1;
             break;
         default:
-            if (value >= kFirstSwitchValue && value <= kLastSwitchValue) return toggleSwitch(value);
+            if (value >= kFirstSwitchValue && value <= kLastSwitchValue)
+                return toggleSwitch(game, value);
             std::fprintf(out, "invalid popup value %d\n", value);
     }
     return effects;

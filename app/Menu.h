@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MenuTexts.h"
+#include "RunningGame.h"
 
 #include <cstdio>
 #include <string>
@@ -19,11 +20,11 @@ struct MenuEffects {
 // Entries of the menu as it is built now: the session's switches, the
 // board's evaluation flag and the test settings' modifiable flags.
 std::vector<MenuEntry> currentMenuEntries();
-// Fills the game window's table from value to menu position (1..19; -1 for
-// a value without an entry of its own).
-void recordMenuPositions(const std::vector<MenuEntry>& entries);
+// Fills the game's table from value to menu position (1..19; -1 for a value
+// without an entry of its own).
+void recordMenuPositions(RunningGame& game, const std::vector<MenuEntry>& entries);
 
-MenuEffects menuCommand(int value, FILE* out);
+MenuEffects menuCommand(RunningGame& game, int value, FILE* out);
 // Logs the game being left and saves the agenda, then moves on: the next
 // item of the test series, or a free new game asked for on the console.
-MenuEffects nextGame(FILE* out);
+MenuEffects nextGame(RunningGame& game, FILE* out);

@@ -25,13 +25,7 @@ static void logNote(int row, int column, int digit) {
         logEvent("note_set", row, column, digit, kNoteNames[sudoku->noteAt(row, column, digit) % 3]);
 }
 
-// A digit in an entered cell is shown with an error mark when it clashes.
-static void logEntered(const Sudoku& board, int row, int column, int digit, std::string how) {
-    if (board.isConflict(row, column)) how += how.empty() ? "conflict" : " conflict";
-    logEvent("digit_entered", row, column, digit, how);
-}
-
-static int cameraKey(unsigned char key, long now, FILE* out) {
+static PlayRequest cameraKey(RunningGame& game, unsigned char key, long now, FILE* out) {
     switch (key) {
     case 'f':
         if (camera.flipMode != 1) camera.flipMode = 2 - camera.flipMode;
@@ -47,8 +41,8 @@ static int cameraKey(unsigned char key, long now, FILE* out) {
     case 'o':
         camera.recognitionFrozen = 1 - camera.recognitionFrozen;
         camera.rerectifyRequest = 1;
-        gameWindow->clock.start(now);
-        gameWindow->resetStatistics();
+        game.clock.start(now);
+        game.resetTurning(now);
         break;
     case 'r':
         camera.gridFound = 0;
@@ -58,7 +52,7 @@ static int cameraKey(unsigned char key, long now, FILE* out) {
         camera.teachRequest = 1;
         break;
     case 'w':
-        showCameraTiles = 1 - showCameraTiles;
+        game.showCameraTiles = 1 - game.showCameraTiles;
         break;
     case 'x':
         std::fprintf(out, "correct wrongly classified patterns\n");
@@ -68,15 +62,17 @@ static int cameraKey(unsigned char key, long now, FILE* out) {
     return kNothingMore;
 }
 
-int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
+PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now,
+                    FILE* out) {
     const int row = placeRow(p), column = placeColumn(p);
-    GameClock& clock = gameWindow->clock;
+    GameClock& clock = game.clock;
+    int& currentDigit = game.currentDigit;
     switch (key) {
     case 27:
-        quitFlag = 1;
+        game.quitFlag = 1;
         break;
     case '+':
-        if (cameraPresent) {
+        if (game.cameraPresent) {
             session.toggleArMode();
             logEvent("feature_switched", -1, -1, -1, "arMode=" + std::to_string(session.arMode) + " key");
         }
@@ -95,16 +91,16 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
         break;
     case 's':
         clock.start(now);
-        gameWindow->resetStatistics();
+        game.resetTurning(now);
         logEvent("clock_started");
         break;
     case 'q':
         clock.stop(now);
-        logEvent("clock_stopped", -1, -1, -1, clockDetail());
+        logEvent("clock_stopped", -1, -1, -1, clockDetail(game));
         break;
     case 'c':
         clock.resume(now);
-        logEvent("clock_continued", -1, -1, -1, clockDetail());
+        logEvent("clock_continued", -1, -1, -1, clockDetail(game));
         break;
     case 'h':
         printHelp(out);
@@ -122,16 +118,22 @@ int playKey(unsigned char key, const MousePlace& p, long now, FILE* out) {
             logEvent("tile_put_down", on ? row : -1, on ? column : -1, currentDigit);
         }
     }
-    if (session.arMode == 1) return cameraKey(key, now, out);
-    if (key == 'f') return kFlatView;
-    if (key == 'i') return kObliqueView;
-    return kNothingMore;
+    PlayRequest request = kNothingMore;
+    if (session.arMode == 1)
+        request = cameraKey(game, key, now, out);
+    else if (key == 'f')
+        request = kFlatView;
+    else if (key == 'i')
+        request = kObliqueView;
+    holdClockWhileWon(game, now);
+    return request;
 }
 
-static int leftPress(const MousePlace& p) {
+static PlayRequest leftPress(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
+    int& currentDigit = game.currentDigit;
     if (!(inTable(p) && gameWindow->isInsideWindow(p.x, p.y))) return kEnterTurning;
-    gameWindow->play.dragging = 1;
+    game.play.dragging = 1;
     const int row = placeRow(p), column = placeColumn(p);
     if (onBoard(p) && board.kindAt(row, column) == Entered) {
         logEvent("digit_removed", row, column, board.digitAt(row, column));
@@ -142,7 +144,7 @@ static int leftPress(const MousePlace& p) {
     if (Tile* t = board.pickTile((float)p.bx, (float)p.by)) {
         currentDigit = t->digit;
         logEvent("tile_picked_up", -1, -1, t->digit);
-        if (gameWindow->mouse.isDoublePress()) {
+        if (game.mouse.isDoublePress()) {
             if (inCorner(p)) {
                 board.dropAllTiles();
                 logEvent("tile_removed", -1, -1, -1, "all");
@@ -156,9 +158,9 @@ static int leftPress(const MousePlace& p) {
     return kNothingMore;
 }
 
-static void rightPress(const MousePlace& p) {
+static void rightPress(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
-    gameWindow->play.rightDown = 1;
+    game.play.rightDown = 1;
     const Tile* t = board.current();
     const int d = t ? t->digit : 0;
     const int row = placeRow(p), column = placeColumn(p);
@@ -177,16 +179,17 @@ static void rightPress(const MousePlace& p) {
     }
 }
 
-static void leftRelease(const MousePlace& p) {
+static void leftRelease(RunningGame& game, const MousePlace& p) {
     Sudoku& board = *sudoku;
-    PlayMouseState& play = gameWindow->play;
+    PlayMouseState& play = game.play;
+    int& currentDigit = game.currentDigit;
     if (!play.dragging) return;
     play.dragging = 0;
     if (inTable(p) && gameWindow->isInsideWindow(p.x, p.y)) {
         if (!board.validDigit(currentDigit)) return;
         const int row = placeRow(p), column = placeColumn(p), digit = currentDigit;
         if (!board.setDigit(row, column, digit, Entered)) return;
-        logEntered(board, row, column, digit, "");
+        logDigitEntered(board, row, column, digit, "");
         if (board.isCurrentTileNear((float)p.bx, (float)p.by)) {
             board.dropCurrentTile();
             currentDigit = 0;
@@ -198,21 +201,21 @@ static void leftRelease(const MousePlace& p) {
     currentDigit = 0;
 }
 
-int playMouse(int button, int state, const MousePlace& p) {
-    int request = kNothingMore;
-    if (state == kButtonDown && button == kLeftButton) request = leftPress(p);
-    if (state == kButtonDown && button == kRightButton) rightPress(p);
-    if (state == kButtonUp && button == kRightButton) gameWindow->play.rightDown = 0;
-    if (state == kButtonUp && button == kLeftButton) leftRelease(p);
-    PlayMouseState& play = gameWindow->play;
+PlayRequest playMouse(RunningGame& game, int button, int state, const MousePlace& p) {
+    PlayRequest request = kNothingMore;
+    if (state == kButtonDown && button == kLeftButton) request = leftPress(game, p);
+    if (state == kButtonDown && button == kRightButton) rightPress(game, p);
+    if (state == kButtonUp && button == kRightButton) game.play.rightDown = 0;
+    if (state == kButtonUp && button == kLeftButton) leftRelease(game, p);
+    PlayMouseState& play = game.play;
     play.dragX = play.rightX = p.x;
     play.dragY = play.rightY = gameWindow->height - p.y;
     return request;
 }
 
-void playDrag(const MousePlace& p, long now) {
-    PlayMouseState& play = gameWindow->play;
-    if (play.dragging && !gameWindow->mouse.isHeldPress(now)) {
+void playDrag(RunningGame& game, const MousePlace& p, long now) {
+    PlayMouseState& play = game.play;
+    if (play.dragging && !game.mouse.isHeldPress(now)) {
         sudoku->moveCurrentTile((float)p.bx, (float)p.by);
         play.dragX = p.x;
         play.dragY = gameWindow->height - p.y;
@@ -220,34 +223,5 @@ void playDrag(const MousePlace& p, long now) {
     if (play.rightDown) {
         play.rightX = p.x;
         play.rightY = gameWindow->height - p.y;
-    }
-}
-
-void cameraTilesToBoard(Sudoku& board, FILE* out) {
-    for (size_t i = 0; i < board.tiles.size();) {
-        const Tile t = board.tiles[i];
-        double whole;
-        const double fx = std::modf(t.x, &whole), fy = std::modf(t.y, &whole);
-        const bool centred = fx >= 0.35 && fx <= 0.65 && fy >= 0.35 && fy <= 0.65;
-        const bool straight = (t.angle >= 0 && t.angle <= 5) || (t.angle >= 355 && t.angle <= 360);
-        int dropped = -1;
-        if (centred && straight) {
-            if (camera.debugLevel >= 2)
-                std::fprintf(out, "    tile %d at pos [x=%g, y=%g] with rotangle %d\n", t.digit, t.x,
-                             t.y, t.angle);
-            const int row = 8 - (int)std::floor(t.y), column = (int)std::floor(t.x);
-            const int before = board.digitAt(row, column);
-            const bool changed = t.digit == 0
-                                     ? board.clearCell(row, column)
-                                     : board.setDigit(row, column, t.digit, Entered);
-            if (changed && t.digit == 0) logEvent("digit_removed", row, column, before, "camera");
-            if (changed && t.digit != 0) logEntered(board, row, column, t.digit, "camera");
-            if (changed) {
-                dropped = board.currentTile;
-                board.dropCurrentTile();
-            }
-        }
-        // Dropping the current tile shifts the tiles after it.
-        if (dropped < 0 || dropped > (int)i) i++;
     }
 }

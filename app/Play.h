@@ -3,6 +3,7 @@
 // The window side picks the mouse position into board coordinates first.
 #pragma once
 
+#include "RunningGame.h"
 #include "Sudoku.h"
 
 #include <cstdio>
@@ -22,16 +23,14 @@ int inCorner(const MousePlace& p);
 // What the window side still has to do after a command.
 enum PlayRequest {
     kNothingMore = 0,
-    kEnterTurning = 1,  // set mouse mode 0 and, if that took effect, re-centre
+    kEnterTurning = 1,  // turn to the turning mode and, if that took effect, re-centre
     kFlatView = 2,      // reset view
     kObliqueView = 3,   // reset view with the 3D initialisation
 };
 
-int playKey(unsigned char key, const MousePlace& p, long now, FILE* out);
-int playMouse(int button, int state, const MousePlace& p);
-void playDrag(const MousePlace& p, long now);
+PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, long now,
+                    FILE* out);
+PlayRequest playMouse(RunningGame& game, int button, int state, const MousePlace& p);
+void playDrag(RunningGame& game, const MousePlace& p, long now);
 // 1 when the right button should open the menu here (away from board and table).
 int menuWanted(const MousePlace& p);
-// Camera game: a tile lying straight in the middle of a cell enters its digit
-// there (digit 0 takes an entered digit back).
-void cameraTilesToBoard(Sudoku& board, FILE* out);

@@ -5,10 +5,8 @@
 #include "Counterbalance.h"
 #include "EventLog.h"
 #include "ResultLog.h"
-#include "Play.h"
 #include "PuzzleFile.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -19,19 +17,8 @@ GridStack* gridStack = nullptr;
 GameWindow* gameWindow = nullptr;
 TestSettings testSettings;
 Agenda agenda;
-int cameraPresent = 0;
-int quitFlag = 0;
-int wonFlag = 0;
-int newGameCountdown = 0;
-int currentDigit = 0;
-int showCameraTiles = 1;
-int popupMenu = 0;
-int menuAttached = 0;
-int rememberCount = 0;
-int gameLogged = 0;
-int agendaFileKept = 0;
 
-void openTestSeries(FILE* out) {
+void openTestSeries(RunningGame& game, FILE* out) {
     std::string problem;
     if (!testSettings.read(session.settingsPath, session, *sudoku, problem)) {
         // Without a test name a free game is what the player asked for.
@@ -50,7 +37,7 @@ void openTestSeries(FILE* out) {
     if (!problem.empty()) {
         const std::string aside = keepFileAside(path);
         if (aside.empty()) {
-            agendaFileKept = 1;
+            game.agendaFileKept = 1;
             std::fprintf(out,
                          "agenda file %s cannot be read (%s) nor moved aside: it is left as it "
                          "is and this session's progress is not saved\n",
@@ -148,23 +135,24 @@ void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out) {
     board.print(out);
 }
 
-void newGame(FILE* out) {
+void newGame(RunningGame& game, FILE* out) {
     loadPuzzle(*sudoku, session, out);
-    gameWindow->clock.start(tickCount());
-    gameWindow->resetStatistics();
-    wonFlag = 0;
-    gameLogged = 0;
+    game.clock.start(tickCount());
+    game.resetTurning(tickCount());
+    game.wonFlag = 0;
+    game.gameLogged = 0;
     makeTitle(session, *sudoku);
     logGameStart();
 }
 
-void writeResults(FILE* out) {
+void writeResults(RunningGame& game, FILE* out) {
     GameResult r;
     r.gridNumber = session.gridNumber;
     r.difficulty = sudoku->difficulty;
     r.permutation = session.permutation;
-    r.gameMilliseconds = (int)gameWindow->clock.elapsed(tickCount());
-    gameWindow->turningStatistics(r.turningMilliseconds, r.turningCount);
+    const long now = tickCount();
+    r.gameMilliseconds = (int)game.clock.elapsed(now);
+    game.turningUpTo(now, gameWindow->mouseMode, r.turningMilliseconds, r.turningCount);
     r.emptyCells = sudoku->countEmptyCells();
     r.conflicts = sudoku->countConflicts();
     r.colored = session.show_colored;
@@ -174,47 +162,55 @@ void writeResults(FILE* out) {
     r.attractive = session.show_attractive;
     r.markup = session.show_markup;
     r.automaticMarkup = session.automatic_markup;
-    r.rememberCount = rememberCount;
+    r.rememberCount = game.rememberCount;
     r.arMode = session.arMode;
     r.userName = session.userName;
-    r.clockStarted = gameWindow->clock.startTime;
+    r.clockStarted = game.clock.startTime;
     appendResults(session.testFolder, r, out);
-    if (!agendaFileKept && session.userPath()[0]) agenda.write(session.userPath(), session.userName);
-    gameLogged = 1;
+    if (!game.agendaFileKept && session.userPath()[0])
+        agenda.write(session.userPath(), session.userName);
+    game.gameLogged = 1;
 }
 
-int idleStep(FILE* in, FILE* out) {
-    int begun = 0;
-    if (newGameCountdown != 0) {
-        newGameCountdown++;
-        if (newGameCountdown == 5) {
-            newGameCountdown = 0;
+void holdClockWhileWon(RunningGame& game, long now) {
+    if (game.wonFlag) game.clock.stop(now);
+}
+
+IdleOutcome idleStep(RunningGame& game, FILE* in, FILE* out) {
+    IdleOutcome outcome = kGameGoesOn;
+    sudoku->fitTableArea(session.show_overviews);
+    // The window gets four idle turns to redraw before the console prompts block.
+    if (game.newGameIdleTurns != 0) {
+        game.newGameIdleTurns++;
+        if (game.newGameIdleTurns == 5) {
+            game.newGameIdleTurns = 0;
             askGridNumber(session, in, out);
             askPermutation(session, in, out);
             std::fprintf(out, "%s, permutation %d\n", session.gridPath(), session.permutation);
-            newGame(out);
-            begun = 1;
+            newGame(game, out);
+            outcome = kNewGameBegun;
         }
     }
-    if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && wonFlag == 0) {
-        const int ms = (int)gameWindow->clock.elapsed(tickCount());
+    if (sudoku->countEmptyCells() == 0 && sudoku->countConflicts() == 0 && game.wonFlag == 0) {
+        const int ms = (int)game.clock.elapsed(tickCount());
         if (agenda.length > 0) agenda.record(ms);
-        wonFlag = 1;
+        game.wonFlag = 1;
         logEvent("won", -1, -1, -1, "clock_ms=" + std::to_string(ms));
     }
-    if (quitFlag) {
-        logGameLeft("quit");
+    if (game.quitFlag) {
+        logGameLeft(game, "quit");
         logEvent("session_end");
         // After the last game of a series it is logged already.
-        if (!gameLogged) writeResults(out);
+        if (!game.gameLogged) writeResults(game, out);
         std::fprintf(out, "\nbye\n");
         std::fflush(out);
-        std::exit(-1);
+        return kGameEnds;
     }
     if (session.automatic_markup == 1) sudoku->markUpAll();
     if (session.arMode == 1) {
-        cameraGameStep(in, out);
+        cameraGameStep(game, in, out);
         cameraTilesToBoard(*sudoku, out);
     }
-    return begun;
+    holdClockWhileWon(game, tickCount());
+    return outcome;
 }

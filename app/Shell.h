@@ -1,9 +1,10 @@
-// The shell's globals for the whole run and the operations of a game that
+// The shell's singletons for the whole run and the operations of a game that
 // the keys, the menu and the idle callback share.
 #pragma once
 
 #include "GameWindow.h"
 #include "GridStack.h"
+#include "RunningGame.h"
 #include "SessionSettings.h"
 #include "Sudoku.h"
 #include "TestSettings.h"
@@ -17,22 +18,11 @@ extern GridStack* gridStack;
 extern GameWindow* gameWindow;
 extern TestSettings testSettings;
 extern Agenda agenda;               // empty without a test series
-extern int cameraPresent;
-extern int quitFlag;
-extern int wonFlag;
-extern int newGameCountdown;    // nonzero while a free new game is pending
-extern int currentDigit;        // digit of the tile last made or picked up
-extern int showCameraTiles;
-extern int popupMenu;           // 0 until the menu is built
-extern int menuAttached;
-extern int rememberCount;       // successful pushes since the program started
-extern int gameLogged;          // the game on the board has been written to the logs
-extern int agendaFileKept;      // the player's file is unreadable and must stay as it is
 
 // Reads the test settings and the player's agenda, or builds a new one;
 // says in one line why a test series becomes a free game and what became of
 // an agenda file that cannot be read.
-void openTestSeries(FILE* out);
+void openTestSeries(RunningGame& game, FILE* out);
 
 // Fills the title from the session and the board's difficulty and returns it.
 const char* makeTitle(SessionSettings& s, const Sudoku& board);
@@ -42,12 +32,21 @@ void printHelp(FILE* out);
 // names what is really played (the fallback file is grid 0).
 void loadPuzzle(Sudoku& board, SessionSettings& s, FILE* out);
 // A fresh game of the session's puzzle: board, clock, statistics, won flag.
-void newGame(FILE* out);
+void newGame(RunningGame& game, FILE* out);
 
 // Appends the game being left to the test's logs and saves the agenda.
 // A turning still going on counts up to now.
-void writeResults(FILE* out);
+void writeResults(RunningGame& game, FILE* out);
 
-// The idle steps that need no window; returns 1 when a new game began
-// (the caller then sets the window title).
-int idleStep(FILE* in, FILE* out);
+// The won message shows the time the game took: no clock key moves it.
+void holdClockWhileWon(RunningGame& game, long now);
+
+// What the window side does after an idle step.
+enum IdleOutcome {
+    kGameGoesOn = 0,
+    kNewGameBegun = 1,  // the caller sets the window title
+    kGameEnds = 2,      // the results are written: the program ends
+};
+
+// The idle steps that need no window.
+IdleOutcome idleStep(RunningGame& game, FILE* in, FILE* out);

@@ -15,6 +15,9 @@ static_assert(kLeftButton == GLUT_LEFT_BUTTON && kRightButton == GLUT_RIGHT_BUTT
               "button numbers");
 static_assert(kButtonDown == GLUT_DOWN && kButtonUp == GLUT_UP, "button states");
 
+// The game the callbacks play, owned by the program's entry.
+static RunningGame* playedGame = nullptr;
+
 static MousePlace placeAt(int x, int y) {
     MousePlace p;
     p.x = x;
@@ -25,65 +28,81 @@ static MousePlace placeAt(int x, int y) {
     return p;
 }
 
-void applyMenuRule(int wanted) {
-    if (popupMenu == 0) return;
-    if (wanted && !menuAttached) {
-        glutSetMenu(popupMenu);
+void applyMenuRule(RunningGame& game, int wanted) {
+    if (game.popupMenu == 0) return;
+    if (wanted && !game.menuAttached) {
+        glutSetMenu(game.popupMenu);
         glutAttachMenu(GLUT_RIGHT_BUTTON);
-        menuAttached = 1;
-    } else if (!wanted && menuAttached) {
-        glutSetMenu(popupMenu);
+        game.menuAttached = 1;
+    } else if (!wanted && game.menuAttached) {
+        glutSetMenu(game.popupMenu);
         glutDetachMenu(GLUT_RIGHT_BUTTON);
-        menuAttached = 0;
+        game.menuAttached = 0;
     }
 }
 
-static void display() {
+// What the frame shows of the game besides the board.
+static FrameInputs frameInputs(const RunningGame& game) {
     FrameInputs in;
-    in.won = wonFlag;
+    in.won = game.wonFlag;
     in.stackDepth = gridStack->count();
-    in.showCameraTiles = showCameraTiles;
+    in.showCameraTiles = game.showCameraTiles;
     in.useMouse = camera.useMouse;
     in.recognitionFrozen = camera.recognitionFrozen;
-    drawFrame(*gameWindow, *sudoku, in);
+    in.clockElapsed = game.clock.elapsed(tickCount());
+    return in;
+}
+
+static void display() {
+    drawFrame(*gameWindow, *sudoku, frameInputs(*playedGame));
     glutSwapBuffers();
+}
+
+// Counts the turnings, whichever handler turned the mouse mode.
+static void followMouseMode(MouseMode before) {
+    playedGame->mouseModeChanged(before, gameWindow->mouseMode, tickCount());
 }
 
 static void reshape(int w, int h) { gameWindow->reshape(w, h); }
 
 static void keyboard(unsigned char key, int x, int y) {
     const MousePlace p = placeAt(x, y);
-    const int request = playKey(key, p, tickCount(), stdout);
+    const MouseMode modeBefore = gameWindow->mouseMode;
+    const PlayRequest request = playKey(*playedGame, key, p, tickCount(), stdout);
     if (request == kFlatView) gameWindow->resetView(0);
     if (request == kObliqueView) gameWindow->resetView(1);
     if (request == kFlatView || request == kObliqueView)
         logEvent("view_changed", -1, -1, -1, request == kFlatView ? "flat" : "oblique");
+    followMouseMode(modeBefore);
     std::fflush(stdout);
     glutPostRedisplay();
 }
 
 static void mouse(int button, int state, int x, int y) {
-    gameWindow->mouse.record(button, state, x, y, tickCount());
-    const int modeBefore = gameWindow->mouseMode;
-    if (gameWindow->mouseMode == 1) {
+    playedGame->mouse.record(button, state, x, y, tickCount());
+    const MouseMode modeBefore = gameWindow->mouseMode;
+    if (gameWindow->mouseMode == kPlayMode) {
         const MousePlace p = placeAt(x, y);
-        if (playMouse(button, state, p) == kEnterTurning && gameWindow->setMouseMode(0))
+        if (playMouse(*playedGame, button, state, p) == kEnterTurning &&
+            gameWindow->setMouseMode(kTurningMode))
             gameWindow->recenter();
-        if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN) applyMenuRule(menuWanted(p));
+        if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN)
+            applyMenuRule(*playedGame, menuWanted(p));
     } else {
         gameWindow->turningPress(button, state, x, y);
     }
+    followMouseMode(modeBefore);
     if (gameWindow->mouseMode != modeBefore)
-        logEvent(gameWindow->mouseMode == 0 ? "turning_started" : "turning_ended", -1, -1, -1,
-                 "turning_ms=" + std::to_string(gameWindow->viewCamera.turningTotal));
+        logEvent(gameWindow->mouseMode == kTurningMode ? "turning_started" : "turning_ended", -1,
+                 -1, -1, "turning_ms=" + std::to_string(playedGame->turning.total));
     glutPostRedisplay();
 }
 
 static void motion(int x, int y) {
-    if (gameWindow->mouseMode == 1) {
+    if (gameWindow->mouseMode == kPlayMode) {
         const MousePlace p = placeAt(x, y);
-        playDrag(p, tickCount());
-        applyMenuRule(menuWanted(p));
+        playDrag(*playedGame, p, tickCount());
+        applyMenuRule(*playedGame, menuWanted(p));
     } else {
         gameWindow->turningDrag(x, y);
     }
@@ -91,21 +110,29 @@ static void motion(int x, int y) {
 }
 
 static void passiveMotion(int x, int y) {
-    applyMenuRule(menuWanted(placeAt(x, y)));
+    applyMenuRule(*playedGame, menuWanted(placeAt(x, y)));
     glutPostRedisplay();
 }
 
 static void idle() {
-    if (idleStep(stdin, stdout)) glutSetWindowTitle(session.windowTitle);
+    const IdleOutcome outcome = idleStep(*playedGame, stdin, stdout);
+    if (outcome == kGameEnds) {
+        glutLeaveMainLoop();
+        return;
+    }
+    if (outcome == kNewGameBegun) glutSetWindowTitle(session.windowTitle);
     std::fflush(stdout);
     glutPostRedisplay();
 }
 
 static void menu(int value) {
-    const MenuEffects effects = menuCommand(value, stdout);
+    const MouseMode modeBefore = gameWindow->mouseMode;
+    const MenuEffects effects = menuCommand(*playedGame, value, stdout);
+    sudoku->fitTableArea(session.show_overviews);
     if (effects.resetView) gameWindow->resetView(1);
+    followMouseMode(modeBefore);
     if (effects.entryPosition > 0) {
-        glutSetMenu(popupMenu);
+        glutSetMenu(playedGame->popupMenu);
         glutChangeToMenuEntry(effects.entryPosition, effects.entryText.c_str(), value);
     }
     if (effects.moveWindow) glutPositionWindow(500, 50);
@@ -117,15 +144,18 @@ static void menu(int value) {
 // Built once; attached to the right button only away from the board.
 static void buildMenu() {
     const std::vector<MenuEntry> entries = currentMenuEntries();
-    popupMenu = glutCreateMenu(menu);
+    playedGame->popupMenu = glutCreateMenu(menu);
     for (const MenuEntry& e : entries) glutAddMenuEntry(e.text.c_str(), e.value);
-    recordMenuPositions(entries);
+    recordMenuPositions(*playedGame, entries);
 }
 
-void openGameWindow(const char* title) {
+void openGameWindow(RunningGame& game, const char* title) {
+    playedGame = &game;
     glutInitWindowPosition(500, 100);
     glutInitWindowSize(640, 480);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+    // The main loop returns, so that the program's entry ends the program.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     gameWindow->windowNumber = glutCreateWindow(title);
     setupGlState();
     glutDisplayFunc(display);

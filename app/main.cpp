@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     // A closed console input reads as its end; its descriptor must not go to
     // the next file or the window system's connection.
     if (fcntl(0, F_GETFD) == -1) open("/dev/null", O_RDONLY);
+    RunningGame game;
     std::printf("Welcome to Tabrelo\n");
     askUserName(session, stdin, stdout);
     sudoku = new Sudoku(9, 9, 9, 9, 3, 3);
@@ -26,10 +27,10 @@ int main(int argc, char** argv) {
     askTestName(session, stdin, stdout);
 
     // Without test settings there is no agenda: a free game.
-    openTestSeries(stdout);
+    openTestSeries(game, stdout);
 
-    cameraPresent = openCameraSource(stdout);
-    session.setArMode(session.show_AR == 1 && cameraPresent ? 1 : 0);
+    game.cameraPresent = openCameraSource(stdout);
+    session.setArMode(session.show_AR == 1 && game.cameraPresent ? 1 : 0);
     if (session.arMode == 1) setUpCameraGame(stdout);
 
     if (session.arMode == 0) {
@@ -52,14 +53,16 @@ int main(int argc, char** argv) {
 
     glutInit(&argc, argv);
     gameWindow = new GameWindow(session);
-    openGameWindow(makeTitle(session, *sudoku));
+    openGameWindow(game, makeTitle(session, *sudoku));
     if (gridVision) handCameraToWindow();
     std::printf("Starting Live Viewer. Type ESC to quit\n");
     testSettings.print(stdout);
     agenda.print(testSettings, stdout);
     std::fflush(stdout);
-    gameWindow->clock.start(tickCount());
+    game.clock.start(tickCount());
+    sudoku->fitTableArea(session.show_overviews);
     logGameStart();
     glutMainLoop();
-    return 0;
+    // Esc, "Quit" and the end of a series end with -1 (status 255); closing the window with 0.
+    return game.quitFlag ? -1 : 0;
 }

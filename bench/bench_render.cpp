@@ -40,6 +40,7 @@ struct Scene {
         window.reset(new GameWindow(session));
         window->reshape(640, 480);
         if (!busy) window->resetView(0);
+        board.fitTableArea(session.show_overviews);
     }
     ~Scene() { glutDestroyWindow(glutWindow); }
 

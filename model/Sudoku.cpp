@@ -102,10 +102,8 @@ Sudoku& Sudoku::operator=(const Sudoku& other) {
     tiles = other.tiles;
     currentTile = other.currentTile;
     evaluate = other.evaluate;
-    drawing = other.drawing;
     for (int i = 0; i < 10; i++)
         digitImages[i] = other.digitImages[i].empty() ? cv::Mat() : other.digitImages[i].clone();
-    colors = other.colors;
     std::memcpy(permutationTable, other.permutationTable, sizeof permutationTable);
     permutationNumber = other.permutationNumber;
     extent = other.extent;
@@ -358,6 +356,11 @@ int Sudoku::inCornerArea(int y, int x) const {
     return xSide && ySide;
 }
 
+void Sudoku::fitTableArea(int overviewsShown) {
+    extent.xmin = overviewsShown ? 0 : -extent.margin;
+    extent.ymax = overviewsShown ? rows : extent.margin + rows;
+}
+
 void Sudoku::print(FILE* out) const {
     std::fprintf(out, "SUDOKU GRID: [%d,%d]\n", rows, columns);
     for (int r = 0; r < rows; r++) {
@@ -375,16 +378,8 @@ void Sudoku::addTile(float x, float y, int digit) {
 }
 
 void Sudoku::replaceTiles(const std::vector<Tile>& from) {
-    tiles.clear();
+    tiles = from;
     currentTile = -1;
-    for (const Tile& t : from) {
-        Tile copy;
-        copy.x = t.x;
-        copy.y = t.y;
-        copy.digit = t.digit;
-        copy.angle = t.angle;
-        tiles.push_back(copy);
-    }
 }
 
 Tile* Sudoku::current() { return currentTile >= 0 ? &tiles[currentTile] : nullptr; }

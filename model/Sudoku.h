@@ -54,32 +54,9 @@ struct Tile {
     float x = 0, y = 0;  // board units, y upwards along the rows
     int digit = 0;       // 0: a tile without digit
     int angle = 0;       // whole degrees
-    int reserved = 0;
 };
 
-// Colours and sizes read by the board drawing; the board only stores them.
-struct DrawingParams {
-    float thickLineColor[3] = {0.2f, 0.2f, 0.2f};
-    float thickLineWidth = 3.0f;
-    float thinLineColor[3] = {0.5f, 0.5f, 0.5f};
-    float thinLineWidth = 1.0f;
-    float boardColor[3] = {1.0f, 1.0f, 1.0f};
-    float paneColor[3] = {1.0f, 1.0f, 1.0f};
-    float tableColor[3] = {0.6f, 0.6f, 0.3f};
-    float depthStep = 0.01f;
-    float unusedSize = 0.1f;
-    float overviewCellSize = 0.4f;
-    float overviewGap = 0.1f;
-};
-
-struct DrawingColors {
-    float errorColored[3] = {1.0f, 0.0f, 0.0f};
-    float errorBlackWhite[3] = {0.0f, 0.0f, 0.0f};
-    float currentTileColored[3] = {0.0f, 1.0f, 0.0f};
-    float currentTileBlackWhite[3] = {0.7f, 0.7f, 0.7f};
-};
-
-// Table-area bounds around the board; the drawing rewrites xmin and ymax.
+// Table-area bounds around the board; xmin and ymax follow the overview panes.
 struct BoardExtent {
     float margin = 3.0f;
     float xmin = 0.0f, xmax = 12.0f;
@@ -99,9 +76,7 @@ public:
     std::vector<Tile> tiles;
     int currentTile = -1;  // index into tiles, -1 for none
     int evaluate = 1;      // the show_evaluate switch
-    DrawingParams drawing;
     cv::Mat digitImages[10];
-    DrawingColors colors;
     int permutationTable[kPermutationCount][9];
     int permutationNumber = 0;
     BoardExtent extent;
@@ -142,6 +117,8 @@ public:
     int containsPlace(int r, int c) const;
     int inTableArea(int y, int x) const;
     int inCornerArea(int y, int x) const;
+    // The overview panes, when shown, cover the table left of and above the board.
+    void fitTableArea(int overviewsShown);
     int boxOf(int r, int c) const;
     int rowFromBottom(int r) const { return rows - 1 - r; }
     void print(FILE* out = stdout) const;

@@ -1,10 +1,11 @@
 #include "BoardDrawing.h"
 
 #include "DigitBitmaps.h"
+#include "DrawingStyle.h"
+#include "GlHelpers.h"
 #include "HintDrawing.h"
 #include "StatusDisplay.h"
 #include "VideoBackground.h"
-#include "TextureImage.h"
 
 #include <GL/freeglut.h>
 
@@ -37,8 +38,8 @@ void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in) {
     window.applyModelView();
 }
 
-static void drawGridLines(const Sudoku& board) {
-    const DrawingParams& p = board.drawing;
+static void drawGridLines() {
+    const DrawingParams& p = kDrawingParams;
     glColor3fv(p.thickLineColor);
     glLineWidth(p.thickLineWidth);
     glBegin(GL_LINES);
@@ -65,17 +66,8 @@ static void drawGridLines(const Sudoku& board) {
     glEnd();
 }
 
-void flatRectangle(float x0, float y0, float x1, float y1, float z) {
-    glBegin(GL_POLYGON);
-    glVertex3f(x0, y0, z);
-    glVertex3f(x1, y0, z);
-    glVertex3f(x1, y1, z);
-    glVertex3f(x0, y1, z);
-    glEnd();
-}
-
 static void drawTableArea(Sudoku& board) {
-    const DrawingParams& p = board.drawing;
+    const DrawingParams& p = kDrawingParams;
     const BoardExtent& e = board.extent;
     const float ds = p.depthStep;
     glEnable(GL_BLEND);
@@ -95,7 +87,7 @@ static void drawTableArea(Sudoku& board) {
 }
 
 static void drawTiles(Sudoku& board, const SessionSettings& session) {
-    const float z = 2 * board.drawing.depthStep;
+    const float z = 2 * kDrawingParams.depthStep;
     for (int i = 0; i < (int)board.tiles.size(); i++) {
         const Tile& t = board.tiles[i];
         glPushMatrix();
@@ -108,8 +100,8 @@ static void drawTiles(Sudoku& board, const SessionSettings& session) {
         if (current || board.containsPlace(row, column)) {
             glPushAttrib(GL_ALL_ATTRIB_BITS);
             if (current) {
-                glColor3fv(session.show_colored ? board.colors.currentTileColored
-                                                : board.colors.currentTileBlackWhite);
+                glColor3fv(session.show_colored ? kMarkColors.currentTileColored
+                                                : kMarkColors.currentTileBlackWhite);
                 glLineWidth(4.0f);
             } else {
                 glColor3f(0.3f, 0.3f, 0.3f);
@@ -125,20 +117,12 @@ static void drawTiles(Sudoku& board, const SessionSettings& session) {
 
 void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTiles) {
     if (session.arMode == 0) {
-        drawGridLines(board);
-        glColor3fv(board.drawing.boardColor);
-        flatRectangle(0, 0, board.columns, board.rows, -board.drawing.depthStep);
+        drawGridLines();
+        glColor3fv(kDrawingParams.boardColor);
+        flatRectangle(0, 0, board.columns, board.rows, -kDrawingParams.depthStep);
     }
     for (int r = 0; r < board.rows; r++)
         for (int c = 0; c < board.columns; c++) drawCell(board.cell(r, c), board, session);
-    BoardExtent& e = board.extent;
-    if (session.show_overviews == 1) {
-        e.xmin = 0;
-        e.ymax = board.rows;
-    } else {
-        e.xmin = -e.margin;
-        e.ymax = e.margin + board.rows;
-    }
     drawTableArea(board);
     if (session.show_overviews == 1) drawOverviewPanes(board, session);
     if (session.arMode == 0 || showCameraTiles == 1) drawTiles(board, session);
@@ -170,7 +154,7 @@ static void drawPlainDigit(const SudokuCell& cell, const Sudoku& board, int conf
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (conflict) {
-        const float* e = errorColor(board, session.show_colored);
+        const float* e = errorColor(session.show_colored);
         glColor4f(e[0], e[1], e[2], 0.3f);
     } else {
         glColor4f(0, 0, 0, 0.3f);
@@ -204,69 +188,7 @@ void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& sess
     if (level == 1)
         drawPlainDigit(cell, board, conflict, session);
     else
-        drawBlock(cell, level, conflict, board, session);
-}
-
-static void setTextureParameters() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-}
-
-int makeDigitTexture(int digit, const cv::Mat& image, float intensity, int colored) {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const cv::Mat rgb = textureImage(image, intensity);
-    if (!rgb.empty()) {
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, rgb.cols, rgb.rows, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     rgb.data);
-    } else {
-        const unsigned char* bitmap = digitBitmap(digit, colored);
-        if (!bitmap) return 0;
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, kDigitBitmapSize, kDigitBitmapSize, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, bitmap);
-    }
-    setTextureParameters();
-    return 1;
-}
-
-void texturedQuad(float x0, float x1, float y0, float y1, float zRight, float zLeft) {
-    glEnable(GL_TEXTURE_2D);
-    glBegin(GL_POLYGON);
-    glTexCoord2f(0, 1);
-    glVertex3f(x0, y0, zLeft);
-    glTexCoord2f(1, 1);
-    glVertex3f(x1, y0, zRight);
-    glTexCoord2f(1, 0);
-    glVertex3f(x1, y1, zRight);
-    glTexCoord2f(0, 0);
-    glVertex3f(x0, y1, zLeft);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
-}
-
-int strokeText3D(float x, float y, float z, const char* text, float height, float maxWidth,
-                 float r, float g, float b) {
-    glPushAttrib(GL_COLOR_BUFFER_BIT);
-    glColor3f(r, g, b);
-    glPushMatrix();
-    glTranslatef(x, y, z);
-    const float s = height / 120;
-    glScalef(s, s, s);
-    int width = 0;
-    for (const char* p = text; *p && width < maxWidth; p++) {
-        width = (int)(glutStrokeWidth(GLUT_STROKE_ROMAN, *p) * s + width);
-        if (width < maxWidth) glutStrokeCharacter(GLUT_STROKE_ROMAN, *p);
-    }
-    glPopMatrix();
-    glPopAttrib();
-    return width;
-}
-
-int strokeText(float x, float y, const char* text, float height, float maxWidth, float r,
-               float g, float b) {
-    return strokeText3D(x, y, 0, text, height, maxWidth, r, g, b);
+        drawBlock(cell, level, conflict, session);
 }
 
 void drawGridLabels() {

@@ -1,7 +1,5 @@
 #include "GameWindow.h"
 
-#include "HintDrawing.h"
-
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
@@ -100,7 +98,7 @@ void GameWindow::turningPress(int button, int state, int x, int y) {
         if (dx < -half || dx > half || dy < -half || dy > half) {
             vc.turning = 0;
             vc.shifting = 0;
-            setMouseMode(1);
+            setMouseMode(kPlayMode);
             return;
         }
         if (button == kLeftButton) {
@@ -154,58 +152,10 @@ void GameWindow::turningDrag(int x, int y) {
     }
 }
 
-int GameWindow::setMouseMode(int mode) {
+int GameWindow::setMouseMode(MouseMode mode) {
     if (session.show_3D == 0) return 0;
-    const int now = (int)clock.elapsed(tickCount());
-    if (mode == 0) {
-        if (mouseMode != 0) viewCamera.turningStart = now;
-        mouseMode = 0;
-    } else if (mode == 1) {
-        if (mouseMode != 1) {
-            viewCamera.turningTotal += now - viewCamera.turningStart;
-            viewCamera.turningCount += 1;
-        }
-        mouseMode = 1;
-    }
+    mouseMode = mode;
     return 1;
-}
-
-void GameWindow::resetStatistics() {
-    viewCamera.turningTotal = 0;
-    viewCamera.turningCount = 0;
-    viewCamera.turningStart = (int)clock.elapsed(tickCount());
-}
-
-void GameWindow::turningStatistics(int& total, int& count) {
-    total = viewCamera.turningTotal;
-    count = viewCamera.turningCount;
-    if (mouseMode == 0) {
-        total += (int)clock.elapsed(tickCount()) - viewCamera.turningStart;
-        count += 1;
-    }
-}
-
-void GameWindow::drawTurningGuide() {
-    const double r = viewCamera.turningRadius, half = viewCamera.guideHalfSize;
-    glLoadIdentity();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glColor3f(0.2f, 0.5f, 0.7f);
-    glTranslated(viewCamera.centerX, viewCamera.centerY, 0);
-    circlePolygon(r, 1.0);
-    glBegin(GL_LINES);
-    glVertex2d(0, -r);
-    glVertex2d(0, r);
-    glVertex2d(-r, 0);
-    glVertex2d(r, 0);
-    glEnd();
-    glBegin(GL_POLYGON);
-    glVertex2d(-half, -half);
-    glVertex2d(half, -half);
-    glVertex2d(half, half);
-    glVertex2d(-half, half);
-    glEnd();
-    glPopAttrib();
 }
 
 BoardPoint GameWindow::pick(int x, int y) {

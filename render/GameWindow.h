@@ -1,7 +1,7 @@
 // The one game window: its size, what the camera side hands over (video
 // size, calibration, pose), the views (AR from the pose, VR from the virtual
-// camera), turning with the mouse, picking through the depth buffer, and the
-// clock and mouse state of the play commands.
+// camera), the mouse mode, turning with the mouse and picking through the
+// depth buffer.
 #pragma once
 
 #include "SessionSettings.h"
@@ -34,18 +34,11 @@ struct GameWindow {
     // kept in step by the shell.
     int flipMode = 0;
     int viewAngleY = 6;
-    int mouseMode = 1;  // 1 play, 0 turning the VR view
+    MouseMode mouseMode = kPlayMode;
     ViewCamera viewCamera;
-    PlayMouseState play;
-    MouseHistory mouse;
-    GameClock clock;
     int firstReshape = 1;
-    // Popup menu position of each menu value, filled while the menu is built.
-    int menuPositions[17];
 
-    explicit GameWindow(SessionSettings& session) : session(session) {
-        for (int& p : menuPositions) p = -1;
-    }
+    explicit GameWindow(SessionSettings& session) : session(session) {}
 
     void setVideoWidth(int w) { videoWidth = w; }
     // Keeps its own copy of the GL-ready frame.
@@ -68,12 +61,7 @@ struct GameWindow {
     void turningPress(int button, int state, int x, int y);
     void turningDrag(int x, int y);
     // 0 and no change when show_3D is off.
-    int setMouseMode(int mode);
-    // A turning still going on counts from the restarted clock.
-    void resetStatistics();
-    // Turning total and count with a turning still going on ended now.
-    void turningStatistics(int& total, int& count);
-    void drawTurningGuide();
+    int setMouseMode(MouseMode mode);
     // Board coordinates under window position (x, y), y downwards.
     BoardPoint pick(int x, int y);
     int isInsideWindow(int x, int y) const;

@@ -2,6 +2,8 @@
 
 #include "BoardDrawing.h"
 #include "DigitBitmaps.h"
+#include "DrawingStyle.h"
+#include "GlHelpers.h"
 
 #include <GL/freeglut.h>
 
@@ -13,8 +15,8 @@ static void blendOn() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-const float* errorColor(const Sudoku& board, int colored) {
-    return colored ? board.colors.errorColored : board.colors.errorBlackWhite;
+const float* errorColor(int colored) {
+    return colored ? kMarkColors.errorColored : kMarkColors.errorBlackWhite;
 }
 
 void candidateSquare(const SudokuCell& cell, int d, float& x0, float& x1, float& y0, float& y1) {
@@ -25,15 +27,6 @@ void candidateSquare(const SudokuCell& cell, int d, float& x0, float& x1, float&
     x1 = cell.x + m + (c + 1) * s;
     y0 = cell.y + m + r * s;
     y1 = cell.y + m + (r + 1) * s;
-}
-
-void circlePolygon(double radius, double step) {
-    glBegin(GL_POLYGON);
-    for (double u = radius; u >= -radius; u -= step)
-        glVertex2d(u, std::sqrt(std::max(0.0, radius * radius - u * u)));
-    for (double u = -radius; u <= radius; u += step)
-        glVertex2d(u, -std::sqrt(std::max(0.0, radius * radius - u * u)));
-    glEnd();
 }
 
 void drawFunnel(const SudokuCell& cell, int d, const SessionSettings& session) {
@@ -100,10 +93,9 @@ static void box(float a, float b, float c) {
     for (float z : zs) flatRectangle(0, 0, a, b, z);
 }
 
-void drawBlock(const SudokuCell& cell, int level, int conflict, const Sudoku& board,
-               const SessionSettings& session) {
+void drawBlock(const SudokuCell& cell, int level, int conflict, const SessionSettings& session) {
     const float m = cell.inset, lift = cell.lift;
-    const float* error = errorColor(board, session.show_colored);
+    const float* error = errorColor(session.show_colored);
     if (session.show_3D == 0) {
         makeDigitTexture(cell.digit, cv::Mat(), 1.0f, session.show_colored);
         texturedQuad(cell.x + m, cell.x + 1 - m, cell.y + m, cell.y + 1 - m, lift, lift);
@@ -172,7 +164,7 @@ void drawMarkup(const SudokuCell& cell, const SessionSettings& session) {
 }
 
 void drawOverviewPanes(const Sudoku& board, const SessionSettings& session) {
-    const float g = board.drawing.overviewGap, k = board.drawing.overviewCellSize;
+    const float g = kDrawingParams.overviewGap, k = kDrawingParams.overviewCellSize;
     glPushMatrix();
     glTranslatef(-g, 0, 0);
     if (session.show_3D == 1) glRotatef(45, 0, 1, 0);
@@ -188,7 +180,7 @@ void drawOverviewPanes(const Sudoku& board, const SessionSettings& session) {
 }
 
 void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& session) {
-    const DrawingParams& p = board.drawing;
+    const DrawingParams& p = kDrawingParams;
     const float k = p.overviewCellSize, ds = p.depthStep;
     const float sx = which == 1 ? k : 1.0f, sy = which == 1 ? 1.0f : k;
     const float W = 9 * sx, H = 9 * sy;
@@ -237,7 +229,7 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
             texturedQuad(x0, x1, y0, y1, ds, ds);
             if (n >= 2 && board.evaluate == 1) {
                 glPushAttrib(GL_ALL_ATTRIB_BITS);
-                glColor3fv(errorColor(board, session.show_colored));
+                glColor3fv(errorColor(session.show_colored));
                 glLineWidth(4.0f);
                 glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
                 flatRectangle(x0 - 0.05f, y0 - 0.05f, x1 + 0.05f, y1 + 0.05f, 2 * ds);
@@ -251,7 +243,7 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
 // its stack (0) that hold the tile's digit; each band or stack once per digit.
 static void drawStrips(const Sudoku& board, const SessionSettings& session, int alongRows) {
     int done[3][10] = {};
-    const float z = 3 * board.drawing.depthStep;
+    const float z = 3 * kDrawingParams.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
         const int line = alongRows ? 9 - (int)std::floor(t.y) - 1 : (int)std::floor(t.x);
@@ -280,7 +272,7 @@ void drawColumnStrips(const Sudoku& board, const SessionSettings& session) {
 
 void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
     int done[9] = {};
-    const float z = 3 * board.drawing.depthStep;
+    const float z = 3 * kDrawingParams.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
         glColor4fv(digitColor(d, session.show_colored));

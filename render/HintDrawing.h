@@ -9,8 +9,7 @@
 void candidateSquare(const SudokuCell& cell, int d, float& x0, float& x1, float& y0, float& y1);
 void drawFunnel(const SudokuCell& cell, int d, const SessionSettings& session);
 // level 2 low, 3 high.
-void drawBlock(const SudokuCell& cell, int level, int conflict, const Sudoku& board,
-               const SessionSettings& session);
+void drawBlock(const SudokuCell& cell, int level, int conflict, const SessionSettings& session);
 void drawMarkup(const SudokuCell& cell, const SessionSettings& session);
 // Both panes at their places beside the board.
 void drawOverviewPanes(const Sudoku& board, const SessionSettings& session);
@@ -19,5 +18,4 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
 void drawRowStrips(const Sudoku& board, const SessionSettings& session);
 void drawColumnStrips(const Sudoku& board, const SessionSettings& session);
 void drawBoxSquares(const Sudoku& board, const SessionSettings& session);
-void circlePolygon(double radius, double step);
-const float* errorColor(const Sudoku& board, int colored);
+const float* errorColor(int colored);

@@ -19,9 +19,6 @@ struct ViewCamera {
     double spherePoint[3] = {0, 0, 0};
     double pendingAxis[3] = {1, 0, 0};
     double pendingAngle = 0;
-    int turningStart = 0;
-    int turningTotal = 0;
-    int turningCount = 0;
 
     ViewCamera();
     // The flat top view: eye at (4, 5, 27) looking down.

@@ -10,19 +10,16 @@ long tickCount() {
 void GameClock::start(long now) {
     running = 1;
     startTick = now;
-    lap = 0;
     total = 0;
     startTime = std::time(nullptr);
 }
 
-long GameClock::elapsed(long now) {
+long GameClock::elapsed(long now) const {
     if (!running) return total;
-    lap = now - startTick;
-    return total + lap;
+    return total + now - startTick;
 }
 
 void GameClock::stop(long now) {
-    lap = 0;
     if (running) {
         total += now - startTick;
         running = 0;
@@ -33,7 +30,6 @@ void GameClock::stop(long now) {
 void GameClock::resume(long now) {
     running = 1;
     startTick = now;
-    lap = 0;
 }
 
 void MouseHistory::record(int button, int state, int x, int y, long tick) {

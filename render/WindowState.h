@@ -1,5 +1,6 @@
-// The GL-free parts of the game window: the game clock, the mouse history and
-// the play-mouse state. Times are millisecond tick counts.
+// The window system's mouse buttons and the GL-free input state of a game:
+// the game clock, the mouse history and the play-mouse state (the shell's
+// game record holds them). Times are millisecond tick counts.
 #pragma once
 
 #include "SplitTime.h"
@@ -13,18 +14,19 @@ long tickCount();
 enum { kLeftButton = 0, kMiddleButton = 1, kRightButton = 2 };
 enum { kButtonDown = 0, kButtonUp = 1 };
 
+// What the mouse does in the game window: play, or turn the VR view.
+enum MouseMode { kTurningMode = 0, kPlayMode = 1 };
+
 struct GameClock {
     int running = 0;
     long startTick = 0;
-    long lap = 0;
     long total = 0;
     std::time_t startTime = 0;  // calendar time of the last start, for the log
 
     void start(long now);
-    long elapsed(long now);
-    // Also holds the clock while the won message is shown.
+    long elapsed(long now) const;
     void stop(long now);
-    // Restarts the lap from now; a running clock loses the lap so far.
+    // Runs on from now; a running clock loses what ran since it last started.
     void resume(long now);
 };
 

@@ -41,6 +41,7 @@ class MenuTest : public ::testing::Test {
 protected:
     std::string folder, cwd;
     GridStack stack{50};
+    RunningGame game;
     std::string printed;
     FILE* out = nullptr;
     char* text = nullptr;
@@ -63,9 +64,8 @@ protected:
         gameWindow = new GameWindow(session);
         testSettings = TestSettings();
         agenda = Agenda();
-        quitFlag = wonFlag = newGameCountdown = rememberCount = 0;
         readPuzzle(*sudoku, "sudoku-grids/g0.txt");
-        recordMenuPositions(currentMenuEntries());
+        recordMenuPositions(game, currentMenuEntries());
         out = open_memstream(&text, &size);
     }
     void TearDown() override {
@@ -92,32 +92,32 @@ protected:
         const int item = agenda.currentItem();
         ASSERT_GE(item, 0);
         agenda.items[item].applyTo(session, *sudoku);
-        recordMenuPositions(currentMenuEntries());
-        newGame(out);
+        recordMenuPositions(game, currentMenuEntries());
+        newGame(game, out);
     }
 };
 
 TEST_F(MenuTest, TogglesChangeTheSwitchAndTheEntryText) {
-    MenuEffects e = menuCommand(MenuColored, out);
+    MenuEffects e = menuCommand(game, MenuColored, out);
     EXPECT_EQ(session.show_colored, 0);
     EXPECT_EQ(e.entryPosition, 10);
     EXPECT_EQ(e.entryText, "- BW\t-> Colored");
-    e = menuCommand(MenuColored, out);
+    e = menuCommand(game, MenuColored, out);
     EXPECT_EQ(session.show_colored, 1);
     EXPECT_EQ(e.entryText, "- Colored\t-> BW");
 
-    e = menuCommand(MenuBlocks, out);
+    e = menuCommand(game, MenuBlocks, out);
     EXPECT_EQ(session.show_repulsive, 0);
     EXPECT_EQ(e.entryPosition, 12);
     EXPECT_EQ(e.entryText, "- Blocks: OFF\t-> ON (repulsive forces)");
 
-    e = menuCommand(MenuSemiautomaticMarkup, out);
+    e = menuCommand(game, MenuSemiautomaticMarkup, out);
     EXPECT_EQ(session.semiautomatic_markup, 1);
     EXPECT_EQ(e.entryText, "- Semiautomatic markup: ON\t-> OFF");
-    e = menuCommand(MenuSemiautomaticMarkup, out);
+    e = menuCommand(game, MenuSemiautomaticMarkup, out);
     EXPECT_EQ(e.entryText, "- Semiutomatic markup: OFF\t-> ON");
 
-    e = menuCommand(MenuEvaluation, out);
+    e = menuCommand(game, MenuEvaluation, out);
     EXPECT_EQ(sudoku->getEvaluate(), 0);
     EXPECT_EQ(e.entryPosition, 19);
     EXPECT_EQ(e.entryText, "- Evaluation: OFF\t-> ON");
@@ -129,7 +129,7 @@ TEST_F(MenuTest, TogglesChangeTheSwitchAndTheEntryText) {
                           MenuGridStructure};
     for (int i = 0; i < 6; i++) {
         const int before = *switches[i];
-        e = menuCommand(values[i], out);
+        e = menuCommand(game, values[i], out);
         EXPECT_EQ(*switches[i], 1 - before) << values[i];
         EXPECT_EQ(e.entryPosition, values[i] + 3);
         EXPECT_EQ(e.entryText, toggledSwitchText(values[i], 1 - before));
@@ -140,19 +140,19 @@ TEST_F(MenuTest, TogglesChangeTheSwitchAndTheEntryText) {
 TEST_F(MenuTest, MarkupOffClearsEveryNote) {
     sudoku->setNote(0, 2, 4, NoteGood);
     sudoku->setNote(0, 3, 4, NoteBad);
-    menuCommand(MenuAutomaticMarkup, out);  // on: notes stay
+    menuCommand(game, MenuAutomaticMarkup, out);  // on: notes stay
     EXPECT_EQ(sudoku->noteAt(0, 3, 4), NoteBad);
-    menuCommand(MenuAutomaticMarkup, out);
+    menuCommand(game, MenuAutomaticMarkup, out);
     EXPECT_EQ(sudoku->noteAt(0, 2, 4), 0);
     EXPECT_EQ(sudoku->noteAt(0, 3, 4), 0);
 
     sudoku->setNote(1, 1, 9, NoteGood);
-    menuCommand(MenuSemiautomaticMarkup, out);
-    menuCommand(MenuSemiautomaticMarkup, out);
+    menuCommand(game, MenuSemiautomaticMarkup, out);
+    menuCommand(game, MenuSemiautomaticMarkup, out);
     EXPECT_EQ(sudoku->noteAt(1, 1, 9), 0);
 
     sudoku->setNote(1, 1, 9, NoteGood);
-    menuCommand(MenuMarkup, out);  // showing markup is not making it
+    menuCommand(game, MenuMarkup, out);  // showing markup is not making it
     EXPECT_EQ(sudoku->noteAt(1, 1, 9), NoteGood);
 }
 
@@ -162,34 +162,34 @@ TEST_F(MenuTest, FixedSwitchesHaveNoValueAndDoNothing) {
     EXPECT_EQ(entries[10].text, "- 2D\t[FIXED]");
     EXPECT_EQ(entries[10].value, MenuNothing);
     EXPECT_EQ(entries[9].text, "- Colored\t-> BW");
-    const MenuEffects e = menuCommand(entries[10].value, out);
+    const MenuEffects e = menuCommand(game, entries[10].value, out);
     EXPECT_EQ(session.show_3D, 0);
     EXPECT_EQ(e.entryPosition, 0);
 }
 
 TEST_F(MenuTest, UnknownValueIsReported) {
-    menuCommand(42, out);
-    menuCommand(-3, out);
+    menuCommand(game, 42, out);
+    menuCommand(game, -3, out);
     EXPECT_EQ(output(), "invalid popup value 42\ninvalid popup value -3\n");
 }
 
 TEST_F(MenuTest, RememberedBoardsComeBack) {
     sudoku->setDigit(0, 2, 4, Entered);
-    menuCommand(MenuPush, out);
-    EXPECT_EQ(rememberCount, 1);
+    menuCommand(game, MenuPush, out);
+    EXPECT_EQ(game.rememberCount, 1);
     sudoku->clearCell(0, 2);
     sudoku->setDigit(0, 3, 6, Entered);
-    menuCommand(MenuPop, out);
+    menuCommand(game, MenuPop, out);
     EXPECT_EQ(sudoku->digitAt(0, 2), 4);
     EXPECT_EQ(sudoku->digitAt(0, 3), 0);
     EXPECT_EQ(gridStack->count(), 0);
     const Sudoku* live = sudoku;
-    menuCommand(MenuPop, out);  // empty stack: the live board stays
+    menuCommand(game, MenuPop, out);  // empty stack: the live board stays
     EXPECT_EQ(sudoku, live);
 
-    for (int i = 0; i < 50; i++) menuCommand(MenuPush, out);
-    menuCommand(MenuPush, out);  // full: not counted
-    EXPECT_EQ(rememberCount, 51);
+    for (int i = 0; i < 50; i++) menuCommand(game, MenuPush, out);
+    menuCommand(game, MenuPush, out);  // full: not counted
+    EXPECT_EQ(game.rememberCount, 51);
     EXPECT_EQ(gridStack->count(), 50);
 }
 
@@ -197,7 +197,7 @@ TEST_F(MenuTest, ProgressMovesTheWindowAndPrintsTheSeries) {
     startSeries("carol");
     std::fflush(out);
     const size_t before = size;
-    const MenuEffects e = menuCommand(MenuProgress, out);
+    const MenuEffects e = menuCommand(game, MenuProgress, out);
     EXPECT_TRUE(e.moveWindow);
     const std::string shown = output().substr(before);
     EXPECT_EQ(shown.find("\nTestSettings:\n=============\n"), 0u);
@@ -205,8 +205,8 @@ TEST_F(MenuTest, ProgressMovesTheWindowAndPrintsTheSeries) {
 }
 
 TEST_F(MenuTest, QuitOnlyRaisesTheFlag) {
-    menuCommand(MenuQuit, out);
-    EXPECT_EQ(quitFlag, 1);
+    menuCommand(game, MenuQuit, out);
+    EXPECT_EQ(game.quitFlag, 1);
     EXPECT_EQ(output(), "");
 }
 
@@ -214,8 +214,8 @@ TEST_F(MenuTest, NextGameWithoutSeriesReloadsAndCountsDown) {
     session.setGridNumber(1);
     session.permutation = 0;
     sudoku->setDigit(0, 2, 4, Entered);
-    const MenuEffects e = menuCommand(MenuNextGame, out);
-    EXPECT_EQ(newGameCountdown, 1);
+    const MenuEffects e = menuCommand(game, MenuNextGame, out);
+    EXPECT_EQ(game.newGameIdleTurns, 1);
     EXPECT_TRUE(e.moveWindow);
     EXPECT_TRUE(e.newTitle);
     EXPECT_FALSE(e.resetView);
@@ -230,7 +230,7 @@ TEST_F(MenuTest, NextGameWithoutSeriesReloadsAndCountsDown) {
     // conflicts or not, goes to both.
     ASSERT_EQ(system("rm -rf Tests"), 0);
     for (int i = 0; i < 81; i++) sudoku->setDigit(i / 9, i % 9, 1, Entered);
-    menuCommand(MenuNextGame, out);
+    menuCommand(game, MenuNextGame, out);
     EXPECT_NE(output().find("cannot open file Tests//log.txt\n"
                             "cannot open file Tests//finishedgames.txt\n"),
               std::string::npos);
@@ -243,7 +243,7 @@ TEST_F(MenuTest, APermutationOutsideTheTableIsNotLoggedAsPlayed) {
     sudoku->setPermutationNumber(5);
     session.setGridNumber(1);
     session.permutation = 13;
-    newGame(out);
+    newGame(game, out);
     EXPECT_EQ(sudoku->permutationNumber, 5);
     EXPECT_EQ(session.permutation, 5);
     EXPECT_NE(std::string(session.windowTitle).find("Permutation 5 "), std::string::npos);
@@ -252,9 +252,9 @@ TEST_F(MenuTest, APermutationOutsideTheTableIsNotLoggedAsPlayed) {
 TEST_F(MenuTest, SeriesRunsToTheQuestionnaire) {
     startSeries("dave");
     const int first = agenda.current;
-    gameWindow->clock.total = 42000;
+    game.clock.total = 42000;
     agenda.record(42000);
-    MenuEffects e = menuCommand(MenuNextGame, out);
+    MenuEffects e = menuCommand(game, MenuNextGame, out);
     EXPECT_TRUE(e.resetView);
     EXPECT_TRUE(e.newTitle);
     EXPECT_NE(agenda.current, first);
@@ -274,8 +274,8 @@ TEST_F(MenuTest, SeriesRunsToTheQuestionnaire) {
 
     agenda.record(1000);
     const int switchesBefore = session.show_colored;
-    e = menuCommand(MenuNextGame, out);
-    EXPECT_EQ(quitFlag, 1);
+    e = menuCommand(game, MenuNextGame, out);
+    EXPECT_EQ(game.quitFlag, 1);
     EXPECT_FALSE(e.newTitle);
     EXPECT_EQ(session.show_colored, switchesBefore);
     const std::string shown = output();

@@ -31,6 +31,7 @@ class PlayTest : public ::testing::Test {
 protected:
     Sudoku board;
     GridStack stack;
+    RunningGame game;
     FILE* out = nullptr;
     long now = 100000;
 
@@ -40,8 +41,6 @@ protected:
         sudoku = &board;
         gridStack = &stack;
         gameWindow = new GameWindow(session);
-        currentDigit = 0;
-        quitFlag = wonFlag = newGameCountdown = 0;
         agenda = Agenda();
         out = std::fopen("/dev/null", "w");
     }
@@ -54,17 +53,17 @@ protected:
 
     int mouse(int button, int state, const MousePlace& p) {
         now += 50;
-        gameWindow->mouse.record(button, state, p.x, p.y, now);
-        return playMouse(button, state, p);
+        game.mouse.record(button, state, p.x, p.y, now);
+        return playMouse(game, button, state, p);
     }
     void drag(const MousePlace& p) {
         now += 200;
-        playDrag(p, now);
+        playDrag(game, p, now);
     }
     // Key 5 over the table, then the tile dragged onto (r, c) and released.
     void moveTile(int digit, int r, int c) {
         const MousePlace table = at(10.5, 4.5);
-        playKey((unsigned char)('0' + digit), table, now, out);
+        playKey(game, (unsigned char)('0' + digit), table, now, out);
         mouse(kLeftButton, kButtonDown, table);
         drag(cell(r, c));
         mouse(kLeftButton, kButtonUp, cell(r, c));
@@ -73,26 +72,26 @@ protected:
 };
 
 TEST_F(PlayTest, DraggedTileEntersItsDigit) {
-    playKey('5', at(10.5, 4.5), now, out);
+    playKey(game, '5', at(10.5, 4.5), now, out);
     ASSERT_EQ(board.tiles.size(), 1u);
     EXPECT_EQ(board.tiles[0].digit, 5);
     EXPECT_FLOAT_EQ(board.tiles[0].x, 10.5f);
-    EXPECT_EQ(currentDigit, 5);
+    EXPECT_EQ(game.currentDigit, 5);
 
     mouse(kLeftButton, kButtonDown, at(10.6, 4.4));
-    EXPECT_EQ(gameWindow->play.dragging, 1);
+    EXPECT_EQ(game.play.dragging, 1);
     EXPECT_EQ(board.currentTile, 0);
-    playDrag(cell(0, 2), now + 100);  // still a held press: the tile stays
+    playDrag(game, cell(0, 2), now + 100);  // still a held press: the tile stays
     EXPECT_FLOAT_EQ(board.tiles[0].x, 10.5f);
     drag(cell(0, 2));
     EXPECT_FLOAT_EQ(board.tiles[0].x, 2.5f);
-    EXPECT_EQ(gameWindow->play.dragY, 480 - 200);
+    EXPECT_EQ(game.play.dragY, 480 - 200);
     mouse(kLeftButton, kButtonUp, cell(0, 2));
     EXPECT_EQ(board.digitAt(0, 2), 5);
     EXPECT_EQ(board.kindAt(0, 2), Entered);
     EXPECT_TRUE(board.tiles.empty());
-    EXPECT_EQ(currentDigit, 0);
-    EXPECT_EQ(gameWindow->play.dragging, 0);
+    EXPECT_EQ(game.currentDigit, 0);
+    EXPECT_EQ(game.play.dragging, 0);
 }
 
 TEST_F(PlayTest, ReleaseOnAFilledCellLeavesTileAndBoard) {
@@ -106,10 +105,10 @@ TEST_F(PlayTest, ReleaseOnAFilledCellLeavesTileAndBoard) {
 TEST_F(PlayTest, LeftPressRemovesAnEnteredDigitButNotAGivenOne) {
     moveTile(4, 0, 2);
     ASSERT_EQ(board.kindAt(0, 2), Entered);
-    currentDigit = 7;
+    game.currentDigit = 7;
     mouse(kLeftButton, kButtonDown, cell(0, 2));
     EXPECT_EQ(board.digitAt(0, 2), 0);
-    EXPECT_EQ(currentDigit, 0);
+    EXPECT_EQ(game.currentDigit, 0);
     mouse(kLeftButton, kButtonUp, cell(0, 2));
     EXPECT_EQ(board.digitAt(0, 2), 0);  // nothing in hand: nothing entered
 
@@ -120,14 +119,14 @@ TEST_F(PlayTest, LeftPressRemovesAnEnteredDigitButNotAGivenOne) {
 }
 
 TEST_F(PlayTest, DoublePressDropsTheTileOrInACornerAllTiles) {
-    playKey('3', at(10.5, 4.5), now, out);
-    playKey('6', at(10.5, -1.5), now, out);
-    playKey('7', at(11.5, -2.5), now, out);
+    playKey(game, '3', at(10.5, 4.5), now, out);
+    playKey(game, '6', at(10.5, -1.5), now, out);
+    playKey(game, '7', at(11.5, -2.5), now, out);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5));
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     ASSERT_EQ(board.tiles.size(), 2u);
-    EXPECT_EQ(currentDigit, 0);
+    EXPECT_EQ(game.currentDigit, 0);
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5));
     now += 1000;
     mouse(kLeftButton, kButtonDown, at(10.5, -1.5));
@@ -137,14 +136,14 @@ TEST_F(PlayTest, DoublePressDropsTheTileOrInACornerAllTiles) {
 }
 
 TEST_F(PlayTest, ReleaseOutsideTheTableDropsTheTile) {
-    playKey('3', at(10.5, 4.5), now, out);
+    playKey(game, '3', at(10.5, 4.5), now, out);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     drag(at(14.0, 4.5));
     mouse(kLeftButton, kButtonUp, at(14.0, 4.5));
     EXPECT_TRUE(board.tiles.empty());
-    EXPECT_EQ(currentDigit, 0);
+    EXPECT_EQ(game.currentDigit, 0);
 
-    playKey('3', at(10.5, 4.5), now, out);
+    playKey(game, '3', at(10.5, 4.5), now, out);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5, 0, 200));  // on the window's edge
     EXPECT_TRUE(board.tiles.empty());
@@ -153,18 +152,18 @@ TEST_F(PlayTest, ReleaseOutsideTheTableDropsTheTile) {
 TEST_F(PlayTest, PressAwayFromTheTableAsksForTurning) {
     EXPECT_EQ(mouse(kLeftButton, kButtonDown, at(14.0, 4.5)), kEnterTurning);
     EXPECT_EQ(mouse(kLeftButton, kButtonDown, at(4.5, 4.5, 0, 200)), kEnterTurning);
-    EXPECT_EQ(gameWindow->play.dragging, 0);
+    EXPECT_EQ(game.play.dragging, 0);
     EXPECT_EQ(mouse(kLeftButton, kButtonDown, at(4.5, 4.5)), kNothingMore);
 }
 
 TEST_F(PlayTest, RightPressCyclesTheNoteOfTheTileInHand) {
-    playKey('4', at(10.5, 4.5), now, out);
+    playKey(game, '4', at(10.5, 4.5), now, out);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5));
     const int expected[] = {NoteGood, NoteBad, NoteUndecided};
     for (int note : expected) {
         mouse(kRightButton, kButtonDown, cell(0, 2));
-        EXPECT_EQ(gameWindow->play.rightDown, 1);
+        EXPECT_EQ(game.play.rightDown, 1);
         mouse(kRightButton, kButtonUp, cell(0, 2));
         EXPECT_EQ(board.noteAt(0, 2, 4), note);
     }
@@ -173,7 +172,7 @@ TEST_F(PlayTest, RightPressCyclesTheNoteOfTheTileInHand) {
 }
 
 TEST_F(PlayTest, RightPressBesideTheBoardMarksUpWhenSemiautomatic) {
-    playKey('4', at(10.5, 4.5), now, out);
+    playKey(game, '4', at(10.5, 4.5), now, out);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5));
     mouse(kRightButton, kButtonDown, at(10.5, 4.5));
@@ -188,34 +187,55 @@ TEST_F(PlayTest, RightPressBesideTheBoardMarksUpWhenSemiautomatic) {
 }
 
 TEST_F(PlayTest, NoteKeysUseTheCurrentDigit) {
-    playKey('g', cell(0, 2), now, out);
+    playKey(game, 'g', cell(0, 2), now, out);
     EXPECT_EQ(board.noteAt(0, 2, 0), NoteGood);  // no digit in hand yet
-    currentDigit = 6;
-    playKey('b', cell(0, 2), now, out);
+    game.currentDigit = 6;
+    playKey(game, 'b', cell(0, 2), now, out);
     EXPECT_EQ(board.noteAt(0, 2, 6), NoteBad);
-    playKey('-', cell(0, 2), now, out);
+    playKey(game, '-', cell(0, 2), now, out);
     EXPECT_EQ(board.noteAt(0, 2, 6), NoteUndecided);
 }
 
 TEST_F(PlayTest, ClockKeysAndViewRequests) {
-    GameClock& clock = gameWindow->clock;
-    gameWindow->viewCamera.turningCount = 3;
-    playKey('s', cell(0, 0), 1000, out);
-    EXPECT_EQ(gameWindow->viewCamera.turningCount, 0);
-    playKey('q', cell(0, 0), 3000, out);
-    playKey('c', cell(0, 0), 8000, out);
+    GameClock& clock = game.clock;
+    game.turning.count = 3;
+    playKey(game, 's', cell(0, 0), 1000, out);
+    EXPECT_EQ(game.turning.count, 0);
+    playKey(game, 'q', cell(0, 0), 3000, out);
+    playKey(game, 'c', cell(0, 0), 8000, out);
     EXPECT_EQ(clock.elapsed(9000), 3000);
-    playKey('c', cell(0, 0), 10000, out);
+    playKey(game, 'c', cell(0, 0), 10000, out);
     EXPECT_EQ(clock.elapsed(10000), 2000);
 
-    EXPECT_EQ(playKey('f', cell(0, 0), now, out), kFlatView);
-    EXPECT_EQ(playKey('i', cell(0, 0), now, out), kObliqueView);
-    EXPECT_EQ(playKey('x', cell(0, 0), now, out), kNothingMore);
-    playKey('+', cell(0, 0), now, out);
+    EXPECT_EQ(playKey(game, 'f', cell(0, 0), now, out), kFlatView);
+    EXPECT_EQ(playKey(game, 'i', cell(0, 0), now, out), kObliqueView);
+    EXPECT_EQ(playKey(game, 'x', cell(0, 0), now, out), kNothingMore);
+    playKey(game, '+', cell(0, 0), now, out);
     EXPECT_EQ(session.arMode, 0);  // no camera
-    EXPECT_EQ(quitFlag, 0);
-    playKey(27, cell(0, 0), now, out);
-    EXPECT_EQ(quitFlag, 1);
+    EXPECT_EQ(game.quitFlag, 0);
+    playKey(game, 27, cell(0, 0), now, out);
+    EXPECT_EQ(game.quitFlag, 1);
+}
+
+TEST_F(PlayTest, TurningTimeAndReturnsFollowTheMouseMode) {
+    game.clock.total = 1000;  // a stopped clock gives fixed times
+    game.mouseModeChanged(kPlayMode, kTurningMode, now);
+    EXPECT_EQ(game.turning.start, 1000);
+    game.clock.total = 4000;
+    game.mouseModeChanged(kTurningMode, kTurningMode, now);  // already turning: the start stays
+    EXPECT_EQ(game.turning.start, 1000);
+    int total = 0, count = 0;
+    game.turningUpTo(now, kTurningMode, total, count);  // the turning going on counts up to now
+    EXPECT_EQ(total, 3000);
+    EXPECT_EQ(count, 1);
+    game.mouseModeChanged(kTurningMode, kPlayMode, now);
+    EXPECT_EQ(game.turning.total, 3000);
+    EXPECT_EQ(game.turning.count, 1);
+    game.mouseModeChanged(kPlayMode, kPlayMode, now);
+    EXPECT_EQ(game.turning.count, 1);
+    game.resetTurning(now);
+    EXPECT_EQ(game.turning.total, 0);
+    EXPECT_EQ(game.turning.count, 0);
 }
 
 TEST_F(PlayTest, MenuOnlyAwayFromBoardAndTable) {
@@ -229,29 +249,34 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
     char* text = nullptr;
     size_t size = 0;
     FILE* log = open_memstream(&text, &size);
-    idleStep(stdin, log);
-    EXPECT_EQ(wonFlag, 0);
+    idleStep(game, stdin, log);
+    EXPECT_EQ(game.wonFlag, 0);
     // The known solution of the puzzle.
     const char* solution =
         "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
     for (int i = 0; i < 81; i++) board.setDigit(i / 9, i % 9, solution[i] - '0', Entered);
     board.clearCell(8, 0);
     board.setDigit(8, 0, 1, Entered);  // a conflict
-    idleStep(stdin, log);
-    EXPECT_EQ(wonFlag, 0);
+    idleStep(game, stdin, log);
+    EXPECT_EQ(game.wonFlag, 0);
     agenda.length = 2;  // a test series: the time goes to its current game
     agenda.current = 1;
-    gameWindow->clock.total = 75000;
+    game.clock.total = 75000;
     board.clearCell(8, 0);
     board.setDigit(8, 0, 3, Entered);
-    idleStep(stdin, log);
-    EXPECT_EQ(wonFlag, 1);
+    idleStep(game, stdin, log);
+    EXPECT_EQ(game.wonFlag, 1);
     EXPECT_EQ(agenda.items[1].done, 1);
     EXPECT_EQ(agenda.items[1].milliseconds, 75000);
-    gameWindow->clock.total = 99000;
+    game.clock.resume(tickCount());  // the won game's clock is held
+    idleStep(game, stdin, log);
+    EXPECT_EQ(game.clock.running, 0);
+    playKey(game, 'c', cell(0, 0), now, out);
+    EXPECT_EQ(game.clock.running, 0);
+    game.clock.total = 99000;
     board.clearCell(8, 0);
     board.setDigit(8, 0, 3, Entered);
-    idleStep(stdin, log);  // solved again: recorded once
+    idleStep(game, stdin, log);  // solved again: recorded once
     EXPECT_EQ(agenda.items[1].milliseconds, 75000);
     std::fclose(log);
     EXPECT_EQ(size, 0u);
@@ -266,12 +291,12 @@ TEST_F(PlayTest, CountdownAsksForTheNextFreeGame) {
     FILE* log = open_memstream(&text, &size);
     std::string answers = "0\n0\n";
     FILE* in = fmemopen((void*)answers.data(), answers.size(), "r");
-    wonFlag = 1;
-    gameWindow->viewCamera.turningCount = 2;
-    newGameCountdown = 1;
-    for (int i = 0; i < 3; i++) EXPECT_EQ(idleStep(in, log), 0);
-    EXPECT_EQ(idleStep(in, log), 1);
-    EXPECT_EQ(newGameCountdown, 0);
+    game.wonFlag = 1;
+    game.turning.count = 2;
+    game.newGameIdleTurns = 1;
+    for (int i = 0; i < 3; i++) EXPECT_EQ(idleStep(game, in, log), 0);
+    EXPECT_EQ(idleStep(game, in, log), 1);
+    EXPECT_EQ(game.newGameIdleTurns, 0);
     std::fclose(log);
     const std::string printed(text, size);
     std::free(text);
@@ -279,9 +304,9 @@ TEST_F(PlayTest, CountdownAsksForTheNextFreeGame) {
     ASSERT_EQ(chdir(cwd.c_str()), 0);
     EXPECT_NE(printed.find("gridno = 0\n"), std::string::npos);
     EXPECT_NE(printed.find("sudoku-grids/g0.txt, permutation 0\n"), std::string::npos);
-    EXPECT_EQ(wonFlag, 0);
-    EXPECT_EQ(gameWindow->viewCamera.turningCount, 0);
-    EXPECT_EQ(gameWindow->clock.running, 1);
+    EXPECT_EQ(game.wonFlag, 0);
+    EXPECT_EQ(game.turning.count, 0);
+    EXPECT_EQ(game.clock.running, 1);
     EXPECT_EQ(board.countEmptyCells(), 51);
     EXPECT_NE(std::string(session.windowTitle).find("Puzzle 0"), std::string::npos);
 }

@@ -17,8 +17,6 @@ void expectSameBoard(const Sudoku& a, const Sudoku& b) {
     EXPECT_EQ(a.evaluate, b.evaluate);
     EXPECT_EQ(a.permutationNumber, b.permutationNumber);
     EXPECT_EQ(std::memcmp(a.permutationTable, b.permutationTable, sizeof a.permutationTable), 0);
-    EXPECT_EQ(std::memcmp(&a.drawing, &b.drawing, sizeof a.drawing), 0);
-    EXPECT_EQ(std::memcmp(&a.colors, &b.colors, sizeof a.colors), 0);
     EXPECT_EQ(std::memcmp(&a.extent, &b.extent, sizeof a.extent), 0);
     for (int i = 0; i < 10; i++) EXPECT_TRUE(sameImage(a.digitImages[i], b.digitImages[i])) << i;
     ASSERT_EQ(a.cells.size(), b.cells.size());
@@ -68,8 +66,6 @@ Sudoku busyBoard() {
     b.difficulty = 2;
     b.setPermutationNumber(6);
     b.setEvaluate(0);
-    b.drawing.thickLineWidth = 5.0f;
-    b.colors.errorColored[1] = 0.5f;
     b.extent.xmin = -3.0f;
     return b;
 }
@@ -90,7 +86,6 @@ TEST(GridStack, APoppedBoardEqualsThePushedOneInEveryField) {
     live.difficulty = 4;
     live.setPermutationNumber(1);
     live.setEvaluate(1);
-    live.drawing.thickLineWidth = 1.0f;
     live.extent.ymax = 20.0f;
 
     std::unique_ptr<Sudoku> back = stack.pop();

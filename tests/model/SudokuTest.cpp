@@ -350,7 +350,6 @@ TEST(Tiles, PickMoveAndDrop) {
     seen[0].angle = 45;
     seen[1].x = 11.0f;
     seen[1].digit = 0;
-    seen[1].reserved = 9;
     b.addTile(1, 1, 6);
     b.replaceTiles(seen);
     ASSERT_EQ(b.tiles.size(), 2u);
@@ -359,7 +358,6 @@ TEST(Tiles, PickMoveAndDrop) {
     EXPECT_EQ(b.tiles[0].digit, 3);
     EXPECT_EQ(b.tiles[0].angle, 45);
     EXPECT_EQ(b.tiles[1].x, 11.0f);
-    EXPECT_EQ(b.tiles[1].reserved, 0);  // only position, digit and angle are copied
     EXPECT_EQ(b.current(), nullptr);
 }
 

@@ -4,6 +4,7 @@
 
 #include "BoardDrawing.h"
 #include "GameWindow.h"
+#include "GlHelpers.h"
 #include "PuzzleFile.h"
 #include "XvfbDisplay.h"
 
@@ -60,8 +61,9 @@ protected:
         if (glutWindow) glutDestroyWindow(glutWindow);
     }
 
-    // Draws one frame as the display callback does and reads it back.
+    // Draws one frame as the game does and reads it back.
     void render(const FrameInputs& in = FrameInputs()) {
+        board.fitTableArea(session.show_overviews);
         drawFrame(*window, board, in);
         readBack();
     }

@@ -1,4 +1,4 @@
-// The game clock, split time, the mouse history and the turning statistics.
+// The game clock, split time, the mouse history and the mouse mode.
 #include "GameWindow.h"
 #include "StatusDisplay.h"
 #include "WindowState.h"
@@ -13,7 +13,6 @@ TEST(GameClock, StartStopContinueAndElapsed) {
     EXPECT_EQ(clock.running, 1);
     EXPECT_EQ(clock.elapsed(1000), 0);
     EXPECT_EQ(clock.elapsed(3500), 2500);
-    EXPECT_EQ(clock.lap, 2500);
     clock.stop(4000);
     EXPECT_EQ(clock.running, 0);
     EXPECT_EQ(clock.elapsed(9000), 3000);  // a stopped clock stands still
@@ -75,27 +74,15 @@ TEST(MouseHistory, DoubleAndHeldPresses) {
     EXPECT_FALSE(mouse.isDoublePress());
 }
 
-TEST(TurningStatistics, TimeInTurningModeAndReturns) {
+TEST(MouseMode, OnlyWithThe3DView) {
     SessionSettings session;
     GameWindow window(session);
-    window.clock.total = 1000;  // a stopped clock gives fixed times
-    ASSERT_EQ(window.setMouseMode(0), 1);
-    EXPECT_EQ(window.viewCamera.turningStart, 1000);
-    window.clock.total = 4000;
-    window.setMouseMode(0);  // already turning: the start stays
-    EXPECT_EQ(window.viewCamera.turningStart, 1000);
-    window.setMouseMode(1);
-    EXPECT_EQ(window.viewCamera.turningTotal, 3000);
-    EXPECT_EQ(window.viewCamera.turningCount, 1);
-    window.setMouseMode(1);
-    EXPECT_EQ(window.viewCamera.turningCount, 1);
-    window.resetStatistics();
-    EXPECT_EQ(window.viewCamera.turningTotal, 0);
-    EXPECT_EQ(window.viewCamera.turningCount, 0);
-
+    EXPECT_EQ(window.setMouseMode(kTurningMode), 1);
+    EXPECT_EQ(window.mouseMode, kTurningMode);
+    window.setMouseMode(kPlayMode);
     session.show_3D = 0;
-    EXPECT_EQ(window.setMouseMode(0), 0);
-    EXPECT_EQ(window.mouseMode, 1);
+    EXPECT_EQ(window.setMouseMode(kTurningMode), 0);
+    EXPECT_EQ(window.mouseMode, kPlayMode);
 }
 
 }  // namespace

@@ -82,7 +82,6 @@ struct ImagePoint {
     float x = -1, y = -1;
     int valid = 1;
     LineSet lines;  // lines passing within 3 pixels; not owned
-    float spare1 = -1, spare2 = -1;
 
     ImagePoint() = default;
     ImagePoint(float x, float y, int id) : id(id), x(x), y(y) {}

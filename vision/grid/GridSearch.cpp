@@ -169,7 +169,6 @@ int FindGrid(GridSearch& s, const cv::Mat& grey, const GridTunables& t, int debu
     s.horizontal.clear();
     s.vertical.clear();
     s.all.clear();
-    s.spare.clear();
     s.corners.clear();
     s.horizontalSpacing = s.verticalSpacing = -1;
     if (grey.empty() || grey.type() != CV_8UC1) {

@@ -21,7 +21,7 @@ struct GridTunables {
 // The search's part of the camera-side object, with the frame's working images.
 struct GridSearch {
     LineSet horizontal, vertical, all{1};
-    PointList corners{1}, spare;
+    PointList corners{1};
     float horizontalSpacing = -1, verticalSpacing = -1;
     cv::Mat dx, dy, dxDisplay, dyDisplay, magnitude, angle, distance, distanceDisplay,
         angleDisplay, mask, cornerWork1, cornerWork2;

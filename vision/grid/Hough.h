@@ -45,7 +45,6 @@ struct HoughSpace {
     int distanceOffset = 0;  // row = distance + R
     cv::Mat accumulator;     // 32-bit float, rows x columns; -1 marks a blocked cell
     cv::Mat display;         // 8-bit BGR, every second row
-    int spare = 0;
     char name[80] = {};
 
     void init(int rows, int columns, int origin);
