@@ -37,7 +37,10 @@ int strokeText(float x, float y, const char* text, float height, float maxWidth,
                float g, float b);
 int strokeText3D(float x, float y, float z, const char* text, float height, float maxWidth,
                  float r, float g, float b);
-void drawGridLabels();
+// Row letters and column numbers beside the board (beyond the overview panes when shown).
+void drawGridLabels(const Sudoku& board, const SessionSettings& session);
+// Box numerals in the board's plane, drawn before the cells.
+void drawBoxNumerals();
 // Whether a tile at (x, y) lies in the band or the stack of cell (row, column).
 int tileInBand(const Tile& t, int row, int rows);
 int tileInStack(const Tile& t, int column);

@@ -171,20 +171,25 @@ void drawMarkup(const SudokuCell& cell, const SessionSettings& session) {
     }
 }
 
-void drawOverviewPanes(const Sudoku& board, const SessionSettings& session) {
+void placeOverviewPane(const Sudoku& board, int which, const SessionSettings& session) {
     const float g = board.drawing.overviewGap, k = board.drawing.overviewCellSize;
-    glPushMatrix();
-    glTranslatef(-g, 0, 0);
-    if (session.show_3D == 1) glRotatef(45, 0, 1, 0);
-    glTranslatef(-9 * k, 0, 0);
-    drawOverviewPane(board, 1, session);
-    glPopMatrix();
+    if (which == 1) {
+        glTranslatef(-g, 0, 0);
+        if (session.show_3D == 1) glRotatef(45, 0, 1, 0);
+        glTranslatef(-9 * k, 0, 0);
+    } else {
+        glTranslatef(0, 9 + g, 0);
+        if (session.show_3D == 1) glRotatef(45, 1, 0, 0);
+    }
+}
 
-    glPushMatrix();
-    glTranslatef(0, 9 + g, 0);
-    if (session.show_3D == 1) glRotatef(45, 1, 0, 0);
-    drawOverviewPane(board, 0, session);
-    glPopMatrix();
+void drawOverviewPanes(const Sudoku& board, const SessionSettings& session) {
+    for (int which : {1, 0}) {
+        glPushMatrix();
+        placeOverviewPane(board, which, session);
+        drawOverviewPane(board, which, session);
+        glPopMatrix();
+    }
 }
 
 void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& session) {
@@ -249,8 +254,11 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
 
 // Strips along the rows of each tile's band (alongRows 1) or the columns of
 // its stack (0) that hold the tile's digit; each band or stack once per digit.
+// Strips and box squares lie in one plane and only tint what is below them:
+// they write no depth, so that none of them hides another in stripes.
 static void drawStrips(const Sudoku& board, const SessionSettings& session, int alongRows) {
     int done[3][10] = {};
+    glDepthMask(GL_FALSE);
     const float z = 3 * board.drawing.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
@@ -268,6 +276,7 @@ static void drawStrips(const Sudoku& board, const SessionSettings& session, int 
         }
         glDisable(GL_BLEND);
     }
+    glDepthMask(GL_TRUE);
 }
 
 void drawRowStrips(const Sudoku& board, const SessionSettings& session) {
@@ -280,6 +289,7 @@ void drawColumnStrips(const Sudoku& board, const SessionSettings& session) {
 
 void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
     int done[9] = {};
+    glDepthMask(GL_FALSE);
     const float z = 3 * board.drawing.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
@@ -293,4 +303,5 @@ void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
         }
         glDisable(GL_BLEND);
     }
+    glDepthMask(GL_TRUE);
 }

@@ -12,6 +12,9 @@ void drawFunnel(const SudokuCell& cell, int d, const SessionSettings& session);
 void drawBlock(const SudokuCell& cell, int level, int conflict, const Sudoku& board,
                const SessionSettings& session);
 void drawMarkup(const SudokuCell& cell, const SessionSettings& session);
+// Moves the current matrix into pane which's frame: the row pane (1) hinged
+// at the board's left edge, the column pane (0) at its top edge, folded up in 3D.
+void placeOverviewPane(const Sudoku& board, int which, const SessionSettings& session);
 // Both panes at their places beside the board.
 void drawOverviewPanes(const Sudoku& board, const SessionSettings& session);
 // which: 1 the row pane, 0 the column pane.
