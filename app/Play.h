@@ -11,6 +11,7 @@
 struct MousePlace {
     int x = 0, y = 0;
     double bx = 0, by = 0;
+    int overDrawing = 1;  // 0 over the empty background: bx, by then lie on the far plane
 };
 
 int placeRow(const MousePlace& p);     // 8 - floor(by)
@@ -30,7 +31,8 @@ enum PlayRequest {
 int playKey(unsigned char key, const MousePlace& p, long now, FILE* out);
 int playMouse(int button, int state, const MousePlace& p);
 void playDrag(const MousePlace& p, long now);
-// 1 when the right button should open the menu here (away from board and table).
+// 1 when the right button should open the menu here: in play mode away from
+// board and table.
 int menuWanted(const MousePlace& p);
 // Camera game: a tile lying straight in the middle of a cell enters its digit
 // there (digit 0 takes an entered digit back).

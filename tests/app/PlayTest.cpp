@@ -223,6 +223,16 @@ TEST_F(PlayTest, MenuOnlyAwayFromBoardAndTable) {
     EXPECT_FALSE(menuWanted(at(10.5, 4.5)));
     EXPECT_TRUE(menuWanted(at(14.0, 4.5)));
     EXPECT_TRUE(menuWanted(at(4.5, -4.0)));
+    gameWindow->mouseMode = 0;  // turning: the right button shifts the view
+    EXPECT_FALSE(menuWanted(at(14.0, 4.5)));
+}
+
+TEST_F(PlayTest, DigitKeysMakeTilesOnlyOnTheTable) {
+    MousePlace overNothing = at(4.5, 4.5);
+    overNothing.overDrawing = 0;
+    for (const MousePlace& p : {at(14.0, 4.5), at(4.5, -4.0), overNothing}) playKey('5', p, now, out);
+    EXPECT_TRUE(board.tiles.empty());
+    EXPECT_EQ(currentDigit, 0);
 }
 
 TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
