@@ -265,35 +265,13 @@ TEST_F(GameProgramTest, SolveAWholePuzzleByDragging) {
     quit(game);
 }
 
-// Seconds of processor time the process has used.
+// Seconds of processor time (user and system) the process has used.
 double cpuSeconds(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string field;
     double ticks = 0;
-    for (int i = 1; i <= 15 && stat >> field; i++)
-        if (i >= 14) ticks += std::stod(field);  // user and system time
+    for (int i = 1; i <= 15 && stat >> field; i++) ticks += i >= 14 ? std::stod(field) : 0;
     return ticks / sysconf(_SC_CLK_TCK);
-}
-
-TEST_F(GameProgramTest, KeyOffTheTableMakesNoTileAndAQuietWindowRests) {
-    GameProgram game("off-table", "\n\n0\n\n");
-    ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Mat before = game.screenshotWhen("before", flatView);
-    // Key 5 over the black space left of the row pane; the views after it
-    // show frames drawn since.
-    game.xdo(game.moveTo(-6, 4.5) + "key 5 key i");
-    game.screenshotWhen("oblique", [](const cv::Mat& s) { return !flatView(s); });
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Mat after = game.screenshotWhen("after", flatView);
-    const cv::Rect belowClock(0, 20, 640, 460);
-    EXPECT_EQ(cv::norm(before(belowClock), after(belowClock)), 0);  // no tile, no hints
-
-    // Nothing happens for two seconds: the window is not drawn over and over.
-    const double cpuBefore = cpuSeconds(game.pid);
-    pause(2000);
-    EXPECT_LT(cpuSeconds(game.pid) - cpuBefore, 0.2);
-    quit(game);
 }
 
 bool turningGuide(const cv::Mat& rgb) {
@@ -302,19 +280,31 @@ bool turningGuide(const cv::Mat& rgb) {
            }) > 100;
 }
 
-TEST_F(GameProgramTest, RightDragOffTheBoardShiftsTheTurningView) {
-    GameProgram game("shift", "\n\n0\n\n");
+TEST_F(GameProgramTest, OffTheTableKeysMakeNothingQuietWindowRestsTurningViewShifts) {
+    GameProgram game("off-table", "\n\n0\n\n");
     ASSERT_TRUE(game.start());
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    ASSERT_FALSE(game.screenshotWhen("flat", flatView).empty());
-    game.xdo(game.moveTo(-6, 4.5) + "click 1");  // beside the table: turning mode
+    const cv::Mat before = game.screenshotWhen("before", flatView);
+    // Key 5 over the black space left of the row pane; the views after it show later frames.
+    game.xdo(game.moveTo(-6, 4.5) + "key 5 key i");
+    game.screenshotWhen("oblique", [](const cv::Mat& s) { return !flatView(s); });
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Rect belowClock(0, 20, 640, 460);
+    EXPECT_EQ(cv::norm(before(belowClock), game.screenshotWhen("after", flatView)(belowClock)), 0);
+
+    // Two seconds without input: the window is not drawn over and over.
+    const double cpuBefore = cpuSeconds(game.pid);
+    pause(2000);
+    EXPECT_LT(cpuSeconds(game.pid) - cpuBefore, 0.2);
+
+    // Turning mode, then a right drag from the row pane (off the board, inside
+    // the turning circle) two cells to the right: the view shifts, no menu opens.
+    game.xdo(game.moveTo(-6, 4.5) + "click 1");
     ASSERT_TRUE(turningGuide(game.screenshotWhen("turning", turningGuide)));
-    // From the row pane, inside the turning circle, two cells to the right.
     game.xdo(game.moveTo(-1.5, 4.5) + "sleep 0.1 mousedown 3 sleep 0.1 " + game.moveTo(0.5, 4.5) +
              "sleep 0.1 mouseup 3");
-    // The given 5 of the top left cell moved over the empty cell two to its right.
     const auto moved = [](const cv::Mat& s) { return countPixels(s, cellRect(0, 2), orange) > 5; };
-    EXPECT_TRUE(moved(game.screenshotWhen("shifted", moved)));
+    EXPECT_TRUE(moved(game.screenshotWhen("shifted", moved)));  // the given 5 of cell (0, 0)
     EXPECT_TRUE(GameProgram::shownMenu().empty());
     quit(game);
 }

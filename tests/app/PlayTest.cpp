@@ -227,14 +227,6 @@ TEST_F(PlayTest, MenuOnlyAwayFromBoardAndTable) {
     EXPECT_FALSE(menuWanted(at(14.0, 4.5)));
 }
 
-TEST_F(PlayTest, DigitKeysMakeTilesOnlyOnTheTable) {
-    MousePlace overNothing = at(4.5, 4.5);
-    overNothing.overDrawing = 0;
-    for (const MousePlace& p : {at(14.0, 4.5), at(4.5, -4.0), overNothing}) playKey('5', p, now, out);
-    EXPECT_TRUE(board.tiles.empty());
-    EXPECT_EQ(currentDigit, 0);
-}
-
 TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
     char* text = nullptr;
     size_t size = 0;
