@@ -17,7 +17,10 @@ int onBoard(const MousePlace& p) {
 int inTable(const MousePlace& p) { return sudoku->inTableArea((int)p.by, (int)p.bx); }
 int inCorner(const MousePlace& p) { return sudoku->inCornerArea((int)p.by, (int)p.bx); }
 
-int menuWanted(const MousePlace& p) { return !onBoard(p) && !inTable(p); }
+// While the view is being turned the right button shifts it everywhere.
+int menuWanted(const MousePlace& p) {
+    return gameWindow->mouseMode == kPlayMode && !onBoard(p) && !inTable(p);
+}
 
 static void logNote(int row, int column, int digit) {
     static const char* const kNoteNames[] = {"undecided", "good", "bad"};
@@ -111,7 +114,8 @@ PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, l
         std::fprintf(out, "...doesn't work yet under OGL\n");
         break;
     default:
-        if (key >= '1' && key <= '9') {
+        // A tile only where the table is: one made beside it could not be reached.
+        if (key >= '1' && key <= '9' && p.overDrawing && inTable(p)) {
             currentDigit = key - '0';
             sudoku->addTile((float)p.bx, (float)p.by, currentDigit);
             const int on = onBoard(p);

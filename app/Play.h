@@ -12,6 +12,7 @@
 struct MousePlace {
     int x = 0, y = 0;
     double bx = 0, by = 0;
+    int overDrawing = 1;  // 0 over the empty background: bx, by then lie on the far plane
 };
 
 int placeRow(const MousePlace& p);     // 8 - floor(by)
@@ -32,5 +33,6 @@ PlayRequest playKey(RunningGame& game, unsigned char key, const MousePlace& p, l
                     FILE* out);
 PlayRequest playMouse(RunningGame& game, int button, int state, const MousePlace& p);
 void playDrag(RunningGame& game, const MousePlace& p, long now);
-// 1 when the right button should open the menu here (away from board and table).
+// 1 when the right button should open the menu here: in play mode away from
+// board and table.
 int menuWanted(const MousePlace& p);

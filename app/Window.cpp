@@ -9,7 +9,10 @@
 
 #include <GL/freeglut.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 static_assert(kLeftButton == GLUT_LEFT_BUTTON && kRightButton == GLUT_RIGHT_BUTTON,
               "button numbers");
@@ -25,6 +28,7 @@ static MousePlace placeAt(int x, int y) {
     const BoardPoint b = gameWindow->pick(x, y);
     p.bx = b.x;
     p.by = b.y;
+    p.overDrawing = b.drawn;
     return p;
 }
 
@@ -92,9 +96,12 @@ static void mouse(int button, int state, int x, int y) {
         gameWindow->turningPress(button, state, x, y);
     }
     followMouseMode(modeBefore);
-    if (gameWindow->mouseMode != modeBefore)
+    if (gameWindow->mouseMode != modeBefore) {
+        // Entering turning mode takes the menu off the right button; leaving it may put it back.
+        applyMenuRule(*playedGame, menuWanted(placeAt(x, y)));
         logEvent(gameWindow->mouseMode == kTurningMode ? "turning_started" : "turning_ended", -1,
                  -1, -1, "turning_ms=" + std::to_string(playedGame->turning.total));
+    }
     glutPostRedisplay();
 }
 
@@ -114,7 +121,20 @@ static void passiveMotion(int x, int y) {
     glutPostRedisplay();
 }
 
+static std::vector<int> notesOf(const Sudoku& board) {
+    std::vector<int> notes;
+    for (const SudokuCell& c : board.cells) notes.insert(notes.end(), c.notes, c.notes + 10);
+    return notes;
+}
+
+// The input handlers redraw for themselves; an idle turn redraws only for
+// what it changed: a new game, the won message, automatic markup, a camera
+// frame, the clock's next second, or the redraws a pending new game waits for.
+// In the virtual game a turn with nothing to show sleeps instead of spinning.
 static void idle() {
+    static long shownSecond = -1;
+    const int wonBefore = playedGame->wonFlag;
+    const std::vector<int> notesBefore = notesOf(*sudoku);
     const IdleOutcome outcome = idleStep(*playedGame, stdin, stdout);
     if (outcome == kGameEnds) {
         glutLeaveMainLoop();
@@ -122,7 +142,17 @@ static void idle() {
     }
     if (outcome == kNewGameBegun) glutSetWindowTitle(session.windowTitle);
     std::fflush(stdout);
-    glutPostRedisplay();
+    const long second = playedGame->clock.elapsed(tickCount()) / 1000;
+    const bool changed = outcome == kNewGameBegun || playedGame->wonFlag != wonBefore ||
+                         playedGame->newGameIdleTurns != 0 ||
+                         session.arMode == 1 || second != shownSecond ||
+                         notesOf(*sudoku) != notesBefore;
+    if (changed) {
+        shownSecond = second;
+        glutPostRedisplay();
+    } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 static void menu(int value) {

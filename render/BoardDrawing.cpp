@@ -32,7 +32,7 @@ void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in) {
     }
     window.applyModelView();
     drawBoard(board, session, in.showCameraTiles);
-    if (session.show_grid_structure == 1) drawGridLabels();
+    if (session.show_grid_structure == 1) drawGridLabels(board, session);
     drawStatusOverlay(window, board, in);
     window.applyProjection();
     window.applyModelView();
@@ -121,6 +121,8 @@ void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTile
         glColor3fv(kDrawingParams.boardColor);
         flatRectangle(0, 0, board.columns, board.rows, -kDrawingParams.depthStep);
     }
+    // Under the cells, so that the digits drawn later cover the numerals.
+    if (session.show_grid_structure == 1) drawBoxNumerals();
     for (int r = 0; r < board.rows; r++)
         for (int c = 0; c < board.columns; c++) drawCell(board.cell(r, c), board, session);
     drawTableArea(board);
@@ -191,9 +193,36 @@ void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& sess
         drawBlock(cell, level, conflict, session);
 }
 
-void drawGridLabels() {
+// Labels in grey, drawn in passes shifted by a hundredth to make the thin
+// stroke font bold. The float offset grows by the double 0.01 and is tested
+// against doubles: five passes for letters and numbers, eleven for numerals.
+static const float kLabelGrey = 0.5f;
+
+void drawGridLabels(const Sudoku& board, const SessionSettings& session) {
     static const char* const kLetters[9] = {"A", "B", "C", "D", "E", "F", "G", "H", "I"};
     static const char* const kNumbers[9] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    const float g = kLabelGrey;
+    // With the overview panes on, the letters and numbers stand just beyond
+    // the panes' outer edges in the panes' planes: clear of a flat pane's
+    // digits and not hidden under a folded one.
+    const bool panes = session.show_overviews == 1;
+    glPushMatrix();
+    if (panes) placeOverviewPane(1, session);
+    const float letterX = panes ? -0.6f : -1.2f;
+    for (float offset = 0; offset < 0.05; offset += 0.01)
+        for (int k = 0; k < 9; k++)
+            strokeText(letterX + offset, 8.2f - k, kLetters[k], 0.5f, 1.0f, g, g, g);
+    glPopMatrix();
+    glPushMatrix();
+    if (panes) placeOverviewPane(0, session);
+    const float numberY = panes ? 9 * kDrawingParams.overviewCellSize + 0.2f : 9.8f;
+    for (float offset = 0; offset < 0.05; offset += 0.01)
+        for (int k = 0; k < 9; k++)
+            strokeText(0.3f + k + offset, numberY, kNumbers[k], 0.5f, 1.0f, g, g, g);
+    glPopMatrix();
+}
+
+void drawBoxNumerals() {
     struct Numeral {
         const char* text;
         float x, y, maxWidth;
@@ -203,17 +232,11 @@ void drawGridLabels() {
         {"IV", 0.8f, 3.8f, 2.0f},   {"V", 3.9f, 3.8f, 2.0f},   {"VI", 6.8f, 3.8f, 3.0f},
         {"VII", 0.7f, 0.8f, 2.0f},  {"VIII", 3.6f, 0.8f, 3.0f}, {"IX", 6.8f, 0.8f, 2.0f},
     };
-    const float grey = 0.5f;
-    // Repeated passes shifted by a hundredth make the thin stroke font bold. The
-    // float offset grows by the double 0.01 and is tested against doubles: five
-    // passes for letters and numbers, eleven for the numerals.
-    for (float offset = 0; offset < 0.05; offset += 0.01) {
-        for (int k = 0; k < 9; k++) {
-            strokeText(-1.2f + offset, 8.2f - k, kLetters[k], 0.5f, 1.0f, grey, grey, grey);
-            strokeText(0.3f + k + offset, 9.8f, kNumbers[k], 0.5f, 1.0f, grey, grey, grey);
-        }
-    }
+    const float g = kLabelGrey;
+    // Colour only, no depth: every cell drawn afterwards covers them.
+    glDepthMask(GL_FALSE);
     for (float offset = 0; offset < 0.1; offset += 0.01)
         for (const Numeral& n : kNumerals)
-            strokeText3D(n.x + offset, n.y, 0.1f, n.text, 1.5f, n.maxWidth, grey, grey, grey);
+            strokeText(n.x + offset, n.y, n.text, 1.5f, n.maxWidth, g, g, g);
+    glDepthMask(GL_TRUE);
 }

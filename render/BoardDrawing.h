@@ -24,7 +24,10 @@ void setupGlState();
 void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in);
 void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTiles);
 void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& session);
-void drawGridLabels();
+// Row letters and column numbers beside the board (beyond the overview panes when shown).
+void drawGridLabels(const Sudoku& board, const SessionSettings& session);
+// Box numerals in the board's plane, drawn before the cells.
+void drawBoxNumerals();
 // Whether a tile at (x, y) lies in the band or the stack of cell (row, column).
 int tileInBand(const Tile& t, int row, int rows);
 int tileInStack(const Tile& t, int column);

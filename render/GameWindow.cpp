@@ -170,6 +170,7 @@ BoardPoint GameWindow::pick(int x, int y) {
     glReadPixels(x, row, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     BoardPoint p;
     gluUnProject(x, row, depth, modelView, projection, viewport, &p.x, &p.y, &p.z);
+    p.drawn = depth < 1.0f;
     return p;
 }
 

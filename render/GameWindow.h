@@ -12,6 +12,7 @@
 
 struct BoardPoint {
     double x = 0, y = 0, z = 0;
+    int drawn = 0;  // 0 where nothing was drawn: the point then lies on the far plane
 };
 
 struct GameWindow {

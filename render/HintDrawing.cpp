@@ -163,20 +163,25 @@ void drawMarkup(const SudokuCell& cell, const SessionSettings& session) {
     }
 }
 
-void drawOverviewPanes(const Sudoku& board, const SessionSettings& session) {
+void placeOverviewPane(int which, const SessionSettings& session) {
     const float g = kDrawingParams.overviewGap, k = kDrawingParams.overviewCellSize;
-    glPushMatrix();
-    glTranslatef(-g, 0, 0);
-    if (session.show_3D == 1) glRotatef(45, 0, 1, 0);
-    glTranslatef(-9 * k, 0, 0);
-    drawOverviewPane(board, 1, session);
-    glPopMatrix();
+    if (which == 1) {
+        glTranslatef(-g, 0, 0);
+        if (session.show_3D == 1) glRotatef(45, 0, 1, 0);
+        glTranslatef(-9 * k, 0, 0);
+    } else {
+        glTranslatef(0, 9 + g, 0);
+        if (session.show_3D == 1) glRotatef(45, 1, 0, 0);
+    }
+}
 
-    glPushMatrix();
-    glTranslatef(0, 9 + g, 0);
-    if (session.show_3D == 1) glRotatef(45, 1, 0, 0);
-    drawOverviewPane(board, 0, session);
-    glPopMatrix();
+void drawOverviewPanes(const Sudoku& board, const SessionSettings& session) {
+    for (int which : {1, 0}) {
+        glPushMatrix();
+        placeOverviewPane(which, session);
+        drawOverviewPane(board, which, session);
+        glPopMatrix();
+    }
 }
 
 void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& session) {
@@ -241,8 +246,11 @@ void drawOverviewPane(const Sudoku& board, int which, const SessionSettings& ses
 
 // Strips along the rows of each tile's band (alongRows 1) or the columns of
 // its stack (0) that hold the tile's digit; each band or stack once per digit.
+// Strips and box squares lie in one plane and only tint what is below them:
+// they write no depth, so that none of them hides another in stripes.
 static void drawStrips(const Sudoku& board, const SessionSettings& session, int alongRows) {
     int done[3][10] = {};
+    glDepthMask(GL_FALSE);
     const float z = 3 * kDrawingParams.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
@@ -260,6 +268,7 @@ static void drawStrips(const Sudoku& board, const SessionSettings& session, int 
         }
         glDisable(GL_BLEND);
     }
+    glDepthMask(GL_TRUE);
 }
 
 void drawRowStrips(const Sudoku& board, const SessionSettings& session) {
@@ -272,6 +281,7 @@ void drawColumnStrips(const Sudoku& board, const SessionSettings& session) {
 
 void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
     int done[9] = {};
+    glDepthMask(GL_FALSE);
     const float z = 3 * kDrawingParams.depthStep;
     for (const Tile& t : board.tiles) {
         const int d = t.digit;
@@ -285,4 +295,5 @@ void drawBoxSquares(const Sudoku& board, const SessionSettings& session) {
         }
         glDisable(GL_BLEND);
     }
+    glDepthMask(GL_TRUE);
 }

@@ -39,6 +39,16 @@ static void drawTurningGuide(const ViewCamera& viewCamera) {
     glPopAttrib();
 }
 
+// White text on a dark outline: readable over the white panes and board as
+// well as over the black background.
+static void statusText(float x, float y, const char* text, float height, float maxWidth) {
+    const float strokeWidth = height >= 30 ? 2.0f : 1.0f;
+    glLineWidth(strokeWidth + 4);
+    strokeText(x, y, text, height, maxWidth, 0, 0, 0);
+    glLineWidth(strokeWidth);
+    strokeText(x, y, text, height, maxWidth, 1, 1, 1);
+}
+
 void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in) {
     const int w = window.width, h = window.height;
     const SessionSettings& session = window.session;
@@ -49,31 +59,33 @@ void drawStatusOverlay(GameWindow& window, Sudoku& board, const FrameInputs& in)
     glMatrixMode(GL_MODELVIEW);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glLoadIdentity();
+    // Over everything, and leaving the depth of the board for picking.
+    glDisable(GL_DEPTH_TEST);
 
     const int kSize = 80;
     char text[kSize];
     if (in.won == 1) {
-        strokeText(50, h - 75, "You won !!!", 45, w, 1, 1, 1);
+        statusText(50, h - 75, "You won !!!", 45, w);
     } else {
         std::snprintf(text, kSize, "Empty cells: %d", board.countEmptyCells());
-        strokeText(0, h - 15, text, 15, w, 1, 1, 1);
+        statusText(0, h - 15, text, 15, w);
         std::snprintf(text, kSize, "Conflicts: %d", board.countConflicts());
-        strokeText(0, h - 30, text, 15, w, 1, 1, 1);
+        statusText(0, h - 30, text, 15, w);
         if (in.stackDepth > 0) {
             std::snprintf(text, kSize, "Stack depth: %2d", in.stackDepth);
-            strokeText(0, h - 60, text, 15, w, 1, 1, 1);
+            statusText(0, h - 60, text, 15, w);
         }
     }
 
     if (session.arMode == 1 && in.recognitionFrozen == 0) {
-        strokeText(w - 200, h - 15, "...initializing...", 15, 200, 1, 1, 1);
-        strokeText(w - 200, h - 30, "type o (OK) to start", 15, 200, 1, 1, 1);
+        statusText(w - 200, h - 15, "...initializing...", 15, 200);
+        statusText(w - 200, h - 30, "type o (OK) to start", 15, 200);
     } else {
         clockText(in.clockElapsed, text, kSize);
-        if (text[0]) strokeText(w - 100, h - 15, text, 15, 200, 1, 1, 1);
+        if (text[0]) statusText(w - 100, h - 15, text, 15, 200);
     }
 
-    if (session.arMode == 1) strokeText(10, 10, in.useMouse == 1 ? "m +" : "m -", 15, w, 1, 1, 1);
+    if (session.arMode == 1) statusText(10, 10, in.useMouse == 1 ? "m +" : "m -", 15, w);
     if (window.mouseMode == kTurningMode && session.arMode == 0)
         drawTurningGuide(window.viewCamera);
     glPopAttrib();

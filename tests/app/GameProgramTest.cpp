@@ -265,4 +265,48 @@ TEST_F(GameProgramTest, SolveAWholePuzzleByDragging) {
     quit(game);
 }
 
+// Seconds of processor time (user and system) the process has used.
+double cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; i++) ticks += i >= 14 ? std::stod(field) : 0;
+    return ticks / sysconf(_SC_CLK_TCK);
+}
+
+bool turningGuide(const cv::Mat& rgb) {
+    return countPixels(rgb, cv::Rect(0, 0, rgb.cols, rgb.rows), [](const cv::Vec3b& p) {
+               return std::abs(p[0] - 51) < 8 && std::abs(p[1] - 128) < 8 && std::abs(p[2] - 178) < 8;
+           }) > 100;
+}
+
+TEST_F(GameProgramTest, OffTheTableKeysMakeNothingQuietWindowRestsTurningViewShifts) {
+    GameProgram game("off-table", "\n\n0\n\n");
+    ASSERT_TRUE(game.start());
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Mat before = game.screenshotWhen("before", flatView);
+    // Key 5 over the black space left of the row pane; the views after it show later frames.
+    game.xdo(game.moveTo(-6, 4.5) + "key 5 key i");
+    game.screenshotWhen("oblique", [](const cv::Mat& s) { return !flatView(s); });
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Rect belowClock(0, 20, 640, 460);
+    EXPECT_EQ(cv::norm(before(belowClock), game.screenshotWhen("after", flatView)(belowClock)), 0);
+
+    // Two seconds without input: the window is not drawn over and over.
+    const double cpuBefore = cpuSeconds(game.pid);
+    pause(2000);
+    EXPECT_LT(cpuSeconds(game.pid) - cpuBefore, 0.2);
+
+    // Turning mode, then a right drag from the row pane (off the board, inside
+    // the turning circle) two cells to the right: the view shifts, no menu opens.
+    game.xdo(game.moveTo(-6, 4.5) + "click 1");
+    ASSERT_TRUE(turningGuide(game.screenshotWhen("turning", turningGuide)));
+    game.xdo(game.moveTo(-1.5, 4.5) + "sleep 0.1 mousedown 3 sleep 0.1 " + game.moveTo(0.5, 4.5) +
+             "sleep 0.1 mouseup 3");
+    const auto moved = [](const cv::Mat& s) { return countPixels(s, cellRect(0, 2), orange) > 5; };
+    EXPECT_TRUE(moved(game.screenshotWhen("shifted", moved)));  // the given 5 of cell (0, 0)
+    EXPECT_TRUE(GameProgram::shownMenu().empty());
+    quit(game);
+}
+
 }  // namespace

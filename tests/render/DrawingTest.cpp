@@ -18,6 +18,15 @@ protected:
         window->resetView(0);
     }
 
+    // Window pixels inside the board rectangle (x0, y0)..(x1, y1) at height z.
+    cv::Mat boardMask(double x0, double y0, double x1, double y1, double z = 0) const {
+        cv::Mat mask = cv::Mat::zeros(frame.size(), CV_8U);
+        const cv::Point corners[4] = {toPixel(x0, y0, z), toPixel(x1, y0, z), toPixel(x1, y1, z),
+                                      toPixel(x0, y1, z)};
+        cv::fillConvexPoly(mask, corners, 4, cv::Scalar(255));
+        return mask;
+    }
+
     // Pixels of a cell's inner part (inset 0.2) for which the test holds.
     int inCell(int r, int c, const std::function<bool(const cv::Vec3b&)>& test) const {
         return count(c + 0.3, 8 - r + 0.2, c + 0.7, 9 - r - 0.2, test);
@@ -342,6 +351,66 @@ TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
     session.arMode = 0;
     draw();
     EXPECT_EQ(whiteIn(0, 440, 60, 480), 0);
+}
+
+cv::Mat grey(const cv::Mat& rgb) {
+    cv::Mat g;
+    cv::cvtColor(rgb, g, cv::COLOR_RGB2GRAY);
+    return g;
+}
+
+TEST_F(DrawingTest, WonMessageReadableOverThePanes) {
+    session.show_overviews = 1;
+    FrameInputs in;
+    render(in);
+    cv::Mat plainLight;  // plain light pane behind, 2 pixels around
+    cv::erode(grey(frame) > 200, plainLight, cv::Mat::ones(5, 5, CV_8U));
+    in.won = 1;
+    render(in);
+    save("won-over-panes");
+    const cv::Rect message(45, 25, 300, 55);
+    ASSERT_GT(cv::countNonZero(plainLight(message)), 1000);
+    EXPECT_GT(cv::countNonZero(plainLight(message) & (grey(frame)(message) < 60)), 150);
+}
+
+TEST_F(DrawingTest, LabelsKeepClearOfPanesAndDigitsAndStripsTintEvenly) {
+    session.show_overviews = 1;
+    for (int in3D : {0, 1}) {
+        session.show_3D = in3D;
+        window->resetView(1);
+        session.show_grid_structure = 0;
+        render();
+        const cv::Mat bare = grey(frame);
+        session.show_grid_structure = 1;
+        render();
+        save(in3D ? "labels-3d" : "labels-2d");
+        cv::Mat changed;
+        cv::absdiff(bare, grey(frame), changed);
+        changed = changed > 10;
+        for (int r = 0; r < 9; r++)
+            for (int c = 0; c < 9; c++)
+                if (board.digitAt(r, c))
+                    EXPECT_EQ(cv::countNonZero(changed & boardMask(c + 0.2, 8 - r + 0.2, c + 0.8,
+                                                                   9 - r - 0.2, 0.01)), 0)
+                        << in3D << ": " << r << "," << c;
+        // Letters and numbers show beside the board; in 2D off the panes' digits too.
+        EXPECT_GT(cv::countNonZero(changed & ~boardMask(-0.1, 0, 9, 9.1)), 400) << in3D;
+        if (!in3D)
+            EXPECT_EQ(cv::countNonZero(changed & (boardMask(-3.7, 0, -0.1, 9) |
+                                                  boardMask(0, 9.1, 9, 12.7))), 0);
+    }
+    // A row strip under box 1's square, and a column strip, each one even tint.
+    session.show_grid_structure = 0;
+    session.show_repulsive = 1;
+    board.addTile(2.5f, 6.5f, 5);
+    render();
+    save("strips-3d");
+    for (const cv::Point2d& at : {cv::Point2d(3.5, 8.5), cv::Point2d(0.5, 2.5)}) {
+        double lo, hi;
+        cv::minMaxLoc(grey(frame), &lo, &hi, nullptr, nullptr,
+                      boardMask(at.x - 0.3, at.y - 0.3, at.x + 0.3, at.y + 0.3, 0.03));
+        EXPECT_LE(hi - lo, 4) << at;
+    }
 }
 
 // A digit texture on a quad of 160 x 160 window pixels (10 per texel) at

@@ -237,12 +237,12 @@ TEST_F(VideoBackground, BoardIsDrawnOnThePrintedGrid) {
         };
         // Part of `mask` outside the area grown by 3 pixels, and the share of the
         // area shrunk by 3 pixels that the mask covers. The status texts along
-        // the top and bottom edges are left out.
+        // the top and bottom edges, with their outlines, are left out.
         auto fit = [&](const cv::Mat& mask, const cv::Mat& area, double* outside, double* covered) {
             cv::Mat grown, shrunk, kernel = cv::Mat::ones(7, 7, CV_8U);
             cv::dilate(area, grown, kernel);
             cv::erode(area, shrunk, kernel);
-            const cv::Range rows(35, mask.rows - 30);
+            const cv::Range rows(38, mask.rows - 30);
             *outside = cv::countNonZero((mask & ~grown)(rows, cv::Range::all()));
             *covered = (double)cv::countNonZero(mask & shrunk) / std::max(1, cv::countNonZero(shrunk));
         };
