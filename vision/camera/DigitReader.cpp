@@ -81,6 +81,25 @@ void addPattern(DigitPatterns& patterns, int digit, const cv::Mat& grey, const c
         std::fprintf(out, "cannot write the patterns of %d: they hold for this run only\n", digit);
 }
 
+// Which cells the picture shows, from the middle out to a tenth of a cell
+// from their lines (the patch and a little more): the warp fills what the
+// frame does not show with black, whose edge would read as ink.
+void cellsInFrame(const GridVision& vision, cv::Size frame, bool inFrame[81]) {
+    float model[324][3], image[324][2];
+    for (int k = 0; k < 324; k++) {
+        model[k][0] = k % 18 / 2 + (k % 2 ? 0.9f : 0.1f);
+        model[k][1] = k / 36 + (k / 18 % 2 ? 0.9f : 0.1f);
+        model[k][2] = 0;
+    }
+    vision.projectPoints(model, image, 324);
+    std::fill(inFrame, inFrame + 81, true);
+    for (int k = 0; k < 324; k++) {
+        const float x = image[k][0], y = image[k][1];
+        if (!(x >= 0 && x <= frame.width - 1 && y >= 0 && y <= frame.height - 1))
+            inFrame[9 * (k / 36) + k % 18 / 2] = false;
+    }
+}
+
 cv::Mat thresholdBoard(const cv::Mat& rectified) {
     cv::Mat thresholded;
     thresholdRectified(rectified, thresholded);
@@ -157,24 +176,41 @@ cv::Mat GridVision::warpModelRectangle(const cv::Mat& grey, float X0, float Y0, 
     const int W0 = (int)((X1 - X0) * sx), H0 = (int)((Y1 - Y0) * sx), m = sy / 2;
     cv::Mat warped = cv::Mat::zeros(std::max(1, H0 + sy), std::max(1, W0 + sy), CV_8UC1);
     if (poseCount == 0 || grey.empty() || W0 <= 0 || H0 <= 0) return warped;
-    const float model[4][3] = {{X0, Y0, 0}, {X1, Y0, 0}, {X0, Y1, 0}, {X1, Y1, 0}};
-    float image[4][2];
-    projectPoints(model, image, 4);
-    cv::Point2f from[4];
-    for (int k = 0; k < 4; k++) {
-        if (!std::isfinite(image[k][0]) || !std::isfinite(image[k][1])) return warped;
-        from[k] = cv::Point2f(image[k][0], image[k][1]);
+    // One perspective transform through the four corners would leave out the
+    // lens's distortion, which moves inner cells by pixels: every eighth
+    // pixel's place in the frame is projected, those between interpolated.
+    const int step = 8;
+    const int nx = (warped.cols - 1) / step + 2, ny = (warped.rows - 1) / step + 2;
+    std::vector<float> model(3 * nx * ny), image(2 * nx * ny);
+    for (int j = 0; j < ny; j++)
+        for (int i = 0; i < nx; i++) {
+            float* p = &model[3 * (j * nx + i)];
+            p[0] = X0 + (float)(i * step - m) * (X1 - X0) / W0;
+            p[1] = Y0 + (float)(j * step - m) * (Y1 - Y0) / H0;
+            p[2] = 0;
+        }
+    projectPoints(reinterpret_cast<const float(*)[3]>(model.data()),
+                  reinterpret_cast<float(*)[2]>(image.data()), nx * ny);
+    cv::Mat mapX(warped.size(), CV_32F), mapY(warped.size(), CV_32F);
+    for (int y = 0; y < warped.rows; y++) {
+        const int j = y / step;
+        const float fy = (float)(y - j * step) / step;
+        float* mx = mapX.ptr<float>(y);
+        float* my = mapY.ptr<float>(y);
+        for (int x = 0; x < warped.cols; x++) {
+            const int i = x / step;
+            const float fx = (float)(x - i * step) / step;
+            const float* a = &image[2 * (j * nx + i)];
+            const float* b = a + 2 * nx;
+            const float top[2] = {a[0] + fx * (a[2] - a[0]), a[1] + fx * (a[3] - a[1])};
+            const float bottom[2] = {b[0] + fx * (b[2] - b[0]), b[1] + fx * (b[3] - b[1])};
+            mx[x] = top[0] + fy * (bottom[0] - top[0]);
+            my[x] = top[1] + fy * (bottom[1] - top[1]);
+            // A place the projection cannot give lies outside the frame.
+            if (!std::isfinite(mx[x]) || !std::isfinite(my[x])) mx[x] = my[x] = -1;
+        }
     }
-    const cv::Point2f to[4] = {cv::Point2f((float)m, (float)m), cv::Point2f((float)(W0 + m), (float)m),
-                               cv::Point2f((float)m, (float)(H0 + m)),
-                               cv::Point2f((float)(W0 + m), (float)(H0 + m))};
-    try {
-        cv::warpPerspective(grey, warped, cv::getPerspectiveTransform(from, to), warped.size(),
-                            cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
-    } catch (const cv::Exception&) {
-        // Corners on one line: no board to see.
-        warped.setTo(0);
-    }
+    cv::remap(grey, warped, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
     return warped;
 }
 
@@ -318,6 +354,8 @@ void readDigits(GridVision& vision, const cv::Mat& grey) {
     const cv::Mat rectified = rectifyBoard(vision, grey);
     const cv::Mat thresholded = thresholdBoard(rectified);
     float best[10] = {};
+    bool inFrame[81];
+    cellsInFrame(vision, grey.size(), inFrame);
     for (cv::Mat& image : t.readClasses) image.release();
     const cv::Size patch(kPatchSide, kPatchSide);
     cv::Mat thresholdedPatch, greyPatch;
@@ -331,8 +369,9 @@ void readDigits(GridVision& vision, const cv::Mat& grey) {
             cv::cvtColor(greyPatch, snapshot, cv::COLOR_GRAY2BGR);
             t.snapshot[i] = snapshot;
             float score = 0;
-            const int k = classifyPatch(thresholdedPatch, t.patterns.thresholded, &score,
-                                        vision.debugLevel, vision.out);
+            const int k = inFrame[i] ? classifyPatch(thresholdedPatch, t.patterns.thresholded,
+                                                     &score, vision.debugLevel, vision.out)
+                                     : -1;
             t.digit[i] = k;
             if (k >= 0 && score > best[k]) {
                 t.readClasses[k] = snapshot.clone();

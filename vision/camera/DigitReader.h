@@ -80,6 +80,8 @@ int clickedCell(int clickX, int clickY, int* row, int* column, FILE* out);
 
 void flagReadDigits(DigitTables& tables);
 void rectifyAndShow(GridVision& vision, const cv::Mat& grey);
+// Every cell not confirmed yet; a cell whose middle (out to a tenth of a cell
+// from its lines) the picture does not show is unknown (-1).
 void readDigits(GridVision& vision, const cv::Mat& grey);
 
 // The operator's side of teaching and correcting. A wait returns 0 (or -1
