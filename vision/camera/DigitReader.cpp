@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -255,6 +256,60 @@ Components analyseComponents(cv::Mat& patch, int debugLevel, FILE* out) {
     return result;
 }
 
+double bestCorrelation(const cv::Mat& patch, const cv::Mat& pattern) {
+    const int w = pattern.cols, h = pattern.rows, n = w * h;
+    double sum = 0, squares = 0;
+    for (int v = 0; v < h; v++)
+        for (int u = 0; u < w; u++) {
+            const double t = pattern.at<uchar>(v, u);
+            sum += t;
+            squares += t * t;
+        }
+    const double mean = sum / n, norm = std::sqrt(std::max(squares - sum * mean, 0.0));
+    // A flat pattern fits everywhere.
+    if (norm < DBL_EPSILON) return 1.0;
+    // The patch's sums and sums of squares from the top left, one row and
+    // column larger.
+    const int stride = patch.cols + 1;
+    std::vector<int> sums(stride * (patch.rows + 1), 0), squareSums(sums.size(), 0);
+    for (int y = 0; y < patch.rows; y++) {
+        const uchar* p = patch.ptr<uchar>(y);
+        int rowSum = 0, rowSquares = 0;
+        for (int x = 0; x < patch.cols; x++) {
+            rowSum += p[x];
+            rowSquares += p[x] * p[x];
+            sums[(y + 1) * stride + x + 1] = sums[y * stride + x + 1] + rowSum;
+            squareSums[(y + 1) * stride + x + 1] = squareSums[y * stride + x + 1] + rowSquares;
+        }
+    }
+    const auto window = [&](const std::vector<int>& s, int x, int y) {
+        return (double)(s[(y + h) * stride + x + w] - s[y * stride + x + w] - s[(y + h) * stride + x] +
+                        s[y * stride + x]);
+    };
+    double best = -DBL_MAX;
+    for (int y = 0; y + h <= patch.rows; y++)
+        for (int x = 0; x + w <= patch.cols; x++) {
+            int cross = 0;
+            for (int v = 0; v < h; v++) {
+                const uchar* p = patch.ptr<uchar>(y + v) + x;
+                const uchar* t = pattern.ptr<uchar>(v);
+                for (int u = 0; u < w; u++) cross += p[u] * t[u];
+            }
+            const double windowSum = window(sums, x, y);
+            const double spread =
+                std::sqrt(std::max(window(squareSums, x, y) - windowSum * windowSum / n, 0.0)) * norm;
+            const double covariance = cross - windowSum * mean;
+            // As OpenCV clips rounding past +-1, and a flat window scores 0.
+            double r = 0;
+            if (std::fabs(covariance) < spread)
+                r = covariance / spread;
+            else if (std::fabs(covariance) < spread * 1.125)
+                r = covariance > 0 ? 1 : -1;
+            best = std::max(best, r);
+        }
+    return best;
+}
+
 int classifyPatch(const cv::Mat& thresholdedPatch, const cv::Mat thresholdedPatterns[10],
                   float* score, int debugLevel, FILE* out) {
     // A speck of noise is no digit: only components that count for the box make a cell inked.
@@ -265,13 +320,11 @@ int classifyPatch(const cv::Mat& thresholdedPatch, const cv::Mat thresholdedPatt
     }
     int best = -1;
     double bestScore = -1.0;
-    cv::Mat result;
     for (int d = 1; d <= 9; d++) {
         const cv::Mat& pattern = thresholdedPatterns[d];
         if (pattern.empty() || pattern.rows > patch.rows || pattern.cols > patch.cols) continue;
-        cv::matchTemplate(patch, pattern, result, cv::TM_CCOEFF_NORMED);
-        double most = 0;
-        cv::minMaxLoc(result, nullptr, &most);
+        // Scores compare as the single floats a correlation image would hold.
+        const double most = (float)bestCorrelation(patch, pattern);
         if (!std::isfinite(most)) continue;
         if (best < 0 || most > bestScore) best = d, bestScore = most;
     }

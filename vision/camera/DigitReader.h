@@ -65,6 +65,10 @@ void thresholdRectified(const cv::Mat& rectified, cv::Mat& thresholded);
 cv::Point2f cellCentre(int row, int column);
 
 Components analyseComponents(cv::Mat& patch, int debugLevel, FILE* out);
+// The largest normalized correlation coefficient of an 8-bit pattern over
+// every place in an 8-bit patch no smaller than it, as the maximum of
+// cv::matchTemplate's TM_CCOEFF_NORMED, without that call's set-up per use.
+double bestCorrelation(const cv::Mat& patch, const cv::Mat& pattern);
 // The digit whose thresholded pattern correlates best with the patch (the
 // lower digit on a tie) and its score; 0 with 1.0 for a patch without ink,
 // -1 with -1.0 when no pattern can be matched. The patch stays as it is.

@@ -113,6 +113,27 @@ TEST(DigitReader, EmptyCellsSpecksTiesAndMissingPatterns) {
     }
 }
 
+// The classification's own correlation against OpenCV's, on noise, on
+// binary patches with flat windows, and with a flat pattern.
+TEST(DigitReader, BestCorrelationIsTheMaximumOfOpenCVsNormedCorrelation) {
+    cv::RNG rng(12);
+    for (int k = 0; k < 300; k++) {
+        cv::Mat patch(kPatchSide, kPatchSide, CV_8U), pattern(rng.uniform(1, 29), rng.uniform(1, 29), CV_8U);
+        rng.fill(patch, cv::RNG::UNIFORM, 0, 256);
+        rng.fill(pattern, cv::RNG::UNIFORM, 0, 256);
+        if (k % 3 == 1) {  // a spot of ink on paper: flat windows around it
+            patch.setTo(255);
+            patch(cv::Rect(rng.uniform(0, 20), rng.uniform(0, 20), 4, 6)).setTo(0);
+        }
+        if (k % 10 == 2) pattern.setTo(cv::Scalar(k));
+        cv::Mat result;
+        double most = 0;
+        cv::matchTemplate(patch, pattern, result, cv::TM_CCOEFF_NORMED);
+        cv::minMaxLoc(result, nullptr, &most);
+        EXPECT_NEAR(bestCorrelation(patch, pattern), most, 1e-5) << k;
+    }
+}
+
 class PatternFolder : public ::testing::Test {
 protected:
     std::string folder = std::string(TABRELO_BUILD) + "/digit-runs/" +
