@@ -182,7 +182,7 @@ cv::Mat GridVision::warpModelRectangle(const cv::Mat& grey, float X0, float Y0, 
     // pixel's place in the frame is projected, those between interpolated.
     const int step = 8;
     const int nx = (warped.cols - 1) / step + 2, ny = (warped.rows - 1) / step + 2;
-    std::vector<float> model(3 * nx * ny), image(2 * nx * ny);
+    std::vector<float> model(3 * nx * ny);
     for (int j = 0; j < ny; j++)
         for (int i = 0; i < nx; i++) {
             float* p = &model[3 * (j * nx + i)];
@@ -190,28 +190,16 @@ cv::Mat GridVision::warpModelRectangle(const cv::Mat& grey, float X0, float Y0, 
             p[1] = Y0 + (float)(j * step - m) * (Y1 - Y0) / H0;
             p[2] = 0;
         }
+    cv::Mat nodes(ny, nx, CV_32FC2);
     projectPoints(reinterpret_cast<const float(*)[3]>(model.data()),
-                  reinterpret_cast<float(*)[2]>(image.data()), nx * ny);
-    cv::Mat mapX(warped.size(), CV_32F), mapY(warped.size(), CV_32F);
-    for (int y = 0; y < warped.rows; y++) {
-        const int j = y / step;
-        const float fy = (float)(y - j * step) / step;
-        float* mx = mapX.ptr<float>(y);
-        float* my = mapY.ptr<float>(y);
-        for (int x = 0; x < warped.cols; x++) {
-            const int i = x / step;
-            const float fx = (float)(x - i * step) / step;
-            const float* a = &image[2 * (j * nx + i)];
-            const float* b = a + 2 * nx;
-            const float top[2] = {a[0] + fx * (a[2] - a[0]), a[1] + fx * (a[3] - a[1])};
-            const float bottom[2] = {b[0] + fx * (b[2] - b[0]), b[1] + fx * (b[3] - b[1])};
-            mx[x] = top[0] + fy * (bottom[0] - top[0]);
-            my[x] = top[1] + fy * (bottom[1] - top[1]);
-            // A place the projection cannot give lies outside the frame.
-            if (!std::isfinite(mx[x]) || !std::isfinite(my[x])) mx[x] = my[x] = -1;
-        }
-    }
-    cv::remap(grey, warped, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+                  reinterpret_cast<float(*)[2]>(nodes.data), nx * ny);
+    // A place the projection cannot give lies outside the frame.
+    for (cv::Vec2f& p : cv::Mat_<cv::Vec2f>(nodes))
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1])) p = cv::Vec2f(-1e6f, -1e6f);
+    cv::Mat map;
+    cv::warpAffine(nodes, map, cv::Matx23d(1.0 / step, 0, 0, 0, 1.0 / step, 0), warped.size(),
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    cv::remap(grey, warped, map, cv::noArray(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
     return warped;
 }
 

@@ -38,6 +38,12 @@ cv::Point2f componentCentre(const cv::Rect& box) {
     return cv::Point2f((float)(box.x + box.width / 2), (float)(box.y + box.height / 2));
 }
 
+cv::Point2f modelPosition(const cv::Rect& box, const ModelRegion& region, int margin) {
+    const cv::Point2f c = componentCentre(box);
+    return cv::Point2f(region.x0 + (c.x - margin) / kPixelsPerCell,
+                       region.y0 + (c.y - margin) / kPixelsPerCell);
+}
+
 // The outline votes in its box: distances within twice the box's half
 // perimeter, with room for the accumulator's limit of a quarter of its rows.
 void prepareOutline(HoughSpace& outline, const cv::Rect& box) {
@@ -57,14 +63,16 @@ void checkNewTile(GridVision& vision, const cv::Mat& labels, const cv::Mat& thre
                   const Sudoku* board) {
     if (!tileShaped(box, area, kLeastNewTile)) return;
     CameraTiles& tiles = vision.tiles;
-    const TileReading r = readComponent(labels, thresholded, number, box, region, margin,
-                                        vision.digits.patterns.thresholded, tiles.outline);
     if (vision.debugLevel >= 2 && vision.out)
         std::fprintf(vision.out,
                      "connected component %d: %d pixels LL [%d,%d], width %d, height %d\n",
                      number, area, box.x, box.y, box.width, box.height);
+    // A known tile is not read again.
+    const cv::Point2f at = modelPosition(box, region, margin);
     for (const Tile& t : tiles.list)
-        if (std::hypot(t.x - r.x, t.y - r.y) < kSameTile) return;
+        if (std::hypot(t.x - at.x, t.y - at.y) < kSameTile) return;
+    const TileReading r = readComponent(labels, thresholded, number, box, region, margin,
+                                        vision.digits.patterns.thresholded, tiles.outline);
     if (r.digit == boardDigit(board, r.x, r.y) || !(r.score > kLeastNewScore)) return;
     Tile tile;
     tile.x = r.x;
@@ -161,20 +169,20 @@ int refinedDirection(const std::vector<cv::Point2f>& points, int theta) {
 }
 
 // The box centre is cut to whole pixels and a turned patch samples between
-// them, which blurs the ink differently from the pattern's: the patch is
-// cut a third of a pixel either way as well, and the best reading counts.
+// them, which blurs the ink differently from the pattern's: the patch is cut
+// a third of a pixel off diagonally as well, and the best reading counts.
 int classifyTurned(const cv::Mat& thresholded, cv::Point2f centre, int degrees,
                    const cv::Mat patterns[10], float* score) {
-    const float third = 1.0f / 3;
+    const float t = 1.0f / 3;
+    const cv::Point2f shifts[5] = {{0, 0}, {-t, -t}, {t, -t}, {-t, t}, {t, t}};
     int best = -1;
     *score = -2;
-    for (const float dy : {0.0f, -third, third})
-        for (const float dx : {0.0f, -third, third}) {
-            float s = -1;
-            const cv::Mat patch = turnedPatch(thresholded, centre + cv::Point2f(dx, dy), degrees);
-            const int digit = classifyPatch(patch, patterns, &s, 0, nullptr);
-            if (s > *score) *score = s, best = digit;
-        }
+    for (const cv::Point2f& shift : shifts) {
+        float s = -1;
+        const int digit = classifyPatch(turnedPatch(thresholded, centre + shift, degrees),
+                                        patterns, &s, 0, nullptr);
+        if (s > *score) *score = s, best = digit;
+    }
     return best;
 }
 
@@ -269,8 +277,9 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
             r.angle = a;
         }
     }
-    r.x = region.x0 + (centre.x - margin) / kPixelsPerCell;
-    r.y = region.y0 + (centre.y - margin) / kPixelsPerCell;
+    const cv::Point2f at = modelPosition(box, region, margin);
+    r.x = at.x;
+    r.y = at.y;
     return r;
 }
 
