@@ -62,6 +62,17 @@ std::string lastDigitTable(const std::string& output) {
 bool yellow(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] < 80; }
 bool red(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 80 && p[2] < 80; }
 
+// A key sent while the toolkit's window is still settling can be lost: it is
+// sent again until the program answers.
+bool sendKeyUntil(GameProgram& program, const std::string& window, const std::string& key,
+                  const std::string& answer) {
+    for (int i = 0; i < 10; i++) {
+        program.xdo("key --window " + window + " " + key);
+        if (program.waitForOutput(answer, 1000)) return true;
+    }
+    return false;
+}
+
 class CameraGame : public ::testing::Test {
 protected:
     XvfbDisplay display;
@@ -91,14 +102,8 @@ protected:
         return id;
     }
 
-    // A key sent while the toolkit's window is still settling can be lost:
-    // it is sent again until the program answers.
     bool keyUntil(const std::string& window, const std::string& key, const std::string& answer) {
-        for (int i = 0; i < 10; i++) {
-            program.xdo("key --window " + window + " " + key);
-            if (program.waitForOutput(answer, 1000)) return true;
-        }
-        return false;
+        return sendKeyUntil(program, window, key, answer);
     }
 };
 
@@ -217,14 +222,7 @@ TEST(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
     ASSERT_TRUE(program.start());
     std::string live;
     ASSERT_TRUE(waitUntil([&] { return !(live = GameProgram::findWindow("Live Image ")).empty(); }));
-    const auto key = [&](const std::string& window, const std::string& k, const std::string& answer) {
-        for (int i = 0; i < 10; i++) {
-            program.xdo("windowfocus --sync " + window + " key " + k);
-            if (program.waitForOutput(answer, 1000)) return true;
-        }
-        return false;
-    };
-    ASSERT_TRUE(key(live, "t", "select a field in window DUMP with number 1\n"));
+    ASSERT_TRUE(sendKeyUntil(program, live, "t", "select a field in window DUMP with number 1\n"));
     const std::string dump = GameProgram::findWindow("^DUMP$");
     ASSERT_FALSE(dump.empty());
     int width = 0, height = 0;
@@ -262,9 +260,9 @@ TEST(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
             EXPECT_EQ(access((name + std::to_string(d) + ".bmp").c_str(), F_OK) == 0, d > 1) << d;
 
     // The frames after teaching read every digit but the untaught 1s; one is corrected.
-    ASSERT_TRUE(key(live, "x", "(quit by clicking outside the grid area)\n"));
+    ASSERT_TRUE(sendKeyUntil(program, live, "x", "(quit by clicking outside the grid area)\n"));
     ASSERT_TRUE(click(cellPoint(cellOf[1]), "digit: \n"));
-    ASSERT_TRUE(key(dump, "1", "digit 1\n"));
+    ASSERT_TRUE(sendKeyUntil(program, dump, "1", "digit 1\n"));
     ASSERT_TRUE(click({200, 390}, kDigitTable));
     const std::string read = lastDigitTable(program.output());
     ASSERT_EQ(read.size(), 81u);

@@ -66,7 +66,8 @@ cv::Point2f cellCentre(int row, int column);
 
 Components analyseComponents(cv::Mat& patch, int debugLevel, FILE* out);
 // The largest normalized correlation coefficient of an 8-bit pattern over
-// every place in an 8-bit patch no smaller than it, as the maximum of
+// every place in an 8-bit patch no smaller than it (sums kept in ints: patch
+// sizes of a cell), as the maximum of
 // cv::matchTemplate's TM_CCOEFF_NORMED, without that call's set-up per use.
 double bestCorrelation(const cv::Mat& patch, const cv::Mat& pattern);
 // The digit whose thresholded pattern correlates best with the patch (the
