@@ -340,8 +340,77 @@ void TilesFrame(benchmark::State& state) {
     state.counters["tiles"] = (double)vision.tiles.list.size();
 }
 
+// Reading the 81 cells of the synthetic frame with the nine shipped
+// patterns (board warp, threshold, cuts, classification, the board display),
+// against the contour detector.
+void ReadDigits(benchmark::State& state) {
+    cv::Mat grey;
+    cv::flip(frame(), grey, 0);
+    GridVision vision;
+    vision.out = nullptr;
+    if (!vision.readCalibration("camcalib.txt") || !vision.findGrid(grey) ||
+        loadPatterns(vision.digits.patterns, stderr) != 9)
+        std::abort();
+    timed(state, [&] { readDigits(vision, grey); });
+    int read = 0;
+    for (int d : vision.digits.digit) read += d >= 0;
+    state.counters["cells_read"] = read;
+}
+
+// How well the shipped patterns read the tiles of the shipped tile scene:
+// every tile wholly in a strip beside the grid, on every frame, as the
+// new-tile check reads it (a tile is taken above 0.9).
+void TileScores(benchmark::State& state) {
+    if (chdir(TABRELO_DATA) != 0) std::abort();
+    SceneDescription scene;
+    SyntheticCamera camera;
+    if (!readSceneFile("scenes/tiles.scene", scene) || !camera.open(scene)) std::abort();
+    GridVision vision;
+    vision.out = nullptr;
+    if (!vision.readCalibration("camcalib.txt") || loadPatterns(vision.digits.patterns, stderr) != 9)
+        std::abort();
+    std::vector<float> scores;
+    for (auto _ : state) {
+        scores.clear();
+        for (int f = 0; f < scene.frames; f++) {
+            cv::Mat colour, grey, warped, thresholded;
+            camera.render(f, colour);
+            cv::cvtColor(colour, grey, cv::COLOR_BGR2GRAY);
+            cv::flip(grey, grey, 0);
+            if (!vision.findGrid(grey)) continue;
+            for (const ModelRegion& strip : {ModelRegion{9, -3, 12, 9}, ModelRegion{0, -3, 9, 0}}) {
+                warpRegion(vision, grey, strip, 0, warped, thresholded);
+                cv::Mat labels = thresholded.clone();
+                for (int y = 0, number = 1; y < labels.rows; y++)
+                    for (int x = 0; x < labels.cols; x++) {
+                        cv::Rect box;
+                        if (labels.at<unsigned char>(y, x) != 255) continue;
+                        const int area = cv::floodFill(labels, cv::Point(x, y), cv::Scalar(number),
+                                                       &box, cv::Scalar(0), cv::Scalar(0), 4);
+                        // Tiles the strip cuts off are left out.
+                        const bool inside = box.x > 0 && box.y > 0 && box.br().x < labels.cols &&
+                                            box.br().y < labels.rows;
+                        if (inside && area >= 100 && area <= 1600 &&
+                            std::abs(box.width - box.height) < 5)
+                            scores.push_back(readComponent(labels, thresholded, number, box, strip, 0,
+                                                           vision.digits.patterns.thresholded,
+                                                           vision.tiles.outline)
+                                                 .score);
+                        number = number % 250 + 1;
+                    }
+            }
+        }
+    }
+    std::sort(scores.begin(), scores.end());
+    state.counters["readings"] = (double)scores.size();
+    state.counters["lowest"] = scores.empty() ? 0 : scores.front();
+    state.counters["median"] = scores.empty() ? 0 : scores[scores.size() / 2];
+}
+
 }  // namespace
 
+BENCHMARK(TileScores)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(ReadDigits)->Unit(benchmark::kMillisecond);
 BENCHMARK(TilesFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(TrackedFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeSearch)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);

@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
     cv::Mat rectified;
     cv::resize(sheet(grid), rectified, cv::Size(kBoardSide, kBoardSide), 0, 0, cv::INTER_AREA);
     cv::flip(rectified, rectified, 0);
+    // A camera never sees the print sharp, and its blur fattens the strokes
+    // the threshold leaves: patterns cut from the sharp sheet are thinner
+    // than any camera's digits. A webcam's blur is about 0.8 pixel here.
+    cv::GaussianBlur(rectified, rectified, cv::Size(), 0.8);
     cv::Mat thresholded;
     thresholdRectified(rectified, thresholded);
     int written = 0;

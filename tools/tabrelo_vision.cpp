@@ -1,6 +1,6 @@
 // Runs the camera step without windows over every frame of its sources and
 // writes one CSV row per frame to standard output:
-//   tabrelo-vision [--debug N] [--frames N] [--save FOLDER] SOURCE...
+//   tabrelo-vision [--debug N] [--frames N] [--save FOLDER] [--teach] SOURCE...
 // A source is anything TABRELO_CAMERA accepts or an image file. Corners are
 // where grid model points (0,0), (9,0), (9,9), (0,9) appear under the frame's
 // pose, in pixels of the source picture (top-left origin); the digits are
@@ -9,7 +9,10 @@
 // Scenes add their ground truth and the largest corner error. Exit status 2
 // when a source could not be opened. --save writes every frame's live
 // picture, with the grid frame and (from debug level 2) the search's lines,
-// as FOLDER/<source name>-<frame>.png.
+// as FOLDER/<source name>-<frame>.png. --teach reads the digits of a picture
+// beside which lies a truth file (<name>.dat: two lines, then the 81 digits,
+// top row first) with patterns taught from that picture alone: one cell per
+// digit, as the operator would click, instead of the shipped ones.
 #include "CameraStep.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -60,6 +63,39 @@ void printDigits(const int* digits, int fromBottom, FILE* csv) {
         }
 }
 
+// The 81 digits of the truth file beside a picture, top row first; false
+// without a readable one.
+bool readTruthDigits(const std::string& source, int digits[81]) {
+    const size_t dot = source.find_last_of('.');
+    if (dot == std::string::npos) return false;
+    FILE* f = std::fopen((source.substr(0, dot) + ".dat").c_str(), "r");
+    if (!f) return false;
+    char line[256];
+    bool ok = std::fgets(line, sizeof line, f) && std::fgets(line, sizeof line, f);
+    for (int i = 0; ok && i < 81; i++)
+        ok = std::fscanf(f, "%d", &digits[i]) == 1 && digits[i] >= 0 && digits[i] <= 9;
+    std::fclose(f);
+    return ok;
+}
+
+// Replaces the patterns with ones cut from the first cell of each digit in
+// the truth (top row first; the board image counts rows from the bottom)
+// and reads the cells again.
+void teachFromTruth(GridVision& vision, const cv::Mat& grey, const int truth[81]) {
+    DigitPatterns& patterns = vision.digits.patterns;
+    patterns = DigitPatterns();
+    const cv::Mat rectified = rectifyBoard(vision, grey);
+    cv::Mat thresholded;
+    thresholdRectified(rectified, thresholded);
+    for (int i = 0; i < 81; i++) {
+        const int d = truth[i];
+        if (d == 0 || !patterns.thresholded[d].empty()) continue;
+        cutPattern(rectified, thresholded, 8 - i / 9, i % 9, patterns.grey[d],
+                   patterns.thresholded[d], 0, nullptr);
+    }
+    readDigits(vision, grey);
+}
+
 // `digit@x:y:angle` for every tile, separated by `;`.
 void printTiles(const std::vector<Tile>& tiles, FILE* csv) {
     for (size_t i = 0; i < tiles.size(); i++)
@@ -69,7 +105,7 @@ void printTiles(const std::vector<Tile>& tiles, FILE* csv) {
 
 // Runs one source; 0 when it could not be opened.
 int runSource(const std::string& source, int debugLevel, long maxFrames, int withTruth,
-              const std::string& saveFolder, FILE* csv) {
+              const std::string& saveFolder, int teach, FILE* csv) {
     CameraState c;
     c.debugLevel = debugLevel;
     c.source.loop = 0;
@@ -85,6 +121,11 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
     Sudoku board;
     c.useMouse = 0;
     c.board = &board;
+    int truthDigits[81];
+    if (teach && !readTruthDigits(source, truthDigits)) {
+        std::fprintf(stderr, "%s: no truth file to teach from\n", source.c_str());
+        teach = 0;
+    }
     const cv::Size picture = frame.size(), size = workingSize(picture);
     setUpImages(c, vision, size, stderr);
     c.viewWidth = size.width;
@@ -95,6 +136,7 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
         const int before = c.gridFound;
         const auto start = std::chrono::steady_clock::now();
         workOnFrame(c, vision, stderr);
+        if (teach && c.gridFound) teachFromTruth(vision, c.grey, truthDigits);
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
@@ -161,7 +203,8 @@ int runSource(const std::string& source, int debugLevel, long maxFrames, int wit
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: tabrelo-vision [--debug N] [--frames N] [--save FOLDER] SOURCE...\n");
+                 "usage: tabrelo-vision [--debug N] [--frames N] [--save FOLDER] [--teach] "
+                 "SOURCE...\n");
     return 2;
 }
 
@@ -176,7 +219,12 @@ int main(int argc, char** argv) {
     long maxFrames = 1L << 40;
     std::vector<std::string> sources;
     std::string saveFolder;
+    int teach = 0;
     for (int i = 1; i < argc; i++) {
+        if (!std::strcmp(argv[i], "--teach")) {
+            teach = 1;
+            continue;
+        }
         if (!std::strcmp(argv[i], "--save")) {
             if (i + 1 >= argc) return usage();
             saveFolder = argv[++i];
@@ -209,7 +257,7 @@ int main(int argc, char** argv) {
     std::fprintf(csv, "\n");
     int status = 0;
     for (const std::string& source : sources)
-        if (!runSource(source, debugLevel, maxFrames, withTruth, saveFolder, csv)) status = 2;
+        if (!runSource(source, debugLevel, maxFrames, withTruth, saveFolder, teach, csv)) status = 2;
     std::fclose(csv);
     return status;
 }

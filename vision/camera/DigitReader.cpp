@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -79,6 +80,25 @@ void addPattern(DigitPatterns& patterns, int digit, const cv::Mat& grey, const c
     cv::cvtColor(grey, patterns.colour[digit], cv::COLOR_GRAY2BGR);
     if (!savePattern(greyPath, grey) || !savePattern(thresholdedPath, thresholded))
         std::fprintf(out, "cannot write the patterns of %d: they hold for this run only\n", digit);
+}
+
+// Which cells the picture shows, from the middle out to a tenth of a cell
+// from their lines (the patch and a little more): the warp fills what the
+// frame does not show with black, whose edge would read as ink.
+void cellsInFrame(const GridVision& vision, cv::Size frame, bool inFrame[81]) {
+    float model[324][3], image[324][2];
+    for (int k = 0; k < 324; k++) {
+        model[k][0] = k % 18 / 2 + (k % 2 ? 0.9f : 0.1f);
+        model[k][1] = k / 36 + (k / 18 % 2 ? 0.9f : 0.1f);
+        model[k][2] = 0;
+    }
+    vision.projectPoints(model, image, 324);
+    std::fill(inFrame, inFrame + 81, true);
+    for (int k = 0; k < 324; k++) {
+        const float x = image[k][0], y = image[k][1];
+        if (!(x >= 0 && x <= frame.width - 1 && y >= 0 && y <= frame.height - 1))
+            inFrame[9 * (k / 36) + k % 18 / 2] = false;
+    }
 }
 
 cv::Mat thresholdBoard(const cv::Mat& rectified) {
@@ -157,24 +177,29 @@ cv::Mat GridVision::warpModelRectangle(const cv::Mat& grey, float X0, float Y0, 
     const int W0 = (int)((X1 - X0) * sx), H0 = (int)((Y1 - Y0) * sx), m = sy / 2;
     cv::Mat warped = cv::Mat::zeros(std::max(1, H0 + sy), std::max(1, W0 + sy), CV_8UC1);
     if (poseCount == 0 || grey.empty() || W0 <= 0 || H0 <= 0) return warped;
-    const float model[4][3] = {{X0, Y0, 0}, {X1, Y0, 0}, {X0, Y1, 0}, {X1, Y1, 0}};
-    float image[4][2];
-    projectPoints(model, image, 4);
-    cv::Point2f from[4];
-    for (int k = 0; k < 4; k++) {
-        if (!std::isfinite(image[k][0]) || !std::isfinite(image[k][1])) return warped;
-        from[k] = cv::Point2f(image[k][0], image[k][1]);
-    }
-    const cv::Point2f to[4] = {cv::Point2f((float)m, (float)m), cv::Point2f((float)(W0 + m), (float)m),
-                               cv::Point2f((float)m, (float)(H0 + m)),
-                               cv::Point2f((float)(W0 + m), (float)(H0 + m))};
-    try {
-        cv::warpPerspective(grey, warped, cv::getPerspectiveTransform(from, to), warped.size(),
-                            cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
-    } catch (const cv::Exception&) {
-        // Corners on one line: no board to see.
-        warped.setTo(0);
-    }
+    // One perspective transform through the four corners would leave out the
+    // lens's distortion, which moves inner cells by pixels: every eighth
+    // pixel's place in the frame is projected, those between interpolated.
+    const int step = 8;
+    const int nx = (warped.cols - 1) / step + 2, ny = (warped.rows - 1) / step + 2;
+    std::vector<float> model(3 * nx * ny);
+    for (int j = 0; j < ny; j++)
+        for (int i = 0; i < nx; i++) {
+            float* p = &model[3 * (j * nx + i)];
+            p[0] = X0 + (float)(i * step - m) * (X1 - X0) / W0;
+            p[1] = Y0 + (float)(j * step - m) * (Y1 - Y0) / H0;
+            p[2] = 0;
+        }
+    cv::Mat nodes(ny, nx, CV_32FC2);
+    projectPoints(reinterpret_cast<const float(*)[3]>(model.data()),
+                  reinterpret_cast<float(*)[2]>(nodes.data), nx * ny);
+    // A place the projection cannot give lies outside the frame.
+    for (cv::Vec2f& p : cv::Mat_<cv::Vec2f>(nodes))
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1])) p = cv::Vec2f(-1e6f, -1e6f);
+    cv::Mat map;
+    cv::warpAffine(nodes, map, cv::Matx23d(1.0 / step, 0, 0, 0, 1.0 / step, 0), warped.size(),
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    cv::remap(grey, warped, map, cv::noArray(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
     return warped;
 }
 
@@ -219,6 +244,60 @@ Components analyseComponents(cv::Mat& patch, int debugLevel, FILE* out) {
     return result;
 }
 
+double bestCorrelation(const cv::Mat& patch, const cv::Mat& pattern) {
+    const int w = pattern.cols, h = pattern.rows, n = w * h;
+    double sum = 0, squares = 0;
+    for (int v = 0; v < h; v++)
+        for (int u = 0; u < w; u++) {
+            const double t = pattern.at<uchar>(v, u);
+            sum += t;
+            squares += t * t;
+        }
+    const double mean = sum / n, norm = std::sqrt(std::max(squares - sum * mean, 0.0));
+    // A flat pattern fits everywhere.
+    if (norm < DBL_EPSILON) return 1.0;
+    // The patch's sums and sums of squares from the top left, one row and
+    // column larger.
+    const int stride = patch.cols + 1;
+    std::vector<int> sums(stride * (patch.rows + 1), 0), squareSums(sums.size(), 0);
+    for (int y = 0; y < patch.rows; y++) {
+        const uchar* p = patch.ptr<uchar>(y);
+        int rowSum = 0, rowSquares = 0;
+        for (int x = 0; x < patch.cols; x++) {
+            rowSum += p[x];
+            rowSquares += p[x] * p[x];
+            sums[(y + 1) * stride + x + 1] = sums[y * stride + x + 1] + rowSum;
+            squareSums[(y + 1) * stride + x + 1] = squareSums[y * stride + x + 1] + rowSquares;
+        }
+    }
+    const auto window = [&](const std::vector<int>& s, int x, int y) {
+        return (double)(s[(y + h) * stride + x + w] - s[y * stride + x + w] - s[(y + h) * stride + x] +
+                        s[y * stride + x]);
+    };
+    double best = -DBL_MAX;
+    for (int y = 0; y + h <= patch.rows; y++)
+        for (int x = 0; x + w <= patch.cols; x++) {
+            int cross = 0;
+            for (int v = 0; v < h; v++) {
+                const uchar* p = patch.ptr<uchar>(y + v) + x;
+                const uchar* t = pattern.ptr<uchar>(v);
+                for (int u = 0; u < w; u++) cross += p[u] * t[u];
+            }
+            const double windowSum = window(sums, x, y);
+            const double spread =
+                std::sqrt(std::max(window(squareSums, x, y) - windowSum * windowSum / n, 0.0)) * norm;
+            const double covariance = cross - windowSum * mean;
+            // As OpenCV clips rounding past +-1, and a flat window scores 0.
+            double r = 0;
+            if (std::fabs(covariance) < spread)
+                r = covariance / spread;
+            else if (std::fabs(covariance) < spread * 1.125)
+                r = covariance > 0 ? 1 : -1;
+            best = std::max(best, r);
+        }
+    return best;
+}
+
 int classifyPatch(const cv::Mat& thresholdedPatch, const cv::Mat thresholdedPatterns[10],
                   float* score, int debugLevel, FILE* out) {
     // A speck of noise is no digit: only components that count for the box make a cell inked.
@@ -229,13 +308,11 @@ int classifyPatch(const cv::Mat& thresholdedPatch, const cv::Mat thresholdedPatt
     }
     int best = -1;
     double bestScore = -1.0;
-    cv::Mat result;
     for (int d = 1; d <= 9; d++) {
         const cv::Mat& pattern = thresholdedPatterns[d];
         if (pattern.empty() || pattern.rows > patch.rows || pattern.cols > patch.cols) continue;
-        cv::matchTemplate(patch, pattern, result, cv::TM_CCOEFF_NORMED);
-        double most = 0;
-        cv::minMaxLoc(result, nullptr, &most);
+        // Scores compare as the single floats a correlation image would hold.
+        const double most = (float)bestCorrelation(patch, pattern);
         if (!std::isfinite(most)) continue;
         if (best < 0 || most > bestScore) best = d, bestScore = most;
     }
@@ -318,6 +395,8 @@ void readDigits(GridVision& vision, const cv::Mat& grey) {
     const cv::Mat rectified = rectifyBoard(vision, grey);
     const cv::Mat thresholded = thresholdBoard(rectified);
     float best[10] = {};
+    bool inFrame[81];
+    cellsInFrame(vision, grey.size(), inFrame);
     for (cv::Mat& image : t.readClasses) image.release();
     const cv::Size patch(kPatchSide, kPatchSide);
     cv::Mat thresholdedPatch, greyPatch;
@@ -331,8 +410,9 @@ void readDigits(GridVision& vision, const cv::Mat& grey) {
             cv::cvtColor(greyPatch, snapshot, cv::COLOR_GRAY2BGR);
             t.snapshot[i] = snapshot;
             float score = 0;
-            const int k = classifyPatch(thresholdedPatch, t.patterns.thresholded, &score,
-                                        vision.debugLevel, vision.out);
+            const int k = inFrame[i] ? classifyPatch(thresholdedPatch, t.patterns.thresholded,
+                                                     &score, vision.debugLevel, vision.out)
+                                     : -1;
             t.digit[i] = k;
             if (k >= 0 && score > best[k]) {
                 t.readClasses[k] = snapshot.clone();

@@ -65,6 +65,11 @@ void thresholdRectified(const cv::Mat& rectified, cv::Mat& thresholded);
 cv::Point2f cellCentre(int row, int column);
 
 Components analyseComponents(cv::Mat& patch, int debugLevel, FILE* out);
+// The largest normalized correlation coefficient of an 8-bit pattern over
+// every place in an 8-bit patch no smaller than it (sums kept in ints: patch
+// sizes of a cell), as the maximum of
+// cv::matchTemplate's TM_CCOEFF_NORMED, without that call's set-up per use.
+double bestCorrelation(const cv::Mat& patch, const cv::Mat& pattern);
 // The digit whose thresholded pattern correlates best with the patch (the
 // lower digit on a tie) and its score; 0 with 1.0 for a patch without ink,
 // -1 with -1.0 when no pattern can be matched. The patch stays as it is.
@@ -80,6 +85,8 @@ int clickedCell(int clickX, int clickY, int* row, int* column, FILE* out);
 
 void flagReadDigits(DigitTables& tables);
 void rectifyAndShow(GridVision& vision, const cv::Mat& grey);
+// Every cell not confirmed yet; a cell whose middle (out to a tenth of a cell
+// from its lines) the picture does not show is unknown (-1).
 void readDigits(GridVision& vision, const cv::Mat& grey);
 
 // The operator's side of teaching and correcting. A wait returns 0 (or -1

@@ -40,8 +40,8 @@ public:
     CameraTiles tiles;
 
     // The grid plane between model corners (X0, Y0) and (X1, Y1), upright,
-    // sx pixels a unit and sy / 2 of margin; black where the frame has no
-    // pixels or while there is no pose.
+    // sx pixels a unit and sy / 2 of margin, through the pose and the lens's
+    // distortion; black where the frame has no pixels or while there is no pose.
     cv::Mat warpModelRectangle(const cv::Mat& grey, float X0, float Y0, float X1, float Y1,
                                int sx, int sy) const;
 

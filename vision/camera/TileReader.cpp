@@ -20,7 +20,6 @@ const int kMostSideDifference = 5;  // a tile's box is square within this
 const float kLeastNewScore = 0.9f;
 const float kSameTile = 1.0f;
 const int kLastProbe = 19;
-const float kWarpBlock = 3;  // cells
 
 const ModelRegion kBoard{0, 0, 9, 9};
 const ModelRegion kRightStrip{9, -3, 12, 9};
@@ -37,6 +36,12 @@ bool tileShaped(const cv::Rect& box, int area, int least) {
 
 cv::Point2f componentCentre(const cv::Rect& box) {
     return cv::Point2f((float)(box.x + box.width / 2), (float)(box.y + box.height / 2));
+}
+
+cv::Point2f modelPosition(const cv::Rect& box, const ModelRegion& region, int margin) {
+    const cv::Point2f c = componentCentre(box);
+    return cv::Point2f(region.x0 + (c.x - margin) / kPixelsPerCell,
+                       region.y0 + (c.y - margin) / kPixelsPerCell);
 }
 
 // The outline votes in its box: distances within twice the box's half
@@ -58,14 +63,16 @@ void checkNewTile(GridVision& vision, const cv::Mat& labels, const cv::Mat& thre
                   const Sudoku* board) {
     if (!tileShaped(box, area, kLeastNewTile)) return;
     CameraTiles& tiles = vision.tiles;
-    const TileReading r = readComponent(labels, thresholded, number, box, region, margin,
-                                        vision.digits.patterns.thresholded, tiles.outline);
     if (vision.debugLevel >= 2 && vision.out)
         std::fprintf(vision.out,
                      "connected component %d: %d pixels LL [%d,%d], width %d, height %d\n",
                      number, area, box.x, box.y, box.width, box.height);
+    // A known tile is not read again.
+    const cv::Point2f at = modelPosition(box, region, margin);
     for (const Tile& t : tiles.list)
-        if (std::hypot(t.x - r.x, t.y - r.y) < kSameTile) return;
+        if (std::hypot(t.x - at.x, t.y - at.y) < kSameTile) return;
+    const TileReading r = readComponent(labels, thresholded, number, box, region, margin,
+                                        vision.digits.patterns.thresholded, tiles.outline);
     if (r.digit == boardDigit(board, r.x, r.y) || !(r.score > kLeastNewScore)) return;
     Tile tile;
     tile.x = r.x;
@@ -161,33 +168,32 @@ int refinedDirection(const std::vector<cv::Point2f>& points, int theta) {
     return (int)std::lround(normal);
 }
 
+// The box centre is cut to whole pixels and a turned patch samples between
+// them, which blurs the ink differently from the pattern's: the patch is cut
+// a third of a pixel off diagonally as well, and the best reading counts.
+int classifyTurned(const cv::Mat& thresholded, cv::Point2f centre, int degrees,
+                   const cv::Mat patterns[10], float* score) {
+    const float t = 1.0f / 3;
+    const cv::Point2f shifts[5] = {{0, 0}, {-t, -t}, {t, -t}, {-t, t}, {t, t}};
+    int best = -1;
+    *score = -2;
+    for (const cv::Point2f& shift : shifts) {
+        float s = -1;
+        const int digit = classifyPatch(turnedPatch(thresholded, centre + shift, degrees),
+                                        patterns, &s, 0, nullptr);
+        if (s > *score) *score = s, best = digit;
+    }
+    return best;
+}
+
 }  // namespace
 
 int wholeTurn(int degrees) { return ((degrees % 360) + 360) % 360; }
 
 void warpRegion(const GridVision& vision, const cv::Mat& grey, const ModelRegion& region,
                 int margin, cv::Mat& warped, cv::Mat& thresholded) {
-    if (margin > 0) {
-        warped = vision.warpModelRectangle(grey, region.x0, region.y0, region.x1, region.y1,
-                                           kPixelsPerCell, 2 * margin);
-    } else {
-        // One perspective warp through four projected corners ignores the
-        // lens's distortion, which grows far from the grid: the region is
-        // warped block by block.
-        warped = cv::Mat::zeros((int)((region.y1 - region.y0) * kPixelsPerCell),
-                                (int)((region.x1 - region.x0) * kPixelsPerCell), CV_8U);
-        for (float y = region.y0; y < region.y1; y += kWarpBlock)
-            for (float x = region.x0; x < region.x1; x += kWarpBlock) {
-                const float x1 = std::min(x + kWarpBlock, region.x1);
-                const float y1 = std::min(y + kWarpBlock, region.y1);
-                const cv::Mat block = vision.warpModelRectangle(grey, x, y, x1, y1, kPixelsPerCell, 0);
-                const cv::Rect at = cv::Rect((int)((x - region.x0) * kPixelsPerCell),
-                                             (int)((y - region.y0) * kPixelsPerCell), block.cols,
-                                             block.rows) &
-                                    cv::Rect(0, 0, warped.cols, warped.rows);
-                block(cv::Rect(0, 0, at.width, at.height)).copyTo(warped(at));
-            }
-    }
+    warped = vision.warpModelRectangle(grey, region.x0, region.y0, region.x1, region.y1,
+                                       kPixelsPerCell, 2 * margin);
     thresholdRectified(warped, thresholded);
 }
 
@@ -263,8 +269,7 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
     r.score = -2;
     for (const int a : {r.phi, r.phi + 90}) {
         float score = -1;
-        const int digit = classifyPatch(turnedPatch(thresholded, centre, a - 90), patterns, &score,
-                                        0, nullptr);
+        const int digit = classifyTurned(thresholded, centre, a - 90, patterns, &score);
         // On equal scores the second candidate wins.
         if (score >= r.score) {
             r.score = score;
@@ -272,8 +277,9 @@ TileReading readComponent(const cv::Mat& labels, const cv::Mat& thresholded, int
             r.angle = a;
         }
     }
-    r.x = region.x0 + (centre.x - margin) / kPixelsPerCell;
-    r.y = region.y0 + (centre.y - margin) / kPixelsPerCell;
+    const cv::Point2f at = modelPosition(box, region, margin);
+    r.x = at.x;
+    r.y = at.y;
     return r;
 }
 
