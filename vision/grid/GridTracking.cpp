@@ -44,34 +44,6 @@ cv::Mat derivativeDisplay(const cv::Mat& derivative) {
     return display;
 }
 
-// The strip accumulator's maximum in the window of angles 0..179 and
-// distances 1..reach - 1, voted as HoughSpace::vote does (pixels two or more
-// inside the border, magnitude / 255 each, in pixel order) but holding only
-// the window's cells: the first largest in row order, (0, 1) when none voted.
-float stripMaximum(const cv::Mat& angle, const cv::Mat& magnitude, const cv::Mat& distance,
-                   int reach, int* bestAngle, int* bestDistance) {
-    const int columns = 180, rows = std::max(reach - 1, 1);
-    std::vector<float> cells((size_t)rows * columns, 0.0f);
-    std::vector<int> touched;
-    for (int y = 2; y < angle.rows - 2; y++) {
-        const short* a = angle.ptr<short>(y);
-        const short* d = distance.ptr<short>(y);
-        const unsigned char* m = magnitude.ptr<unsigned char>(y);
-        for (int x = 2; x < angle.cols - 2; x++) {
-            if (a[x] < 0 || a[x] >= columns || d[x] < 1 || d[x] > reach - 1) continue;
-            const int cell = (d[x] - 1) * columns + a[x];
-            if (cells[cell] == 0) touched.push_back(cell);
-            cells[cell] += m[x] / 255.0f;
-        }
-    }
-    int best = 0;
-    for (int cell : touched)
-        if (cells[cell] > cells[best] || (cells[cell] == cells[best] && cell < best)) best = cell;
-    *bestAngle = best % columns;
-    *bestDistance = best / columns + 1;
-    return cells[best];
-}
-
 }  // namespace
 
 float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
@@ -101,18 +73,19 @@ float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
     cv::warpAffine(grey, strip, toFrame, cv::Size(n, h), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
                    cv::BORDER_REPLICATE);
 
-    cv::Mat dx, dy, magnitude, angle, distance;
-    sobelDerivative(strip, 0, 1, 0, dx);
-    sobelDerivative(strip, 0, 0, 1, dy);
+    cv::Mat dx, dy, magnitude, angle;
+    // Both 3 x 3 Sobel derivatives of the top-down strip in one pass.
+    cv::spatialGradient(strip, dx, dy, 3, cv::BORDER_REPLICATE);
     computeGradient(dx, dy, 0, magnitude, angle, t.gradMin, t.reverseNegativeAngles);
-    computeDistance(angle, distance);
     const int reach = (int)std::sqrt((double)n * n + h * h);
     int as = 0, ds = 0;
-    const float best = stripMaximum(angle, magnitude, distance, reach, &as, &ds);
+    const float best = windowMaximum(angle, magnitude, reach, &as, &ds);
 
     const bool debug = report.debugLevel >= 2;
     if (debug && report.images) {
-        // The whole accumulator only for its picture.
+        // The distance image and the whole accumulator only for its picture.
+        cv::Mat distance;
+        computeDistance(angle, distance);
         HoughSpace hough;
         hough.init(2 * reach, 360, 0);
         hough.vote(angle, magnitude, distance);
@@ -123,17 +96,23 @@ float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
     }
 
     // Edge row of a column: the first row of the largest |dy|. A column
-    // without any y derivative has none and contributes no point.
+    // without any y derivative has none and contributes no point. The rows
+    // are walked one after the other, all columns side by side.
+    std::vector<short> largest(n, 0), edgeRow(n, -1);
+    for (int r = 0; r < h; r++) {
+        const short* d = dy.ptr<short>(r);
+        for (int x = 0; x < n; x++) {
+            const short v = (short)std::abs(d[x]);
+            const bool larger = v > largest[x];
+            largest[x] = larger ? v : largest[x];
+            edgeRow[x] = larger ? (short)r : edgeRow[x];
+        }
+    }
     std::vector<cv::Point2f> kept;
     const double cosS = std::cos(as * kDegToRad), sinS = std::sin(as * kDegToRad);
     for (int x = 0; x < n; x++) {
-        int row = -1, largest = 0;
-        for (int r = 0; r < h; r++) {
-            const int v = std::abs(dy.at<short>(r, x));
-            if (v > largest) largest = v, row = r;
-        }
-        if (row < 0) continue;
-        if (std::abs(ds - truncToInt(x * cosS + row * sinS)) < kEdgeRowTolerance)
+        const int row = edgeRow[x];
+        if (row >= 0 && std::abs(ds - truncToInt(x * cosS + row * sinS)) < kEdgeRowTolerance)
             kept.emplace_back((float)x, (float)row);
     }
 
