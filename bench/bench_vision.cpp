@@ -297,13 +297,12 @@ void TrackedFrame(benchmark::State& state) {
     size_t f = 1;
     for (auto _ : state) {
         const cv::Mat& grey = frames[f];
-        auto start = std::chrono::steady_clock::now();
+        const double start = cpuSeconds();
         tracked += vision.trackGrid(grey, nullptr, 1);
-        auto middle = std::chrono::steady_clock::now();
+        const double middle = cpuSeconds();
         contourDetector(grey, board);
-        auto end = std::chrono::steady_clock::now();
-        track += std::chrono::duration<double>(middle - start).count();
-        contour += std::chrono::duration<double>(end - middle).count();
+        track += middle - start;
+        contour += cpuSeconds() - middle;
         count++;
         // Back to the start, from the pose the search finds there.
         if (++f == frames.size()) {

@@ -243,7 +243,7 @@ TEST_F(PlayTest, MenuOnlyAwayFromBoardAndTable) {
     EXPECT_FALSE(menuWanted(at(10.5, 4.5)));
     EXPECT_TRUE(menuWanted(at(14.0, 4.5)));
     EXPECT_TRUE(menuWanted(at(4.5, -4.0)));
-    gameWindow->mouseMode = 0;  // turning: the right button shifts the view
+    gameWindow->mouseMode = kTurningMode;  // the right button shifts the view
     EXPECT_FALSE(menuWanted(at(14.0, 4.5)));
 }
 

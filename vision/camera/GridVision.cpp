@@ -43,6 +43,30 @@ cv::Mat distortionVector(const CameraCalibration& c) {
 const float kLeastSpread = 1e-3f;
 // Largest distance of a tracked crossing from its reprojection under the new pose.
 const float kMostTrackedError = 2.0f;
+// Least share of a thin line's length seen where the new pose puts it.
+const float kLeastThinLineShare = 0.3f;
+
+// A pose and its count, kept while a new one is checked.
+struct KeptPose {
+    float translation[3], rotationVector[3], rotationMatrix[9];
+    int count;
+};
+
+KeptPose keepPose(const GridVision& v) {
+    KeptPose k;
+    std::copy(v.translation, v.translation + 3, k.translation);
+    std::copy(v.rotationVector, v.rotationVector + 3, k.rotationVector);
+    std::copy(v.rotationMatrix, v.rotationMatrix + 9, k.rotationMatrix);
+    k.count = v.poseCount;
+    return k;
+}
+
+void restorePose(GridVision& v, const KeptPose& k) {
+    std::copy(k.translation, k.translation + 3, v.translation);
+    std::copy(k.rotationVector, k.rotationVector + 3, v.rotationVector);
+    std::copy(k.rotationMatrix, k.rotationMatrix + 9, v.rotationMatrix);
+    v.poseCount = k.count;
+}
 
 }  // namespace
 
@@ -283,15 +307,40 @@ int GridVision::trackGrid(const cv::Mat& grey, cv::Mat* live, int flipY) {
     report.images = &trackImages;
     GridCrossings crossings;
     if (!TrackGrid(grey, prediction, tunables, crossings, report)) return 0;
-    return poseFromTrackedCrossings(crossings);
+    // After a jump of three cells, or to a much nearer camera, the strips may
+    // find other thick lines, or thin ones, that agree with a wrong pose; the
+    // thin lines one cell inside the border tell such a pose apart.
+    const KeptPose kept = keepPose(*this);
+    if (!poseFromTrackedCrossings(crossings)) return 0;
+    if (thinLinesAgree(grey)) return 1;
+    restorePose(*this, kept);
+    return 0;
+}
+
+int GridVision::thinLinesAgree(const cv::Mat& grey) const {
+    // The middle third of lines 1 and 8 of each direction: vertical, then horizontal.
+    const float ends[8][3] = {{1, 3, 0}, {1, 6, 0}, {8, 3, 0}, {8, 6, 0},
+                              {3, 1, 0}, {6, 1, 0}, {3, 8, 0}, {6, 8, 0}};
+    float image[8][2];
+    projectPoints(ends, image, 8);
+    for (int k = 0; k < 4; k++) {
+        const cv::Point2f a(image[2 * k][0], image[2 * k][1]);
+        const cv::Point2f b(image[2 * k + 1][0], image[2 * k + 1][1]);
+        // A line that leaves the frame is no evidence either way.
+        if (!(std::min(a.x, b.x) >= 0 && std::max(a.x, b.x) <= grey.cols - 1 &&
+              std::min(a.y, b.y) >= 0 && std::max(a.y, b.y) <= grey.rows - 1))
+            continue;
+        if (printedLineShare(grey, a, b) >= kLeastThinLineShare) continue;
+        if (debugLevel >= 2 && out)
+            std::fprintf(out, "tracked pose refused: %s line %d is not where the pose puts it\n",
+                         k < 2 ? "vertical" : "horizontal", k % 2 ? 8 : 1);
+        return 0;
+    }
+    return 1;
 }
 
 int GridVision::poseFromTrackedCrossings(const GridCrossings& crossings) {
-    float keptTranslation[3], keptVector[3], keptMatrix[9];
-    std::copy(translation, translation + 3, keptTranslation);
-    std::copy(rotationVector, rotationVector + 3, keptVector);
-    std::copy(rotationMatrix, rotationMatrix + 9, keptMatrix);
-    const int keptCount = poseCount;
+    const KeptPose kept = keepPose(*this);
     // Three crossings fix no pose: tracking goes on from the previous one.
     if (!Compute3DPose(crossings.image, crossings.model, crossings.count)) return 1;
     // A crossing refined onto the wrong corner drags the pose away from the
@@ -306,9 +355,6 @@ int GridVision::poseFromTrackedCrossings(const GridCrossings& crossings) {
     if (error <= kMostTrackedError) return 1;
     if (debugLevel >= 2 && out)
         std::fprintf(out, "tracked pose refused: a crossing lies %g pixels off\n", error);
-    std::copy(keptTranslation, keptTranslation + 3, translation);
-    std::copy(keptVector, keptVector + 3, rotationVector);
-    std::copy(keptMatrix, keptMatrix + 9, rotationMatrix);
-    poseCount = keptCount;
+    restorePose(*this, kept);
     return 0;
 }

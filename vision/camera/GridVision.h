@@ -67,6 +67,10 @@ public:
     // The pose from tracked crossings; a pose that does not reproject them
     // is refused (0) and the previous one stays.
     int poseFromTrackedCrossings(const GridCrossings& crossings);
+    // Whether the thin lines 1 and 8 of each direction lie where the pose
+    // puts them (lines leaving the frame are passed over); at debug level 2
+    // or more a refusal says which line.
+    int thinLinesAgree(const cv::Mat& grey) const;
     PoseHandOver handOver() const;
     void DrawLine3D(cv::Mat& live, double X1, double Y1, double Z1, double X2, double Y2,
                     double Z2, int red, int green, int blue, int thickness, int windowWidth,

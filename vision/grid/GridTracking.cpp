@@ -17,6 +17,10 @@ const float kLeastScore = 0.2f;
 const int kFewestCrossings = 3;
 const int kCornerWindow = 11;
 const int kCrossingRadius = 11;
+// A y derivative above this is a printed edge, not the paper's noise; a
+// printed line's edges lie this many rows or fewer from where it is expected.
+const int kPrintedEdge = 80;
+const int kPrintedLineReach = 4;
 
 // Grey-frame point to colour-frame pixel; far points stay far without overflowing.
 cv::Point toColour(double x, double y, const TrackReport& report) {
@@ -44,32 +48,35 @@ cv::Mat derivativeDisplay(const cv::Mat& derivative) {
     return display;
 }
 
-// The strip accumulator's maximum in the window of angles 0..179 and
-// distances 1..reach - 1, voted as HoughSpace::vote does (pixels two or more
-// inside the border, magnitude / 255 each, in pixel order) but holding only
-// the window's cells: the first largest in row order, (0, 1) when none voted.
-float stripMaximum(const cv::Mat& angle, const cv::Mat& magnitude, const cv::Mat& distance,
-                   int reach, int* bestAngle, int* bestDistance) {
-    const int columns = 180, rows = std::max(reach - 1, 1);
-    std::vector<float> cells((size_t)rows * columns, 0.0f);
-    std::vector<int> touched;
-    for (int y = 2; y < angle.rows - 2; y++) {
-        const short* a = angle.ptr<short>(y);
-        const short* d = distance.ptr<short>(y);
-        const unsigned char* m = magnitude.ptr<unsigned char>(y);
-        for (int x = 2; x < angle.cols - 2; x++) {
-            if (a[x] < 0 || a[x] >= columns || d[x] < 1 || d[x] > reach - 1) continue;
-            const int cell = (d[x] - 1) * columns + a[x];
-            if (cells[cell] == 0) touched.push_back(cell);
-            cells[cell] += m[x] / 255.0f;
+// A strip of n x kTrackStripHeight pixels whose columns run from the centre
+// along `direction` degrees, its middle row through the centre.
+cv::Mat sampleStrip(const cv::Mat& grey, cv::Point2f centre, int n, float direction) {
+    const int h = kTrackStripHeight;
+    const double a = direction * kDegToRad, cosA = std::cos(a), sinA = std::sin(a);
+    const double u0 = (n - 1) * 0.5, v0 = (h - 1) * 0.5;
+    const cv::Matx23d toFrame(cosA, -sinA, centre.x - cosA * u0 + sinA * v0,  //
+                              sinA, cosA, centre.y - sinA * u0 - cosA * v0);
+    cv::Mat strip;
+    cv::warpAffine(grey, strip, toFrame, cv::Size(n, h), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                   cv::BORDER_REPLICATE);
+    return strip;
+}
+
+// Edge row of every column: the first row of the largest |dy|, -1 in a
+// column without any y derivative; and that largest |dy|. The rows are
+// walked one after the other, all columns side by side.
+void findEdgeRows(const cv::Mat& dy, std::vector<short>& edgeRow, std::vector<short>& largest) {
+    edgeRow.assign(dy.cols, -1);
+    largest.assign(dy.cols, 0);
+    for (int r = 0; r < dy.rows; r++) {
+        const short* d = dy.ptr<short>(r);
+        for (int x = 0; x < dy.cols; x++) {
+            const short v = (short)std::abs(d[x]);
+            const bool larger = v > largest[x];
+            largest[x] = larger ? v : largest[x];
+            edgeRow[x] = larger ? (short)r : edgeRow[x];
         }
     }
-    int best = 0;
-    for (int cell : touched)
-        if (cells[cell] > cells[best] || (cells[cell] == cells[best] && cell < best)) best = cell;
-    *bestAngle = best % columns;
-    *bestDistance = best / columns + 1;
-    return cells[best];
 }
 
 }  // namespace
@@ -93,26 +100,21 @@ float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
 
     // Strip columns run along the predicted line, its middle row on it.
     const float sampling = line.angle - 90;
-    const double a = sampling * kDegToRad, cosA = std::cos(a), sinA = std::sin(a);
-    const double u0 = (n - 1) * 0.5, v0 = (h - 1) * 0.5;
-    const cv::Matx23d toFrame(cosA, -sinA, centre.x - cosA * u0 + sinA * v0,  //
-                              sinA, cosA, centre.y - sinA * u0 - cosA * v0);
-    cv::Mat strip;
-    cv::warpAffine(grey, strip, toFrame, cv::Size(n, h), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
-                   cv::BORDER_REPLICATE);
+    cv::Mat strip = sampleStrip(grey, centre, n, sampling);
 
-    cv::Mat dx, dy, magnitude, angle, distance;
-    sobelDerivative(strip, 0, 1, 0, dx);
-    sobelDerivative(strip, 0, 0, 1, dy);
+    cv::Mat dx, dy, magnitude, angle;
+    // Both 3 x 3 Sobel derivatives of the top-down strip in one pass.
+    cv::spatialGradient(strip, dx, dy, 3, cv::BORDER_REPLICATE);
     computeGradient(dx, dy, 0, magnitude, angle, t.gradMin, t.reverseNegativeAngles);
-    computeDistance(angle, distance);
     const int reach = (int)std::sqrt((double)n * n + h * h);
     int as = 0, ds = 0;
-    const float best = stripMaximum(angle, magnitude, distance, reach, &as, &ds);
+    const float best = windowMaximum(angle, magnitude, reach, &as, &ds);
 
     const bool debug = report.debugLevel >= 2;
     if (debug && report.images) {
-        // The whole accumulator only for its picture.
+        // The distance image and the whole accumulator only for its picture.
+        cv::Mat distance;
+        computeDistance(angle, distance);
         HoughSpace hough;
         hough.init(2 * reach, 360, 0);
         hough.vote(angle, magnitude, distance);
@@ -122,18 +124,14 @@ float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
         report.images->accumulator = hough.displayImage().clone();
     }
 
-    // Edge row of a column: the first row of the largest |dy|. A column
-    // without any y derivative has none and contributes no point.
+    // A column without any y derivative has no edge row and contributes no point.
+    std::vector<short> edgeRow, largest;
+    findEdgeRows(dy, edgeRow, largest);
     std::vector<cv::Point2f> kept;
     const double cosS = std::cos(as * kDegToRad), sinS = std::sin(as * kDegToRad);
     for (int x = 0; x < n; x++) {
-        int row = -1, largest = 0;
-        for (int r = 0; r < h; r++) {
-            const int v = std::abs(dy.at<short>(r, x));
-            if (v > largest) largest = v, row = r;
-        }
-        if (row < 0) continue;
-        if (std::abs(ds - truncToInt(x * cosS + row * sinS)) < kEdgeRowTolerance)
+        const int row = edgeRow[x];
+        if (row >= 0 && std::abs(ds - truncToInt(x * cosS + row * sinS)) < kEdgeRowTolerance)
             kept.emplace_back((float)x, (float)row);
     }
 
@@ -168,6 +166,23 @@ float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
         }
     }
     return (float)kept.size() / length;
+}
+
+float printedLineShare(const cv::Mat& grey, cv::Point2f end1, cv::Point2f end2) {
+    const float length = pointDistance(end1.x, end1.y, end2.x, end2.y);
+    if (!(length >= kShortestSegment && length <= std::hypot(grey.cols, grey.rows))) return 0;
+    const int n = (int)length;
+    const float direction = (float)(std::atan2(end2.y - end1.y, end2.x - end1.x) * kRadToDeg);
+    const cv::Mat strip = sampleStrip(grey, end1 + (end2 - end1) * 0.5f, n, direction);
+    cv::Mat dy;
+    sobelDerivative(strip, 0, 0, 1, dy);
+    std::vector<short> edgeRow, largest;
+    findEdgeRows(dy, edgeRow, largest);
+    const int middle = kTrackStripHeight / 2;
+    int on = 0;
+    for (int x = 0; x < n; x++)
+        on += largest[x] > kPrintedEdge && std::abs(edgeRow[x] - middle) <= kPrintedLineReach;
+    return (float)on / n;
 }
 
 int isTrackedLineAccepted(float predictedAngle, float newAngle, float score) {

@@ -53,6 +53,11 @@ struct TrackReport {
 float TrackLine(ImageLine& line, const cv::Mat& grey, const cv::Point2f* end1,
                 const cv::Point2f* end2, const GridTunables& t, const TrackReport& report);
 
+// The share of columns of a strip along the segment whose strongest y
+// derivative is a clear edge near the segment: near 1 along a printed line,
+// near 0 where none runs or where it runs a few pixels away.
+float printedLineShare(const cv::Mat& grey, cv::Point2f end1, cv::Point2f end2);
+
 // Whether a tracked line may take part in the crossings.
 int isTrackedLineAccepted(float predictedAngle, float newAngle, float score);
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -29,19 +30,6 @@ const DegreeTable& degreeTable() {
     return table;
 }
 
-// atan(z) for 0 <= z <= 1, within 2e-8 radians (Abramowitz and Stegun 4.4.49).
-double atanOfUnit(double z) {
-    const double z2 = z * z;
-    return z * (1 + z2 * (-0.3333314528 +
-                          z2 * (0.1999355085 +
-                                z2 * (-0.1420889944 +
-                                      z2 * (0.1065626393 +
-                                            z2 * (-0.0752896400 +
-                                                  z2 * (0.0429096138 +
-                                                        z2 * (-0.0161657367 +
-                                                              z2 * 0.0028662257))))))));
-}
-
 // The gradient's whole degrees: atan2 in double, scaled into a float, raised
 // by 180 when negative and `reverse`, truncated.
 short exactDegrees(int gx, int gy, int reverse) {
@@ -50,18 +38,46 @@ short exactDegrees(int gx, int gy, int reverse) {
     return (short)degrees;
 }
 
-// exactDegrees() without atan2 where it cannot differ: the polynomial and
-// the float roundings stay far below 0.001 degrees, so a value at least that
-// far from a whole number truncates the same; nearer ones (and 0 / 0) take atan2.
-short gradientDegrees(int gx, int gy, int reverse) {
-    const double ax = std::abs(gx), ay = std::abs(gy);
-    double t = ax >= ay ? atanOfUnit(ay / ax) : CV_PI / 2 - atanOfUnit(ax / ay);
-    if (gx < 0) t = CV_PI - t;
-    if (gy < 0) t = -t;
-    double degrees = t * kRadToDeg;
-    if (reverse && degrees < 0) degrees += 180;
-    if (!(std::fabs(degrees - std::nearbyint(degrees)) >= 1e-3)) return exactDegrees(gx, gy, reverse);
-    return (short)degrees;
+// Whole degrees of atan(r) for r = i / kBins .. (i + 1) / kBins: -1 where a
+// bin (widened a little) comes within 1e-3 degrees of a whole degree; and
+// kBins / b for every derivative size b, which turns a ratio into its bin.
+struct RatioDegrees {
+    static const int kBins = 2048, kLargestDerivative = 4 * 255;
+    signed char whole[kBins + 1];
+    float binScale[kLargestDerivative + 1];
+    RatioDegrees() {
+        const double margin = 1e-3;
+        for (int i = 0; i <= kBins; i++) {
+            const double low = std::atan((i - 0.01) / kBins) * kRadToDeg - margin;
+            const double high = std::atan((i + 1.01) / kBins) * kRadToDeg + margin;
+            whole[i] = low > 0 && std::floor(low) == std::floor(high) ? (signed char)low : -1;
+        }
+        binScale[0] = 0;
+        for (int b = 1; b <= kLargestDerivative; b++) binScale[b] = (float)kBins / b;
+    }
+};
+
+const RatioDegrees& ratioDegrees() {
+    static const RatioDegrees table;
+    return table;
+}
+
+// exactDegrees() without atan2 where it cannot differ: the angle within its
+// octant comes from the table of the derivatives' ratio, and folding the
+// octants shifts or mirrors whole degrees onto whole degrees (up to a few
+// millionths of a degree, as kRadToDeg is rounded). Angles near a whole
+// degree (the axes and 0 / 0 among them) and derivatives beyond any 8-bit
+// picture's take atan2.
+short gradientDegrees(const RatioDegrees& table, int gx, int gy, int reverse) {
+    const int ax = std::abs(gx), ay = std::abs(gy);
+    const int larger = std::max(ax, ay), smaller = std::min(ax, ay);
+    if (larger > RatioDegrees::kLargestDerivative) return exactDegrees(gx, gy, reverse);
+    const int inOctant = table.whole[(int)(smaller * table.binScale[larger])];
+    if (inOctant < 0) return exactDegrees(gx, gy, reverse);
+    int degrees = ay > ax ? 89 - inOctant : inOctant;  // 0..89, in the upper right quadrant
+    if (gx < 0) degrees = 179 - degrees;
+    if (gy >= 0) return (short)degrees;
+    return (short)(reverse ? 179 - degrees : -degrees);
 }
 
 }  // namespace
@@ -79,6 +95,7 @@ void computeGradient(const cv::Mat& dx, const cv::Mat& dy, int origin, cv::Mat& 
     magnitude.create(dx.size(), CV_8U);
     angle.create(dx.size(), CV_16S);
     const int sign = origin == 1 ? -1 : 1;
+    const RatioDegrees& table = ratioDegrees();
     for (int y = 0; y < dx.rows; y++) {
         const short* gxRow = dx.ptr<short>(y);
         const short* gyRow = dy.ptr<short>(y);
@@ -88,7 +105,7 @@ void computeGradient(const cv::Mat& dx, const cv::Mat& dy, int origin, cv::Mat& 
         for (int x = 0; x < dx.cols; x++)
             m[x] = (unsigned char)(((std::abs(gxRow[x]) + std::abs(gyRow[x])) & 255) >> 2);
         for (int x = 0; x < dx.cols; x++)
-            a[x] = m[x] > minimum ? gradientDegrees(gxRow[x], sign * gyRow[x], reverse) : kNoAngle;
+            a[x] = m[x] > minimum ? gradientDegrees(table, gxRow[x], sign * gyRow[x], reverse) : kNoAngle;
     }
 }
 
@@ -108,6 +125,63 @@ void computeDistance(const cv::Mat& angle, cv::Mat& distance) {
                 truncToInt(x * table.cosine[k] + y * table.sine[k]));
         }
     }
+}
+
+float windowMaximum(const cv::Mat& angle, const cv::Mat& magnitude, int reach, int* bestAngle,
+                    int* bestDistance) {
+    const int columns = 180;
+    struct Vote {
+        short x, y, angle;
+    };
+    // The voting pixels in pixel order (every pixel is written, only the
+    // voting ones are kept), then sorted by angle, each angle's still in
+    // pixel order, so that every cell sums its votes in the order vote() adds them.
+    const size_t pixels = (size_t)std::max(angle.rows - 4, 0) * std::max(angle.cols - 4, 0);
+    std::unique_ptr<Vote[]> inOrder(new Vote[pixels + 1]);
+    int count = 0;
+    for (int y = 2; y < angle.rows - 2; y++) {
+        const short* a = angle.ptr<short>(y);
+        for (int x = 2; x < angle.cols - 2; x++) {
+            inOrder[count] = {(short)x, (short)y, a[x]};
+            count += (unsigned)a[x] < (unsigned)columns;
+        }
+    }
+    std::vector<int> first(columns + 1, 0);
+    for (int k = 0; k < count; k++) first[inOrder[k].angle + 1]++;
+    for (int a = 0; a < columns; a++) first[a + 1] += first[a];
+    std::vector<Vote> votes(count);
+    std::vector<int> next(first.begin(), first.end() - 1);
+    for (int k = 0; k < count; k++) votes[next[inOrder[k].angle]++] = inOrder[k];
+    // One angle's distances at a time; cell (d - 1)·180 + a, the first in
+    // that order winning ties, and cell 0 when nothing beats its 0.
+    const DegreeTable& table = degreeTable();
+    static const std::vector<float> weights = [] {
+        std::vector<float> w(256);
+        for (int m = 0; m < 256; m++) w[m] = m / 255.0f;
+        return w;
+    }();
+    std::vector<float> sums(std::max(reach, 1), 0.0f);
+    std::vector<int> touched;
+    float best = 0;
+    int bestCell = 0;
+    for (int a = 0; a < columns; a++) {
+        const double c = table.cosine[a + 180], s = table.sine[a + 180];
+        for (int k = first[a]; k < first[a + 1]; k++) {
+            const int d = cv::saturate_cast<short>(truncToInt(votes[k].x * c + votes[k].y * s));
+            if (d < 1 || d > reach - 1) continue;
+            if (sums[d] == 0) touched.push_back(d);
+            sums[d] += weights[magnitude.at<unsigned char>(votes[k].y, votes[k].x)];
+        }
+        for (int d : touched) {
+            const int cell = (d - 1) * columns + a;
+            if (sums[d] > best || (sums[d] == best && cell < bestCell)) best = sums[d], bestCell = cell;
+            sums[d] = 0;
+        }
+        touched.clear();
+    }
+    *bestAngle = bestCell % columns;
+    *bestDistance = bestCell / columns + 1;
+    return best;
 }
 
 void HoughSpace::init(int newRows, int newColumns, int newOrigin) {

@@ -81,6 +81,13 @@ struct HoughSpace {
     const cv::Mat& displayImage() const { return display; }
 };
 
+// The maximum that maximumInWindow(0, 179, 1, reach - 1) finds after vote()
+// into 2·reach distance rows (the first largest in row order, (0, 1) when
+// nothing voted), without the accumulator and the distance image: only the
+// voting pixels' distances are computed.
+float windowMaximum(const cv::Mat& angle, const cv::Mat& magnitude, int reach, int* bestAngle,
+                    int* bestDistance);
+
 // Sets `value` in the mask on the pixels of the line's band whose angle and
 // distance lie within the tolerances.
 void MarkLineBand(const cv::Mat& angle, const cv::Mat& distance, cv::Mat& mask, int value,

@@ -141,6 +141,10 @@ TEST(TrackedPath, AJumpIsNoticedAndTheSearchFindsTheGridAgain) {
         {{3, 10, 15}, {3, 10, 15, 1, 0}},   // one cell sideways
         {{3, 10, 15}, {20, 10, 15}},        // turned by 17 degrees
         {{6, 10, 15}, {6, 10, 15, 0.5, 0.5}},
+        // The thick lines land on other thick lines or on thin ones.
+        {{3, 10, 15}, {3, 10, 15, -3, 0}},     // three cells sideways
+        {{3, 0, 18, 0, 1.5}, {3, 0, 18, 0, -1.5}},  // three cells up the picture
+        {{3, 0, 16}, {3, 0, 12}},              // much nearer
     };
     for (const Jump& j : jumps) {
         SceneDescription scene = sceneAt(0, 0, 14);

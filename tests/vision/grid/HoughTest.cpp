@@ -2,6 +2,7 @@
 #include "Hough.h"
 
 #include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 
@@ -209,6 +210,36 @@ TEST_F(Accumulator, WindowClampsAndMissesOutside) {
     EXPECT_EQ(space.maximumInWindow(0, 10, -90, -57, &a, &d), -1);    // above it
     EXPECT_EQ(a, 7);
     EXPECT_EQ(d, 8);
+}
+
+// Strips of noise, a flat one (no votes) and a bright square whose left and
+// top edges tie (the top one, at the larger angle, comes first in row
+// order): the same cell and sum as a full accumulator's window.
+TEST(WindowMaximum, AsTheFullAccumulatorsWindowFindsIt) {
+    cv::RNG rng(7);
+    for (int k = 0; k < 12; k++) {
+        cv::Mat grey(25, 30 + 40 * k, CV_8U, cv::Scalar(90));
+        if (k == 1) grey(cv::Rect(10, 6, 8, 8)).setTo(140);
+        if (k > 1) {
+            rng.fill(grey, cv::RNG::UNIFORM, 0, 256);
+            cv::GaussianBlur(grey, grey, cv::Size(7, 7), k % 3 + 0.5);
+        }
+        cv::Mat dx, dy, m, a, d;
+        sobelDerivative(grey, 0, 1, 0, dx);
+        sobelDerivative(grey, 0, 0, 1, dy);
+        computeGradient(dx, dy, 0, m, a, 20, 1);
+        computeDistance(a, d);
+        const int reach = (int)std::sqrt(grey.cols * grey.cols + 625.0);
+        HoughSpace space;
+        space.init(2 * reach, 360, 0);
+        space.vote(a, m, d);
+        int fullAngle, fullDistance, angle, distance;
+        const float full = space.maximumInWindow(0, 179, 1, reach - 1, &fullAngle, &fullDistance);
+        SCOPED_TRACE(k);
+        EXPECT_EQ(windowMaximum(a, m, reach, &angle, &distance), full);
+        EXPECT_EQ(angle, fullAngle);
+        EXPECT_EQ(distance, fullDistance);
+    }
 }
 
 TEST(EmptyAccumulator, HasNoMaximum) {

@@ -119,6 +119,25 @@ TEST(Tracking, StripScoreIsTheShareOfColumnsOnTheLine) {
         EXPECT_EQ(isTrackedLineAccepted(90, 90, s.kept / 200.0f), s.accepted) << s.kept;
 }
 
+// A segment along thin vertical line 1, moved sideways by the offset.
+TEST(Tracking, PrintedLineShareSeesTheLineNearTheSegmentOnly) {
+    const cv::Mat grey = gridPicture();
+    const struct {
+        float offset;
+        int seen;
+    } cases[] = {{0, 1}, {3, 1}, {-3, 1}, {7, 0}, {-8, 0}, {20, 0}};
+    for (const auto& c : cases) {
+        const float x = gridX(1) + c.offset;
+        const float share = printedLineShare(grey, {x, (float)gridY(3)}, {x, (float)gridY(6)});
+        SCOPED_TRACE(c.offset);
+        if (c.seen) {
+            EXPECT_GT(share, 0.9f);
+        } else {
+            EXPECT_LT(share, 0.1f);
+        }
+    }
+}
+
 TEST(Tracking, LinesOutOfReachScoreNothing) {
     const cv::Mat grey = gridPicture();
     const cv::Point2f near1(300, 100), near2(300.5f, 101), far1(0, 0), far2(2000, 0);
