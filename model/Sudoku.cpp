@@ -215,8 +215,10 @@ int Sudoku::kindAt(int r, int c) const {
     return cell(r, c).kind;
 }
 
-int Sudoku::isConflict(int r, int c) const {
-    if (!evaluate || !containsPlace(r, c)) return 0;
+int Sudoku::isConflict(int r, int c) const { return evaluate && conflictAt(r, c); }
+
+int Sudoku::conflictAt(int r, int c) const {
+    if (!containsPlace(r, c)) return 0;
     const SudokuCell& cl = cell(r, c);
     if (cl.kind != Entered) return 0;
     const int d = cl.digit;
@@ -224,13 +226,10 @@ int Sudoku::isConflict(int r, int c) const {
            boxCounters[cl.box].count[d] >= 2;
 }
 
-int Sudoku::countConflicts() {
-    const int saved = evaluate;
-    evaluate = 1;
+int Sudoku::countConflicts() const {
     int n = 0;
     for (int r = 0; r < rows; r++)
-        for (int c = 0; c < columns; c++) n += isConflict(r, c);
-    evaluate = saved;
+        for (int c = 0; c < columns; c++) n += conflictAt(r, c);
     return n;
 }
 

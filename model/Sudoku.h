@@ -92,8 +92,11 @@ public:
     int clearCell(int r, int c);
     int digitAt(int r, int c) const;
     int kindAt(int r, int c) const;
+    // An entered digit clashing with another in its row, column or box; shown
+    // only while the board is evaluated.
     int isConflict(int r, int c) const;
-    int countConflicts();
+    // Clashing entered digits, whether the board is evaluated or not.
+    int countConflicts() const;
     int countEmptyCells() const;
     int setNote(int r, int c, int digit, int value);
     int noteAt(int r, int c, int digit) const;
@@ -138,6 +141,7 @@ public:
     int validDigit(int d) const { return d >= 1 && d <= digitCount; }
 
 private:
+    int conflictAt(int r, int c) const;
     void removeCandidateAround(int r, int c, int d);
     void recountCounters(int r, int c);
     void recomputeCandidates();

@@ -19,7 +19,7 @@ void setupGlState() {
     glClearDepth(1.0);
 }
 
-void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in) {
+void drawFrame(GameWindow& window, const Sudoku& board, const FrameInputs& in) {
     const SessionSettings& session = window.session;
     if (session.arMode == 1) {
         // Every board layer lies in front of the video.
@@ -32,7 +32,7 @@ void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in) {
     }
     window.applyModelView();
     drawBoard(board, session, in.showCameraTiles);
-    if (session.show_grid_structure == 1) drawGridLabels(board, session);
+    if (session.show_grid_structure == 1) drawGridLabels(session);
     drawStatusOverlay(window, board, in);
     window.applyProjection();
     window.applyModelView();
@@ -66,7 +66,7 @@ static void drawGridLines() {
     glEnd();
 }
 
-static void drawTableArea(Sudoku& board) {
+static void drawTableArea(const Sudoku& board) {
     const DrawingParams& p = kDrawingParams;
     const BoardExtent& e = board.extent;
     const float ds = p.depthStep;
@@ -86,7 +86,7 @@ static void drawTableArea(Sudoku& board) {
     glDisable(GL_BLEND);
 }
 
-static void drawTiles(Sudoku& board, const SessionSettings& session) {
+static void drawTiles(const Sudoku& board, const SessionSettings& session) {
     const float z = 2 * kDrawingParams.depthStep;
     for (int i = 0; i < (int)board.tiles.size(); i++) {
         const Tile& t = board.tiles[i];
@@ -115,7 +115,7 @@ static void drawTiles(Sudoku& board, const SessionSettings& session) {
     }
 }
 
-void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTiles) {
+void drawBoard(const Sudoku& board, const SessionSettings& session, int showCameraTiles) {
     if (session.arMode == 0) {
         drawGridLines();
         glColor3fv(kDrawingParams.boardColor);
@@ -166,7 +166,7 @@ static void drawPlainDigit(const SudokuCell& cell, const Sudoku& board, int conf
     glPopAttrib();
 }
 
-void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& session) {
+void drawCell(const SudokuCell& cell, const Sudoku& board, const SessionSettings& session) {
     if (cell.digit == 0) {
         for (const Tile& t : board.tiles) {
             const int d = t.digit;
@@ -198,7 +198,7 @@ void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& sess
 // against doubles: five passes for letters and numbers, eleven for numerals.
 static const float kLabelGrey = 0.5f;
 
-void drawGridLabels(const Sudoku& board, const SessionSettings& session) {
+void drawGridLabels(const SessionSettings& session) {
     static const char* const kLetters[9] = {"A", "B", "C", "D", "E", "F", "G", "H", "I"};
     static const char* const kNumbers[9] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
     const float g = kLabelGrey;

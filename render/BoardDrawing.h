@@ -21,11 +21,11 @@ struct FrameInputs {
 void setupGlState();
 // The display callback's drawing, ending with the board's view in force
 // for picking; the caller swaps the buffers.
-void drawFrame(GameWindow& window, Sudoku& board, const FrameInputs& in);
-void drawBoard(Sudoku& board, const SessionSettings& session, int showCameraTiles);
-void drawCell(const SudokuCell& cell, Sudoku& board, const SessionSettings& session);
+void drawFrame(GameWindow& window, const Sudoku& board, const FrameInputs& in);
+void drawBoard(const Sudoku& board, const SessionSettings& session, int showCameraTiles);
+void drawCell(const SudokuCell& cell, const Sudoku& board, const SessionSettings& session);
 // Row letters and column numbers beside the board (beyond the overview panes when shown).
-void drawGridLabels(const Sudoku& board, const SessionSettings& session);
+void drawGridLabels(const SessionSettings& session);
 // Box numerals in the board's plane, drawn before the cells.
 void drawBoxNumerals();
 // Whether a tile at (x, y) lies in the band or the stack of cell (row, column).

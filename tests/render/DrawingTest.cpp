@@ -389,15 +389,17 @@ TEST_F(DrawingTest, LabelsKeepClearOfPanesAndDigitsAndStripsTintEvenly) {
         changed = changed > 10;
         for (int r = 0; r < 9; r++)
             for (int c = 0; c < 9; c++)
-                if (board.digitAt(r, c))
+                if (board.digitAt(r, c)) {
                     EXPECT_EQ(cv::countNonZero(changed & boardMask(c + 0.2, 8 - r + 0.2, c + 0.8,
                                                                    9 - r - 0.2, 0.01)), 0)
                         << in3D << ": " << r << "," << c;
+                }
         // Letters and numbers show beside the board; in 2D off the panes' digits too.
         EXPECT_GT(cv::countNonZero(changed & ~boardMask(-0.1, 0, 9, 9.1)), 400) << in3D;
-        if (!in3D)
+        if (!in3D) {
             EXPECT_EQ(cv::countNonZero(changed & (boardMask(-3.7, 0, -0.1, 9) |
                                                   boardMask(0, 9.1, 9, 12.7))), 0);
+        }
     }
     // A row strip under box 1's square, and a column strip, each one even tint.
     session.show_grid_structure = 0;
