@@ -19,18 +19,6 @@ std::string userFile(const char* test, const char* name) {
     return s.userPath();
 }
 
-TEST(SessionSettings, SwitchSettersTakeOnlyZeroAndOne) {
-    SessionSettings s;
-    s.setShow3D(0);
-    EXPECT_EQ(s.getShow3D(), 0);
-    s.setShow3D(7);
-    EXPECT_EQ(s.getShow3D(), 0);
-    s.toggleShow3D();
-    EXPECT_EQ(s.getShow3D(), 1);
-    s.setArMode(-1);
-    EXPECT_EQ(s.getArMode(), 0);
-}
-
 TEST(SessionSettings, PlayerNamesMakeSafeStableFileNames) {
     const struct {
         const char* name;

@@ -1,6 +1,5 @@
 // Frames of prepared boards, checked by their pixels in the flat view; the
 // frames are saved under render-shots/ in the build folder.
-#include "DigitBitmaps.h"
 #include "HintDrawing.h"
 #include "RenderFixture.h"
 
@@ -26,28 +25,7 @@ protected:
 
 bool reddish(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 120 && p[2] < 120; }
 bool orangeish(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
-bool coloured(const cv::Vec3b& p) {
-    return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > 40;
-}
 bool notWhite(const cv::Vec3b& p) { return p[0] < 235 || p[1] < 235 || p[2] < 235; }
-
-TEST_F(DrawingTest, PlainBoardGivenDigitsAndTableArea) {
-    render();
-    save("plain");
-    EXPECT_TRUE(near(at(2.2, 8.5), 255, 255, 255));        // empty cell (0, 2): white board
-    EXPECT_GT(inCell(0, 0, orangeish), 3);                  // given 5
-    EXPECT_EQ(inCell(0, 0, reddish), 0);
-    EXPECT_GT(inCell(1, 3, reddish), 3);                    // given 1
-    EXPECT_EQ(inCell(0, 2, notWhite), 0);
-    // Without overview panes the table frames the board on all four sides.
-    EXPECT_TRUE(near(at(-1.5, 4.5), 46, 46, 23, 4));
-    EXPECT_TRUE(near(at(10.5, 4.5), 46, 46, 23, 4));
-    EXPECT_TRUE(near(at(4.5, 10.5), 46, 46, 23, 4));
-    EXPECT_TRUE(near(at(-1.5, -1.5), 55, 55, 28, 4));       // corner square over the table
-    EXPECT_TRUE(near(at(4.5, -3.3), 0, 0, 0, 0));           // beyond the table
-    EXPECT_EQ(board.extent.xmin, -3);
-    EXPECT_EQ(board.extent.ymax, 12);
-}
 
 TEST_F(DrawingTest, EnteredDigitsAreShadedAndConflictsTinted) {
     ASSERT_TRUE(board.setDigit(0, 2, 4, Entered));
@@ -64,26 +42,6 @@ TEST_F(DrawingTest, EnteredDigitsAreShadedAndConflictsTinted) {
     board.setEvaluate(0);
     render();
     EXPECT_TRUE(near(at(3.05, 8.5), 178, 178, 178));
-}
-
-TEST_F(DrawingTest, NotesShowAsSmallDigitsDarkenedWhenBad) {
-    board.setNote(0, 2, 1, NoteGood);
-    board.setNote(0, 2, 2, NoteBad);
-    render();
-    save("notes");
-    float x0, x1, y0, y1;
-    candidateSquare(board.cell(0, 2), 1, x0, x1, y0, y1);
-    EXPECT_GT(count(x0, y0, x1, y1, reddish), 0);
-    candidateSquare(board.cell(0, 2), 2, x0, x1, y0, y1);
-    const int darkened = count(x0 + 0.03, y0 + 0.03, x1 - 0.03, y1 - 0.03,
-                               [](const cv::Vec3b& p) { return p[0] < 165; });
-    const int all = count(x0 + 0.03, y0 + 0.03, x1 - 0.03, y1 - 0.03,
-                          [](const cv::Vec3b&) { return true; });
-    EXPECT_EQ(darkened, all);
-
-    session.show_markup = 0;
-    render();
-    EXPECT_EQ(inCell(0, 2, notWhite), 0);
 }
 
 // Cells that get a funnel for a tile with digit 4 at x = -0.5 beside row 4.
@@ -122,24 +80,6 @@ TEST_F(DrawingTest, DiscsOnlyWhereTheTileDigitMayGo) {
     EXPECT_TRUE(near(at(2 + 0.40, 8 - 4 + 0.5), 255, 255, 255, 2));
 }
 
-TEST_F(DrawingTest, ConesIn3D) {
-    session.show_3D = 1;
-    session.show_attractive = 1;
-    board.addTile(-0.5f, 4.5f, 4);
-    render();
-    save("funnels-3d");
-    for (int r = 0; r < 9; r++) {
-        for (int c = 0; c < 9; c++) {
-            if (board.cell(r, c).digit) continue;
-            float x0, x1, y0, y1;
-            candidateSquare(board.cell(r, c), 4, x0, x1, y0, y1);
-            const cv::Vec3b p = at((x0 + x1) / 2, (y0 + y1) / 2, 0.5);
-            const bool blue = p[2] > 100 && p[0] < 40 && p[1] < 40;
-            EXPECT_EQ(blue, funnelExpected(board, r, c)) << r << "," << c;
-        }
-    }
-}
-
 TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
     session.show_repulsive = 1;
     board.addTile(2.5f, 6.5f, 5);  // band 0, stack 0
@@ -159,25 +99,6 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
     EXPECT_TRUE(near(at(7.5, 8.5), 255, 255, 255));
 }
 
-TEST_F(DrawingTest, ConflictingBlocksAreCoveredInTheErrorColour) {
-    session.show_repulsive = 1;
-    ASSERT_TRUE(board.setDigit(0, 3, 5, Entered));  // a second 5 in row 0
-    board.addTile(10.5f, 1.5f, 5);  // away from band 0 and stack 1: low blocks
-    render();
-    save("conflicting-block-2d");
-    // Opaque over the whole cell, digit and all; box 1's square lies over it.
-    EXPECT_TRUE(near(at(3.5, 8.5), 255, 26, 0));
-    EXPECT_TRUE(near(at(3.5, 8.15), 255, 26, 0));
-    EXPECT_TRUE(near(at(0.5, 8.15), 214, 189, 163));  // the given 5: a plain low block
-    session.show_colored = 0;
-    render();
-    EXPECT_TRUE(near(at(3.5, 8.5), 76, 76, 76));  // black under the grey square
-    board.setEvaluate(0);
-    session.show_colored = 1;
-    render();
-    EXPECT_TRUE(near(at(3.5, 8.15), 214, 189, 163));
-}
-
 TEST_F(DrawingTest, BandsAndBoxesAreColouredOncePerFrame) {
     session.show_repulsive = 1;
     board.addTile(10.5f, 6.5f, 5);  // two 5s beside band 0
@@ -192,90 +113,6 @@ TEST_F(DrawingTest, BandsAndBoxesAreColouredOncePerFrame) {
     save("box-squares-first-tile");
     EXPECT_TRUE(near(at(3.5, 5.5), 204, 255, 216));  // box 4 holds 3 and 8: the 3's green
     EXPECT_TRUE(near(at(1.5, 4.5), 204, 230, 230));  // box 3 holds only the 8
-}
-
-TEST_F(DrawingTest, BlocksStandHighAndLowIn3D) {
-    session.show_3D = 1;
-    session.show_repulsive = 1;
-    board.addTile(2.5f, 6.5f, 5);
-    render();
-    save("blocks-3d");
-    cv::Point p = toPixel(5.5, 7.5, 1.51);
-    EXPECT_NEAR(window->pick(p.x, p.y + 1).z, 1.51, 0.02);
-    p = toPixel(8.5, 1.5, 0.26);
-    EXPECT_NEAR(window->pick(p.x, p.y + 1).z, 0.26, 0.02);
-    p = toPixel(6.5, 6.5, 0.0);  // an empty cell stays flat
-    EXPECT_NEAR(window->pick(p.x, p.y + 1).z, 0.0, 0.015);
-}
-
-TEST_F(DrawingTest, TilesAndTheCurrentTileFrame) {
-    board.addTile(10.5f, 4.5f, 5);
-    render();
-    save("tile");
-    const auto green = [](const cv::Vec3b& p) { return p[1] > 200 && p[0] < 60 && p[2] < 60; };
-    EXPECT_GT(count(10.1, 4.1, 10.9, 4.9, orangeish), 3);
-    EXPECT_EQ(count(10.0, 4.0, 11.0, 5.0, green), 0);
-    ASSERT_NE(board.pickTile(10.5f, 4.5f), nullptr);
-    render();
-    save("tile-current");
-    EXPECT_GT(count(10.0, 4.0, 11.0, 5.0, green), 20);
-}
-
-TEST_F(DrawingTest, OverviewPanesShowMissingDigits) {
-    session.show_overviews = 1;
-    board.setEvaluate(0);
-    render();
-    save("overviews");
-    EXPECT_EQ(board.extent.xmin, 0);
-    EXPECT_EQ(board.extent.ymax, 9);
-    EXPECT_TRUE(near(at(10.5, 4.5), 46, 46, 23, 4));
-    for (int r = 0; r < 9; r++) {
-        for (int d = 1; d <= 9; d++) {
-            const double x = -0.1 - 3.6 + (d - 1) * 0.4 + 0.2, y = (8 - r) + 0.5;
-            const bool missing = board.rowCounters[r].count[d] == 0;
-            EXPECT_EQ(count(x - 0.1, y - 0.1, x + 0.1, y + 0.1, notWhite) > 0, missing)
-                << "row " << r << " digit " << d;
-        }
-    }
-    for (int c = 0; c < 9; c++) {
-        for (int d = 1; d <= 9; d++) {
-            const double x = c + 0.5, y = 9.1 + (9 - d) * 0.4 + 0.2;
-            const bool missing = board.columnCounters[c].count[d] == 0;
-            EXPECT_EQ(count(x - 0.1, y - 0.1, x + 0.1, y + 0.1, notWhite) > 0, missing)
-                << "column " << c << " digit " << d;
-        }
-    }
-}
-
-TEST_F(DrawingTest, PanesFrameDuplicatesWhenEvaluating) {
-    session.show_overviews = 1;
-    ASSERT_TRUE(board.setDigit(0, 2, 5, Entered));  // row 0 now holds 5 twice
-    const double x = -0.1 - 3.6 + 4 * 0.4 + 0.2, y = 8.5;
-    const auto red = [](const cv::Vec3b& p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; };
-    render();
-    save("overviews-duplicate");
-    EXPECT_GT(count(x - 0.25, y - 0.25, x + 0.25, y + 0.25, red), 10);
-    board.setEvaluate(0);
-    render();
-    EXPECT_EQ(count(x - 0.25, y - 0.25, x + 0.25, y + 0.25, red), 0);
-    EXPECT_EQ(count(x - 0.1, y - 0.1, x + 0.1, y + 0.1, notWhite), 0);
-}
-
-TEST_F(DrawingTest, BlackAndWhite) {
-    session.show_colored = 0;
-    session.show_attractive = 1;
-    ASSERT_TRUE(board.setDigit(0, 3, 5, Entered));
-    board.addTile(-0.5f, 4.5f, 4);
-    render();
-    save("black-white");
-    const auto grey = [](const cv::Vec3b& p) { return near(p, 100, 100, 100, 12); };
-    EXPECT_GT(inCell(0, 0, grey), 3);
-    int colouredPixels = 0;
-    for (int r = 0; r < 9; r++)
-        for (int c = 0; c < 9; c++) colouredPixels += inCell(r, c, coloured);
-    EXPECT_EQ(colouredPixels, 0);
-    EXPECT_TRUE(near(at(3.05, 8.5), 178, 178, 178));  // the conflict tint is black
-    EXPECT_TRUE(near(at(2.40, 8.5), 221, 221, 221, 6));  // grey disc
 }
 
 TEST_F(DrawingTest, StatusTextsWonMessageAndLabels) {
@@ -311,92 +148,5 @@ TEST_F(DrawingTest, StatusTextsWonMessageAndLabels) {
               3);
 }
 
-
-TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
-    const auto whiteIn = [&](int x0, int y0, int x1, int y1) {
-        int n = 0;
-        for (int y = y0; y < y1; y++)
-            for (int x = x0; x < x1; x++) n += near(frame.at<cv::Vec3b>(y, x), 255, 255, 255, 30);
-        return n;
-    };
-    session.arMode = 1;
-    window->clock.start(tickCount() - 5000);
-    FrameInputs in;
-    const auto draw = [&] {
-        glClear(GL_COLOR_BUFFER_BIT);  // the camera game clears only the depth
-        render(in);
-    };
-    draw();
-    save("camera-start");
-    EXPECT_GT(whiteIn(440, 0, 540, 16), 20);   // "...initializing..."
-    EXPECT_GT(whiteIn(440, 16, 540, 31), 20);  // "type o (OK) to start"
-    EXPECT_GT(whiteIn(10, 455, 60, 470), 10);  // "m +"
-    const cv::Mat plus = frame(cv::Rect(10, 455, 50, 15)).clone();
-    in.useMouse = 0;
-    draw();
-    EXPECT_GT(cv::norm(plus, frame(cv::Rect(10, 455, 50, 15))), 0);  // "m -"
-    in.useMouse = 1;
-
-    in.recognitionFrozen = 1;  // key o: the game runs and the clock shows
-    draw();
-    EXPECT_EQ(whiteIn(440, 0, 540, 31), 0);
-    EXPECT_GT(whiteIn(540, 0, 640, 16), 10);
-    session.arMode = 0;
-    draw();
-    EXPECT_EQ(whiteIn(0, 440, 60, 480), 0);
-}
-
-// A digit texture on a quad of 160 x 160 window pixels (10 per texel) at
-// (100, 100) from the top left; the texel of row r (from the top of the quad)
-// and column c as it came out, mixed a little with its neighbours (and the
-// border at the edges) by the linear filter.
-class TextureTest : public DrawingTest {
-protected:
-    void drawQuad(int digit, const cv::Mat& image) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 640, 0, 480, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        ASSERT_EQ(makeDigitTexture(digit, image, 1.0f, 1), 1);
-        texturedQuad(100, 260, 480 - 260, 480 - 100, 0, 0);
-        readBack();
-    }
-    cv::Vec3b texel(int r, int c) const { return frame.at<cv::Vec3b>(100 + 10 * r + 5, 100 + 10 * c + 5); }
-};
-
-TEST_F(TextureTest, FirstStoredRowLandsAtTheTopEdge) {
-    drawQuad(7, cv::Mat());
-    save("texture-bitmap");
-    const unsigned char* bitmap = digitBitmap(7, 1);
-    for (int r = 0; r < 16; r++)
-        for (int c = 0; c < 16; c++) {
-            const unsigned char* b = bitmap + (r * 16 + c) * 3;
-            EXPECT_TRUE(near(texel(r, c), b[0], b[1], b[2], 32)) << r << "," << c << " " << texel(r, c);
-        }
-    EXPECT_EQ(makeDigitTexture(10, cv::Mat(), 1.0f, 1), 0);
-}
-
-TEST_F(TextureTest, ImagesAreTurnedUpsideDownAndMayBeGrey) {
-    // Top half red, bottom half blue, with a white first column as a side mark.
-    cv::Mat image(16, 16, CV_8UC3, cv::Scalar(0, 0, 255));
-    image(cv::Rect(0, 0, 16, 8)).setTo(cv::Scalar(255, 0, 0));
-    image.col(0).setTo(cv::Scalar(255, 255, 255));
-    drawQuad(3, image);
-    for (int r = 0; r < 16; r++) {
-        const cv::Vec3b& p = image.at<cv::Vec3b>(15 - r, 5);
-        EXPECT_TRUE(near(texel(r, 5), p[0], p[1], p[2], 32)) << r;
-        EXPECT_TRUE(near(texel(r, 0), 255, 255, 255, 32)) << r;
-    }
-
-    cv::Mat grey(16, 16, CV_8UC1, cv::Scalar(40));
-    grey(cv::Rect(0, 0, 16, 8)).setTo(200);
-    drawQuad(3, grey);
-    for (int r = 0; r < 16; r++) {
-        const int v = r < 8 ? 40 : 200;
-        for (int c = 0; c < 16; c++) EXPECT_TRUE(near(texel(r, c), v, v, v, 32)) << r << "," << c;
-    }
-}
 
 }  // namespace

@@ -51,29 +51,6 @@ TEST_P(PickingTest, ObliqueViewPicksEveryCellCentre) {
     expectEveryCellPicksBack();
 }
 
-TEST_P(PickingTest, PlacesBesideTheBoardFollowTheTableBounds) {
-    window->resetView(0);
-    session.show_overviews = 1;
-    render();
-    // Right of the board: table area.
-    BoardPoint b = pickAt(10.5, 4.5);
-    EXPECT_TRUE(board.inTableArea((int)b.y, (int)b.x));
-    // Left of the board the row pane lies, outside the table area.
-    b = pickAt(-1.5, 4.5);
-    EXPECT_LT(b.x, -1.0);
-    EXPECT_FALSE(board.inTableArea((int)b.y, (int)b.x));
-    // Below the table nothing is drawn: the far plane.
-    b = pickAt(4.5, -5.0);
-    EXPECT_FALSE(board.inTableArea((int)b.y, (int)b.x));
-    EXPECT_LT(b.z, -50);
-
-    session.show_overviews = 0;
-    render();
-    b = pickAt(-1.5, 4.5);
-    EXPECT_TRUE(board.inTableArea((int)b.y, (int)b.x));
-    EXPECT_TRUE(board.inCornerArea((int)pickAt(-1.5, -1.5).y, (int)pickAt(-1.5, -1.5).x));
-}
-
 INSTANTIATE_TEST_SUITE_P(Sizes, PickingTest, ::testing::Values(Size{640, 480}, Size{800, 600}),
                          [](const ::testing::TestParamInfo<Size>& info) {
                              return std::to_string(info.param.width) + "x" +
@@ -89,30 +66,6 @@ protected:
         render();
     }
 };
-
-TEST_F(ViewTest, FlatViewLooksStraightDownFromAboveTheBoard) {
-    // The eye stands over (4, 5): the board centre lies right of and below the window centre.
-    const cv::Point centre = toPixel(4.5, 4.5);
-    EXPECT_GT(centre.x, 320);
-    EXPECT_GT(centre.y, 240);
-    const cv::Point eye = toPixel(4, 5);
-    EXPECT_NEAR(eye.x, 320, 1);
-    EXPECT_NEAR(eye.y, 240, 1);
-    // About board y -3.5 .. 13.5 is visible at 640 x 480.
-    EXPECT_NEAR(toPixel(4, 13.5).y, 0, 2);
-    EXPECT_NEAR(toPixel(4, -3.5).y, 479, 2);
-    EXPECT_NEAR(window->viewCamera.centerX, centre.x, 1);
-}
-
-TEST_F(ViewTest, FlatViewSeesThirtyFiveDegreesAtTheWindowsAspect) {
-    // 27 * tan(17.5 degrees) = 8.513 cells from the eye's axis to the top edge,
-    // 4/3 of that to the side edges; the far plane lies 100 below the eye.
-    const double half = 27 * std::tan(17.5 * M_PI / 180);
-    EXPECT_NEAR(toPixel(4 + half * 4 / 3, 5).x, 640, 1);
-    EXPECT_NEAR(toPixel(4 - half * 4 / 3, 5).x, 0, 1);
-    EXPECT_NEAR(toPixel(4, 5 + half).y, 0, 1);
-    EXPECT_NEAR(window->pick(5, 5).z, 27 - 100, 0.01);
-}
 
 // Where a board point appears in the flat view, whatever view is in force.
 cv::Point flatPixel(double x, double y, double z) {
@@ -160,43 +113,6 @@ TEST_F(ViewTest, RightDragShiftsOneCellPerTwentySevenPixels) {
     window->turningPress(kRightButton, kButtonUp, cx + 27, cyGlut + 27);
     render();
     EXPECT_LE(cv::norm(toPixel(4.5, 4.5) - target), 1.5);
-}
-
-TEST_F(ViewTest, RightDragFromOutsideTheCircleShiftsInDepth) {
-    session.show_3D = 1;
-    const double before = cv::norm(toPixel(0, 4.5) - toPixel(9, 4.5));
-    const int cx = (int)window->viewCamera.centerX, cyGlut = 480 - 1 - (int)window->viewCamera.centerY;
-    window->turningPress(kRightButton, kButtonDown, cx + 200, cyGlut);
-    EXPECT_EQ(window->viewCamera.depthShift, 1);
-    window->turningDrag(cx + 227, cyGlut + 50);  // vertical motion plays no part
-    window->turningPress(kRightButton, kButtonUp, cx + 227, cyGlut + 50);
-    render();
-    // One cell nearer to the eye: 26 instead of 27 cells away.
-    EXPECT_NEAR(cv::norm(toPixel(0, 4.5) - toPixel(9, 4.5)), before * 27 / 26, 1.5);
-}
-
-TEST_F(ViewTest, TurningGuideAroundTheBoardCentre) {
-    session.show_3D = 1;
-    ASSERT_EQ(window->setMouseMode(0), 1);
-    render();
-    save("turning-guide");
-    const auto guide = [&](int x, int y) {
-        for (int dy = -1; dy <= 1; dy++)
-            for (int dx = -1; dx <= 1; dx++)
-                if (near(frame.at<cv::Vec3b>(y + dy, x + dx), 51, 128, 178, 3)) return true;
-        return false;
-    };
-    const int cx = (int)window->viewCamera.centerX, cy = 479 - (int)window->viewCamera.centerY;
-    EXPECT_TRUE(guide(cx, cy - 100));        // the vertical cross line
-    EXPECT_TRUE(guide(cx + 100, cy));        // the horizontal one
-    EXPECT_TRUE(guide(cx + 180, cy));        // the circle
-    EXPECT_TRUE(guide(cx, cy - 180));
-    EXPECT_TRUE(guide(cx - 216, cy - 50));   // the square
-    EXPECT_TRUE(guide(cx - 100, cy - 216));
-    EXPECT_FALSE(guide(cx + 100, cy - 100));
-    ASSERT_EQ(window->setMouseMode(1), 1);
-    render();
-    EXPECT_FALSE(guide(cx, cy - 100));
 }
 
 TEST_F(ViewTest, PressOutsideTheGuideSquareEndsTurningAndCountsIt) {
@@ -263,22 +179,6 @@ TEST_F(ViewTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
     window->flipMode = 0;
     EXPECT_NEAR(tilted.x, unflipped.x, 0.01);
     EXPECT_NEAR(tilted.y, unflipped.y, 0.01);
-}
-
-TEST_F(ViewTest, StrokeTextStopsAtItsMaxWidth) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const int shortWidth = strokeText(0, 0, "Empty cells: 51", 15, 640, 1, 1, 1);
-    EXPECT_GT(shortWidth, 60);
-    EXPECT_LT(shortWidth, 640);
-    const int cut = strokeText(0, 0, std::string(100, 'W').c_str(), 15, 200, 1, 1, 1);
-    EXPECT_GE(cut, 200);
-    EXPECT_LT(cut, 220);
-    // In board units the width is cut to whole units and never reaches the max width.
-    EXPECT_EQ(strokeText(0, 0, "IIIIIIIIIIIIIIIIIIII", 0.5f, 1.0f, 1, 1, 1), 0);
 }
 
 }  // namespace

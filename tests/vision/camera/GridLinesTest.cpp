@@ -131,16 +131,6 @@ TEST_P(GridLines, StrongestMaximaLieOnPrintedLines) {
     expectStrongestMaximaOn(greyFrame(camera, 0, nullptr), trueGridLines(camera));
 }
 
-TEST_P(GridLines, OnADarkTableThePaperEdgesJoinThem) {
-    SyntheticCamera camera;
-    SceneDescription scene = sceneAt(GetParam().first, GetParam().second, 12.5);
-    scene.table = 90;
-    ASSERT_EQ(camera.open(scene), 1);
-    std::vector<TrueLine> lines = trueGridLines(camera);
-    for (const TrueLine& edge : paperEdges(camera)) lines.push_back(edge);
-    expectStrongestMaximaOn(greyFrame(camera, 0, nullptr), lines);
-}
-
 INSTANTIATE_TEST_SUITE_P(Poses, GridLines,
                          ::testing::Values(std::make_pair(0.0, 0.0), std::make_pair(8.0, 18.0),
                                            std::make_pair(-25.0, 10.0),
@@ -189,58 +179,6 @@ TEST(FastPath, SameCellsAndMaximaAsThePlainPasses) {
         EXPECT_EQ(a1, a2);
         EXPECT_EQ(d1, d2);
     }
-}
-
-// The displays' colour tables against the ramp computed pixel by pixel and
-// cell by cell, values beyond the ramp included.
-TEST(FastPath, DisplaysFromTablesMatchTheRamp) {
-    enterDataFolder();
-    SyntheticCamera camera;
-    ASSERT_EQ(camera.open(sceneAt(10, 20, 13)), 1);
-    const cv::Mat grey = greyFrame(camera, 0, nullptr);
-    const Images images(grey);
-    cv::Mat colours;
-    angleDisplay(images.angle, colours);
-    for (int y = 0; y < grey.rows; y++)
-        for (int x = 0; x < grey.cols; x++)
-            ASSERT_EQ(colours.at<cv::Vec3b>(y, x),
-                      colorRamp(images.angle.at<short>(y, x), -180, 180, 256.0f / 360, 180));
-
-    HoughSpace space;
-    space.init(2 * frameDiagonal(grey), 360, 0);
-    VoteList votes;
-    space.collectVotes(images.angle, images.magnitude, images.distance, votes);
-    space.vote(votes);
-    int theta, d;
-    const float scale = space.maximum(votes, &theta, &d) / 4;
-    const int threshold = 3, k = truncToInt(256 / scale);
-    space.renderDisplay(scale, threshold);
-    int beyond = 0;
-    for (int r = 0; r < space.display.rows; r++)
-        for (int c = 0; c < space.columns; c++) {
-            const int q = truncToInt(k * space.accumulator.at<float>(r * space.displayStep, c));
-            ASSERT_EQ(space.display.at<cv::Vec3b>(r, c),
-                      q > threshold ? colorRamp((float)q, 0, 255, 1, 0) : cv::Vec3b(0, 0, 0));
-            beyond += q > 255;
-        }
-    EXPECT_GT(beyond, 0);
-}
-
-// The distance image from the angle table equals the integer normal distance.
-TEST(FastPath, DistanceImageMatchesNormalDistance) {
-    enterDataFolder();
-    SyntheticCamera camera;
-    ASSERT_EQ(camera.open(sceneAt(20, 15, 13)), 1);
-    const Images images(greyFrame(camera, 0, nullptr));
-    int checked = 0;
-    for (int y = 0; y < images.angle.rows; y += 3)
-        for (int x = 0; x < images.angle.cols; x += 3) {
-            const int a = images.angle.at<short>(y, x);
-            if (a == kNoAngle) continue;
-            ASSERT_EQ(images.distance.at<short>(y, x), normalDistance(a, x, y));
-            checked++;
-        }
-    EXPECT_GT(checked, 1000);
 }
 
 }  // namespace
