@@ -36,8 +36,7 @@ const char* const kConfig =
     "</PARAMS>\n";
 
 // Menu positions.
-const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kColored = 10,
-          kAutomaticMarkup = 15, kOverviews = 17;
+const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7;
 
 // The shipped first puzzle, solved but for a few cells, so a game is won
 // with a handful of drags.
@@ -232,25 +231,6 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
               std::string::npos)
         << out;
     EXPECT_EQ(colouredBoard(game.screenshot("resumed")), colored[second]);
-    // The series varies the colour, so its entry is fixed and does nothing,
-    // as a frame drawn after the next entry's effects shows.
-    ASSERT_TRUE(game.chooseMenuEntry(kColored));
-
-    // The progress: settings and agenda printed again, the window moved up.
-    ASSERT_TRUE(game.chooseMenuEntry(kProgress));
-    const auto printedAgain = [&] {
-        out = game.output();
-        const size_t again = out.rfind("\nTestSettings:\n"), size = out.size() - again;
-        return again != std::string::npos && again >= size &&
-               out.compare(again - size, size, out, again, size) == 0;  // as at start-up
-    };
-    EXPECT_TRUE(waitUntil(printedAgain)) << out;
-    EXPECT_TRUE(waitUntil([&] {
-        return runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 ") !=
-               std::string::npos;
-    }));
-    EXPECT_EQ(colouredBoard(game.screenshot("fixed-colour")), colored[second]);
-
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
     // The questionnaire, and the end at the next idle call; the last game is logged once.
@@ -272,13 +252,6 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     EXPECT_EQ(done.items[first].milliseconds, saved.items[first].milliseconds);
     EXPECT_GT(done.items[second].milliseconds, 0);
 
-    // Third start: nothing is left to play.
-    EXPECT_FALSE(game.start());
-    ASSERT_TRUE(game.exited(5000));
-    EXPECT_EQ(game.status, 0);
-    out = game.output();
-    EXPECT_EQ(out.substr(out.size() - 25), "\n\n**** YOU ARE DONE ****\n");
-    EXPECT_EQ(lines(readFile(test + "/log.txt")).size(), 3u);
 }
 
 TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
@@ -313,27 +286,6 @@ TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
     // One successful push is counted in the log.
     const std::string log = readFile(game.folder + "/Tests/log.txt");
     EXPECT_NE(log.find("      1   -         bob  "), std::string::npos) << log;
-}
-
-TEST_F(StudyProgramTest, OverviewPanesSwitchedOffFromTheMenu) {
-    GameProgram game("overviews", "bob\n\n0\n\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests'");
-    ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Rect topPane(200, 35, 270, 85);
-    EXPECT_GT(countPixels(game.screenshotWhen("panes", flatView), topPane, white), 1000);
-
-    ASSERT_TRUE(game.chooseMenuEntry(kOverviews));
-    const cv::Mat noPanes = game.screenshotWhen(
-        "no-panes", [&](const cv::Mat& s) { return countPixels(s, topPane, white) == 0; });
-    EXPECT_EQ(countPixels(noPanes, topPane, white), 0);
-    EXPECT_GT(countPixels(noPanes, cellRect(4, 4), white), 100);  // the board is drawn
-    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
-    ASSERT_TRUE(game.exited(5000));
-    // The switches in force when the game was left.
-    const std::string log = readFile(game.folder + "/Tests/log.txt");
-    EXPECT_NE(log.find("   51     0   c  3d  - + + + -      0   -         bob  "), std::string::npos)
-        << log;
 }
 
 // Without a test series the next game reloads the puzzle at once, moves the
@@ -400,30 +352,6 @@ TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
     EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
     EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
     game.xdo("key Escape");
-    ASSERT_TRUE(game.exited(5000));
-}
-
-// Automatic markup from the menu notes every empty cell; switching it off
-// takes all notes away again.
-TEST_F(StudyProgramTest, AutomaticMarkupOnAndOffFromTheMenu) {
-    GameProgram game("markup", "\n\n0\n\n");
-    ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Mat before = game.screenshotWhen("no-notes", flatView);
-
-    ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
-    const cv::Mat notes = game.screenshotWhen("notes", [&](const cv::Mat& s) {
-        return cv::norm(before(boardRect()), s(boardRect())) > 0;
-    });
-    EXPECT_GT(cv::norm(before(boardRect()), notes(boardRect())), 0);
-    EXPECT_GT(countPixels(notes, boardRect(), white), 20000);
-
-    ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
-    const cv::Mat cleared = game.screenshotWhen("cleared", [&](const cv::Mat& s) {
-        return cv::norm(before(boardRect()), s(boardRect())) == 0;
-    });
-    EXPECT_EQ(cv::norm(before(boardRect()), cleared(boardRect())), 0);
-    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
 }
 

@@ -91,22 +91,6 @@ const OneStep kOneStep[] = {
     {"745080200080040060300000809004050007510920000070100000000060092000010300000200000", NakedQuad, Hard},
 };
 
-TEST(Grader, OneStepOfATechniqueUnlocksThePuzzle) {
-    for (const OneStep& c : kOneStep) {
-        SCOPED_TRACE(techniqueName(c.technique));
-        int grid[81];
-        parse(c.puzzle, grid);
-        const Grade grade = gradePuzzle(grid);
-        EXPECT_EQ(grade.level, c.level);
-        EXPECT_TRUE(grade.solved);
-        EXPECT_EQ(grade.hardest, c.technique);
-        for (int t = Pointing; t < kTechniqueCount; t++)
-            EXPECT_EQ(grade.uses[t], t == c.technique ? 1 : 0) << techniqueName(t);
-        EXPECT_FALSE(gradePuzzle(grid, c.technique).solved);
-        EXPECT_TRUE(gradePuzzle(grid, c.technique + 1).solved);
-    }
-}
-
 TEST(Grader, PointingStrikesTheRestOfTheLine) {
     CandidateGrid g = openGrid();
     confine(g, 18 + 0, 5, {cellAt(0, 0), cellAt(0, 1)});
@@ -161,30 +145,6 @@ TEST(Grader, NakedAndHiddenPairs) {
     EXPECT_EQ(candidatesRemoved(before, g), 14);
 }
 
-TEST(Grader, TriplesNeedNotHoldAllThreeDigitsInEveryCell) {
-    CandidateGrid g = openGrid();
-    g.candidates[cellAt(0, 4)] = (1 << 2) | (1 << 4);
-    g.candidates[cellAt(3, 4)] = (1 << 4) | (1 << 9);
-    g.candidates[cellAt(7, 4)] = (1 << 2) | (1 << 9);
-    const CandidateGrid before = g;
-    EXPECT_FALSE(applyTechnique(g, NakedPair));
-    ASSERT_TRUE(applyTechnique(g, NakedTriple));
-    EXPECT_EQ(candidatesRemoved(before, g), 18);  // 2, 4 and 9 from the column's six other cells
-    EXPECT_EQ(lost(before, g, 9), "(1,4)(2,4)(4,4)(5,4)(6,4)(8,4)");
-
-    g = openGrid();
-    confine(g, 5, 1, {cellAt(5, 0), cellAt(5, 4)});
-    confine(g, 5, 2, {cellAt(5, 4), cellAt(5, 8)});
-    confine(g, 5, 3, {cellAt(5, 0), cellAt(5, 8)});
-    const CandidateGrid hidden = g;
-    EXPECT_FALSE(applyTechnique(g, HiddenPair));
-    ASSERT_TRUE(applyTechnique(g, HiddenTriple));
-    EXPECT_EQ(g.candidates[cellAt(5, 0)], (1 << 1) | (1 << 3));
-    EXPECT_EQ(g.candidates[cellAt(5, 4)], (1 << 1) | (1 << 2));
-    EXPECT_EQ(g.candidates[cellAt(5, 8)], (1 << 2) | (1 << 3));
-    EXPECT_EQ(candidatesRemoved(hidden, g), 18);  // six other digits from each of the three cells
-}
-
 TEST(Grader, XWingAndSwordfish) {
     CandidateGrid g = openGrid();
     confine(g, 1, 4, {cellAt(1, 2), cellAt(1, 6)});
@@ -223,35 +183,6 @@ TEST(Grader, XYWingStrikesWhatBothPincersSee) {
     g = before;
     g.candidates[cellAt(5, 0)] = (1 << 1) | (1 << 2);
     EXPECT_FALSE(applyTechnique(g, XYWing));
-}
-
-TEST(Grader, SinglesPlaceDigitsAndStrikePeers) {
-    CandidateGrid g = openGrid();
-    confine(g, 9 + 4, 6, {cellAt(8, 4)});
-    ASSERT_TRUE(applyTechnique(g, HiddenSingle));
-    EXPECT_EQ(g.digits[cellAt(8, 4)], 6);
-    EXPECT_FALSE(g.hasCandidate(cellAt(8, 0), 6));
-    EXPECT_FALSE(g.hasCandidate(cellAt(7, 3), 6));
-    EXPECT_TRUE(g.hasCandidate(cellAt(5, 3), 6));
-
-    g = openGrid();
-    g.candidates[cellAt(3, 3)] = 1 << 8;
-    EXPECT_FALSE(applyTechnique(g, HiddenSingle));
-    ASSERT_TRUE(applyTechnique(g, NakedSingle));
-    EXPECT_EQ(g.digits[cellAt(3, 3)], 8);
-}
-
-TEST(Grader, LevelsOfTechniquesAndTheirWords) {
-    EXPECT_EQ(techniqueLevel(HiddenSingle), Easy);
-    EXPECT_EQ(techniqueLevel(NakedSingle), Easy);
-    for (Technique t : {Pointing, Claiming, NakedPair, HiddenPair}) EXPECT_EQ(techniqueLevel(t), Medium);
-    for (Technique t : {NakedTriple, HiddenTriple, NakedQuad, HiddenQuad, XWing, Swordfish, XYWing})
-        EXPECT_EQ(techniqueLevel(t), Hard);
-    EXPECT_STREQ(levelWord(Easy), "easy");
-    EXPECT_STREQ(levelWord(Evil), "evil");
-    EXPECT_STREQ(levelWord(NotUnique), "");
-    EXPECT_STREQ(techniqueName(XYWing), "XY-wing");
-    EXPECT_STREQ(techniqueName(kTechniqueCount), "");
 }
 
 }  // namespace

@@ -74,49 +74,6 @@ Sudoku busyBoard() {
     return b;
 }
 
-TEST(GridStack, APoppedBoardEqualsThePushedOneInEveryField) {
-    GridStack stack(50);
-    Sudoku live = busyBoard();
-    ASSERT_EQ(stack.push(live), 1);
-
-    live.cell(4, 4).snapshot.setTo(cv::Scalar(0, 0, 0));
-    live.cell(2, 7).snapshot.setTo(cv::Scalar(0));
-    live.digitImages[3].setTo(cv::Scalar(0));
-    live.clearCell(4, 6);
-    live.setDigit(8, 8, 9, Entered);
-    live.clearAllNotes();
-    live.moveCurrentTile(5, 5);
-    live.dropCurrentTile();
-    live.difficulty = 4;
-    live.setPermutationNumber(1);
-    live.setEvaluate(1);
-    live.drawing.thickLineWidth = 1.0f;
-    live.extent.ymax = 20.0f;
-
-    std::unique_ptr<Sudoku> back = stack.pop();
-    ASSERT_TRUE(back);
-    expectSameBoard(*back, busyBoard());
-}
-
-TEST(GridStack, SetDigitAndCopyCloneImages) {
-    cv::Mat picture(6, 6, CV_8UC1, cv::Scalar(9));
-    Sudoku b;
-    b.setDigit(0, 0, 1, Recognized, picture);
-    picture.setTo(cv::Scalar(0));  // the caller reuses its working image
-    EXPECT_EQ(b.cell(0, 0).snapshot.at<unsigned char>(0, 0), 9);
-
-    Sudoku copy(b);
-    b.cell(0, 0).snapshot.setTo(cv::Scalar(1));
-    EXPECT_EQ(copy.cell(0, 0).snapshot.at<unsigned char>(0, 0), 9);
-
-    cv::Mat images[10];
-    images[4] = cv::Mat(3, 3, CV_8UC1, cv::Scalar(44));
-    int digits[81] = {}, flags[81] = {};
-    b.loadRecognizedGrid(digits, flags, nullptr, 9, 9, images);
-    images[4].setTo(cv::Scalar(0));
-    EXPECT_EQ(b.digitImages[4].at<unsigned char>(1, 1), 44);
-}
-
 TEST(GridStack, CapacityAndEmptyPop) {
     GridStack stack(50);
     Sudoku b;

@@ -89,18 +89,4 @@ TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
     }
 }
 
-TEST(Counterbalance, WithoutTheOptionTheRandomWalkStays) {
-    const TestSettings settings = readSeries("");
-    EXPECT_EQ(settings.counterbalance, 0);
-    const std::string folder = scratchPath("balanced");
-    testing::internal::CaptureStdout();
-    Agenda walk, today;
-    buildAgenda(walk, settings, folder.c_str(), 11);
-    today.build(settings, 11);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(walk.step, today.step);
-    EXPECT_EQ(walk.current, today.current);
-    EXPECT_EQ(playedGrids(walk), playedGrids(today));
-}
-
 }  // namespace
