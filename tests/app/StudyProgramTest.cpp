@@ -252,6 +252,13 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     EXPECT_EQ(done.items[first].milliseconds, saved.items[first].milliseconds);
     EXPECT_GT(done.items[second].milliseconds, 0);
 
+    // Third start: nothing is left to play.
+    EXPECT_FALSE(game.start());
+    ASSERT_TRUE(game.exited(5000));
+    EXPECT_EQ(game.status, 0);
+    out = game.output();
+    EXPECT_EQ(out.substr(out.size() - 25), "\n\n**** YOU ARE DONE ****\n");
+    EXPECT_EQ(lines(readFile(test + "/log.txt")).size(), 3u);
 }
 
 TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
