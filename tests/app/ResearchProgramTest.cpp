@@ -375,26 +375,4 @@ TEST_F(ResearchProgramTest, ReportOfTwoScriptedParticipants) {
     EXPECT_NE(html.find("<svg class=\"chart\""), std::string::npos);
 }
 
-// Data from runs before the event log: the report reads what "log.txt"
-// holds, each game once.
-TEST(Report, OlderRunsWithoutEventLogs) {
-    const std::string test = std::string(TABRELO_BUILD) + "/game-runs/report-old";
-    runCommand("rm -rf '" + test + "' && mkdir -p '" + test + "'");
-    const std::string won =
-        "  63  **        5      1:05         3  2      0     0   c  3d  + + + + -      0   -       alice  Sun Dec  6 10:02:11 2026\n";
-    std::ofstream(test + "/log.txt")
-        << won << won
-        << "   1  *         0        12         0  0      7     1  bw  2d  - - + - +      2   -   Bob Smith  Sun Dec  6 11:00:00 2026\n";
-    ASSERT_NE(runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"").find("status=0"),
-              std::string::npos);
-    const Rows games = parseCsv(readFile(test + "/report/games.csv"));
-    ASSERT_EQ(games.size(), 3u);
-    const std::vector<std::string> expected[] = {
-        {"Bob Smith", "1", "1", "easy", "0", "", "0", "0", "0", "1", "0", "0", "", "1", "12000", "0", "0", "", "", "", "0"},
-        {"alice", "1", "63", "medium", "5", "", "1", "1", "1", "1", "1", "1", "", "0", "65000", "3000", "2", "", "", "", "1"},
-    };
-    EXPECT_EQ(games[1], expected[0]);
-    EXPECT_EQ(games[2], expected[1]);
-}
-
 }  // namespace

@@ -36,7 +36,7 @@ const char* const kConfig =
     "</PARAMS>\n";
 
 // Menu positions.
-const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7;
+const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
 
 // The shipped first puzzle, solved but for a few cells, so a game is won
 // with a handful of drags.
@@ -359,6 +359,28 @@ TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
     EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
     EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
     game.xdo("key Escape");
+    ASSERT_TRUE(game.exited(5000));
+}
+
+TEST_F(StudyProgramTest, AutomaticMarkupOnAndOffFromTheMenu) {
+    GameProgram game("markup", "\n\n0\n\n");
+    ASSERT_TRUE(game.start());
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Mat before = game.screenshotWhen("no-notes", flatView);
+
+    ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
+    const cv::Mat notes = game.screenshotWhen("notes", [&](const cv::Mat& s) {
+        return cv::norm(before(boardRect()), s(boardRect())) > 0;
+    });
+    EXPECT_GT(cv::norm(before(boardRect()), notes(boardRect())), 0);
+    EXPECT_GT(countPixels(notes, boardRect(), white), 20000);
+
+    ASSERT_TRUE(game.chooseMenuEntry(kAutomaticMarkup));
+    const cv::Mat cleared = game.screenshotWhen("cleared", [&](const cv::Mat& s) {
+        return cv::norm(before(boardRect()), s(boardRect())) == 0;
+    });
+    EXPECT_EQ(cv::norm(before(boardRect()), cleared(boardRect())), 0);
+    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
     ASSERT_TRUE(game.exited(5000));
 }
 

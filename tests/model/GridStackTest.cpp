@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -74,28 +75,37 @@ Sudoku busyBoard() {
     return b;
 }
 
-TEST(GridStack, CapacityAndEmptyPop) {
+TEST(GridStack, APoppedBoardEqualsThePushedOneInEveryField) {
     GridStack stack(50);
-    Sudoku b;
-    EXPECT_EQ(stack.pop(), nullptr);  // harmless
-    for (int i = 0; i < 50; i++) ASSERT_EQ(stack.push(b), 1) << i;
-    EXPECT_TRUE(stack.isFull());
-    EXPECT_EQ(stack.push(b), 0);
-    EXPECT_EQ(stack.count(), 50);
-    for (int i = 0; i < 50; i++) ASSERT_NE(stack.pop(), nullptr);
-    EXPECT_EQ(stack.pop(), nullptr);
-    EXPECT_EQ(stack.count(), 0);
+    Sudoku live = busyBoard();
+    ASSERT_EQ(stack.push(live), 1);
+
+    live.cell(4, 4).snapshot.setTo(cv::Scalar(0, 0, 0));
+    live.cell(2, 7).snapshot.setTo(cv::Scalar(0));
+    live.digitImages[3].setTo(cv::Scalar(0));
+    live.clearCell(4, 6);
+    live.setDigit(8, 8, 9, Entered);
+    live.clearAllNotes();
+    live.moveCurrentTile(5, 5);
+    live.dropCurrentTile();
+    live.difficulty = 4;
+    live.setPermutationNumber(1);
+    live.setEvaluate(1);
+    live.drawing.thickLineWidth = 1.0f;
+    live.extent.ymax = 20.0f;
+
+    std::unique_ptr<Sudoku> back = stack.pop();
+    ASSERT_TRUE(back);
+    expectSameBoard(*back, busyBoard());
 }
 
-TEST(GridStack, PoppedBoardsAreGoneAndOrderIsLastInFirstOut) {
-    GridStack stack(3);
-    Sudoku first, second;
-    first.setDigit(0, 0, 1, Given);
-    second.setDigit(0, 0, 2, Given);
-    stack.push(first);
-    stack.push(second);
-    EXPECT_EQ(stack.pop()->digitAt(0, 0), 2);
-    EXPECT_EQ(stack.pop()->digitAt(0, 0), 1);
+TEST(GridStack, FullAndEmptyStacks) {
+    GridStack stack(2);
+    Sudoku b;
+    EXPECT_EQ(stack.pop(), nullptr);
+    EXPECT_EQ(stack.push(b) + stack.push(b) + stack.push(b), 2);
+    EXPECT_NE(stack.pop(), nullptr);
+    EXPECT_NE(stack.pop(), nullptr);
     EXPECT_EQ(stack.pop(), nullptr);
 }
 

@@ -82,6 +82,18 @@ TEST(XMLRead, HandIndentedFileKeepsItsLayout) {
     EXPECT_EQ("  spaced  ", pos.content());
 }
 
+TEST(XMLRead, MixedTextAndElementsWriteBackStably) {
+    // Text between children moves in front of them; a CR from a character
+    // reference is text, not layout, and stays one.
+    XMLDoc doc = parsed("<a>&#13;\n  <b/> x <c/>\n</a>");
+    const std::string once = doc.text();
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<a>&#13;\n   x <b/><c/>\n</a>\n", once);
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("a"));
+    EXPECT_EQ("\r\n   x ", pos.content());
+    EXPECT_EQ(once, parsed(once).text());
+}
+
 TEST(XMLRead, EntitiesAndCdataAreDecoded) {
     XMLDoc doc = parsed(
         "<r a=\"&lt;&gt;&amp;&quot;&apos;\">x &lt; y<![CDATA[<raw & text>]]>&#65;&#x42;</r>");
