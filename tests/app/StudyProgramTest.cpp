@@ -332,36 +332,6 @@ TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
     EXPECT_EQ(log[1].substr(0, 19), "   5  *    " "     2  ");
 }
 
-// Over the board the right button is the player's: it marks a cell for the
-// current tile's digit instead of opening the menu.
-TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
-    GameProgram game("right-click", "\n\n0\n\n");
-    ASSERT_TRUE(game.start());
-    // A tile 5 beside the board, made current by a click on it.
-    int x, y;
-    GameProgram::flatPosition(10.5, 4.5, x, y);
-    const cv::Rect tile(x - 20, y - 20, 40, 40);
-    game.xdo(game.moveTo(10.5, 4.5) + "key f key 5");
-    const cv::Mat made = game.screenshotWhen("made", [&](const cv::Mat& s) {
-        return flatView(s) && countPixels(s, tile, orange) > 5;
-    });
-    game.xdo("click 1");
-    const cv::Mat before = game.screenshotWhen(
-        "unmarked", [&](const cv::Mat& s) { return cv::norm(made(tile), s(tile)) > 0; });
-    // Away from the board first, so the menu is attached, then onto empty cell (6, 2).
-    game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.2 " + game.moveTo(2.3, 2.5) +
-             "sleep 0.1 " + game.moveTo(2.5, 2.5) + "sleep 0.2 click 3");
-    // A menu would have taken the click.
-    const cv::Mat marked = game.screenshotWhen("marked", [&](const cv::Mat& s) {
-        return cv::norm(before(cellRect(6, 2)), s(cellRect(6, 2))) > 0;
-    });
-    EXPECT_EQ(GameProgram::shownMenu(), "");
-    EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
-    EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
-    game.xdo("key Escape");
-    ASSERT_TRUE(game.exited(5000));
-}
-
 TEST_F(StudyProgramTest, AutomaticMarkupOnAndOffFromTheMenu) {
     GameProgram game("markup", "\n\n0\n\n");
     ASSERT_TRUE(game.start());

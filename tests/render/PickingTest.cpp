@@ -40,17 +40,6 @@ TEST_P(PickingTest, FlatViewPicksEveryCellCentre) {
     expectEveryCellPicksBack();
 }
 
-TEST_P(PickingTest, ObliqueViewPicksEveryCellCentre) {
-    session.show_3D = 1;
-    window->resetView(1);
-    // The oblique view really is tilted: the board's near and far edges differ in length.
-    render();
-    const double nearEdge = cv::norm(toPixel(0, 0) - toPixel(9, 0));
-    const double farEdge = cv::norm(toPixel(0, 9) - toPixel(9, 9));
-    EXPECT_GT(std::fabs(nearEdge - farEdge), 5.0);
-    expectEveryCellPicksBack();
-}
-
 INSTANTIATE_TEST_SUITE_P(Sizes, PickingTest, ::testing::Values(Size{640, 480}, Size{800, 600}),
                          [](const ::testing::TestParamInfo<Size>& info) {
                              return std::to_string(info.param.width) + "x" +
@@ -102,31 +91,6 @@ TEST_F(ViewTest, LeftDragTurnsAboutTheBoardCentre) {
         const double ex = 4.5 + (x - 4.5) * std::cos(turn), ez = -(x - 4.5) * std::sin(turn);
         EXPECT_LE(cv::norm(toPixel(x, 0) - flatPixel(ex, 0, ez)), 2.0) << x;
     }
-}
-
-TEST_F(ViewTest, RightDragShiftsOneCellPerTwentySevenPixels) {
-    session.show_3D = 1;
-    const cv::Point target = toPixel(5.5, 3.5);
-    const int cx = (int)window->viewCamera.centerX, cyGlut = 480 - 1 - (int)window->viewCamera.centerY;
-    window->turningPress(kRightButton, kButtonDown, cx, cyGlut);
-    window->turningDrag(cx + 27, cyGlut + 27);
-    window->turningPress(kRightButton, kButtonUp, cx + 27, cyGlut + 27);
-    render();
-    EXPECT_LE(cv::norm(toPixel(4.5, 4.5) - target), 1.5);
-}
-
-TEST_F(ViewTest, PressOutsideTheGuideSquareEndsTurningAndCountsIt) {
-    session.show_3D = 1;
-    ASSERT_EQ(window->setMouseMode(0), 1);
-    EXPECT_EQ(window->mouseMode, 0);
-    const int cx = (int)window->viewCamera.centerX;
-    window->turningPress(kLeftButton, kButtonDown, cx + 200, 240);
-    EXPECT_EQ(window->mouseMode, 0);
-    EXPECT_EQ(window->viewCamera.turning, 1);
-    window->turningPress(kLeftButton, kButtonUp, cx + 200, 240);
-    window->turningPress(kLeftButton, kButtonDown, cx + 217 + 200, 240);
-    EXPECT_EQ(window->mouseMode, 1);
-    EXPECT_EQ(window->viewCamera.turningCount, 1);
 }
 
 // Window position (y upwards) of a board point with the matrices in force.
