@@ -91,6 +91,22 @@ const OneStep kOneStep[] = {
     {"745080200080040060300000809004050007510920000070100000000060092000010300000200000", NakedQuad, Hard},
 };
 
+TEST(Grader, OneStepOfATechniqueUnlocksThePuzzle) {
+    for (const OneStep& c : kOneStep) {
+        SCOPED_TRACE(techniqueName(c.technique));
+        int grid[81];
+        parse(c.puzzle, grid);
+        const Grade grade = gradePuzzle(grid);
+        EXPECT_EQ(grade.level, c.level);
+        EXPECT_TRUE(grade.solved);
+        EXPECT_EQ(grade.hardest, c.technique);
+        for (int t = Pointing; t < kTechniqueCount; t++)
+            EXPECT_EQ(grade.uses[t], t == c.technique ? 1 : 0) << techniqueName(t);
+        EXPECT_FALSE(gradePuzzle(grid, c.technique).solved);
+        EXPECT_TRUE(gradePuzzle(grid, c.technique + 1).solved);
+    }
+}
+
 TEST(Grader, PointingStrikesTheRestOfTheLine) {
     CandidateGrid g = openGrid();
     confine(g, 18 + 0, 5, {cellAt(0, 0), cellAt(0, 1)});
@@ -106,66 +122,6 @@ TEST(Grader, PointingStrikesTheRestOfTheLine) {
     const CandidateGrid column = g;
     ASSERT_TRUE(applyTechnique(g, Pointing));
     EXPECT_EQ(lost(column, g, 2), "(0,5)(1,5)(2,5)(6,5)(7,5)(8,5)");
-}
-
-TEST(Grader, ClaimingStrikesTheRestOfTheBox) {
-    CandidateGrid g = openGrid();
-    confine(g, 4, 7, {cellAt(4, 3), cellAt(4, 5)});
-    const CandidateGrid before = g;
-    EXPECT_FALSE(applyTechnique(g, Pointing));
-    ASSERT_TRUE(applyTechnique(g, Claiming));
-    EXPECT_EQ(lost(before, g, 7), "(3,3)(3,4)(3,5)(5,3)(5,4)(5,5)");
-    EXPECT_EQ(candidatesRemoved(before, g), 6);
-
-    g = openGrid();
-    confine(g, 9 + 8, 1, {cellAt(6, 8), cellAt(7, 8), cellAt(8, 8)});
-    const CandidateGrid column = g;
-    ASSERT_TRUE(applyTechnique(g, Claiming));
-    EXPECT_EQ(lost(column, g, 1), "(6,6)(6,7)(7,6)(7,7)(8,6)(8,7)");
-}
-
-TEST(Grader, NakedAndHiddenPairs) {
-    CandidateGrid g = openGrid();
-    g.candidates[cellAt(2, 0)] = g.candidates[cellAt(2, 5)] = (1 << 1) | (1 << 8);
-    CandidateGrid before = g;
-    EXPECT_FALSE(applyTechnique(g, HiddenPair));
-    ASSERT_TRUE(applyTechnique(g, NakedPair));
-    EXPECT_EQ(lost(before, g, 1), "(2,1)(2,2)(2,3)(2,4)(2,6)(2,7)(2,8)");
-    EXPECT_EQ(lost(before, g, 8), lost(before, g, 1));
-    EXPECT_EQ(candidatesRemoved(before, g), 14);
-
-    g = openGrid();
-    confine(g, 18 + 8, 3, {cellAt(6, 6), cellAt(8, 8)});
-    confine(g, 18 + 8, 6, {cellAt(6, 6), cellAt(8, 8)});
-    before = g;
-    EXPECT_FALSE(applyTechnique(g, NakedPair));
-    ASSERT_TRUE(applyTechnique(g, HiddenPair));
-    EXPECT_EQ(g.candidates[cellAt(6, 6)], (1 << 3) | (1 << 6));
-    EXPECT_EQ(g.candidates[cellAt(8, 8)], (1 << 3) | (1 << 6));
-    EXPECT_EQ(candidatesRemoved(before, g), 14);
-}
-
-TEST(Grader, XWingAndSwordfish) {
-    CandidateGrid g = openGrid();
-    confine(g, 1, 4, {cellAt(1, 2), cellAt(1, 6)});
-    confine(g, 7, 4, {cellAt(7, 2), cellAt(7, 6)});
-    CandidateGrid before = g;
-    ASSERT_TRUE(applyTechnique(g, XWing));
-    EXPECT_EQ(lost(before, g, 4),
-              "(0,2)(0,6)(2,2)(2,6)(3,2)(3,6)(4,2)(4,6)(5,2)(5,6)(6,2)(6,6)(8,2)(8,6)");
-
-    g = openGrid();
-    confine(g, 9 + 0, 9, {cellAt(1, 0), cellAt(4, 0)});
-    confine(g, 9 + 3, 9, {cellAt(4, 3), cellAt(8, 3)});
-    confine(g, 9 + 7, 9, {cellAt(1, 7), cellAt(8, 7)});
-    before = g;
-    EXPECT_FALSE(applyTechnique(g, XWing));
-    ASSERT_TRUE(applyTechnique(g, Swordfish));
-    // Rows 1, 4 and 8 lose 9 outside columns 0, 3 and 7.
-    EXPECT_EQ(candidatesRemoved(before, g), 18);
-    EXPECT_FALSE(g.hasCandidate(cellAt(4, 5), 9));
-    EXPECT_TRUE(g.hasCandidate(cellAt(4, 3), 9));
-    EXPECT_TRUE(g.hasCandidate(cellAt(0, 5), 9));
 }
 
 TEST(Grader, XYWingStrikesWhatBothPincersSee) {

@@ -2,14 +2,12 @@
 #include "PuzzleFile.h"
 #include "Solver.h"
 
+#include "../TextHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,24 +34,10 @@ std::string puzzlePath(const std::string& folder, int number) {
     return folder + "/g" + std::to_string(number) + ".txt";
 }
 
-std::string keyOf(const Sudoku& board) {
-    std::string key;
-    for (int r = 0; r < 9; r++)
-        for (int c = 0; c < 9; c++) key += char('0' + board.digitAt(r, c));
-    return key;
-}
-
 int givens(const int grid[81]) {
     int n = 0;
     for (int i = 0; i < 81; i++) n += grid[i] != 0;
     return n;
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Steps the grader through the puzzle; false if a step ever struck a digit of the solution.
@@ -120,7 +104,7 @@ TEST_F(Generator, RefusesBadArgumentsAndReportsAFolderItCannotWrite) {
     EXPECT_NE(run("-s seven " + root.string()), 0);
     EXPECT_NE(run("-n -3 " + root.string()), 0);
     EXPECT_NE(run("-n 1 " + (root / "missing" / "folder").string()), 0);
-    EXPECT_NE(readAll((root / "output.txt").string()).find("cannot write"), std::string::npos);
+    EXPECT_NE(readFile((root / "output.txt").string()).find("cannot write"), std::string::npos);
 }
 
 }  // namespace

@@ -233,19 +233,4 @@ TEST(XMLWrite, TextThatWasNotUtf8StillReadsBack) {
     EXPECT_EQ("M\xc3\xbcller\xc3\xbf", read.content());
 }
 
-TEST(XMLWrite, FailedWriteLeavesNothingBehind) {
-    XMLDoc doc;
-    XMLPos(doc).create("r");
-    EXPECT_EQ(0, doc.write(tempPath("no-such-folder/r.xml").c_str()));
-    // A folder in the way of the rename: the write fails and no temporary stays.
-    const std::string folder = tempPath("in-the-way");
-    mkdir(folder.c_str(), 0777);
-    EXPECT_EQ(0, doc.write(folder.c_str()));
-    struct stat info;
-    EXPECT_EQ(0, stat(folder.c_str(), &info));
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    const std::string temp = folder + ".tmp" + std::to_string(getpid());
-    EXPECT_NE(0, stat(temp.c_str(), &info));
-}
-
 }  // namespace
