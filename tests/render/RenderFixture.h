@@ -11,14 +11,11 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
-#include <functional>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 
 class RenderFixture : public ::testing::Test {
 protected:
@@ -75,14 +72,6 @@ protected:
         cv::flip(up, frame, 0);
     }
 
-    void save(const std::string& name) {
-        const std::string folder = TABRELO_BUILD "/render-shots";
-        mkdir(folder.c_str(), 0755);
-        cv::Mat bgr;
-        cv::cvtColor(frame, bgr, cv::COLOR_RGB2BGR);
-        cv::imwrite(folder + "/" + name + ".png", bgr);
-    }
-
     // Window pixel (column, row from the top) of a board point in the view drawn last.
     cv::Point toPixel(double bx, double by, double bz = 0) const {
         GLdouble modelView[16], projection[16], wx, wy, wz;
@@ -97,17 +86,6 @@ protected:
     cv::Vec3b at(double bx, double by, double bz = 0) const {
         const cv::Point p = toPixel(bx, by, bz);
         return frame.at<cv::Vec3b>(p.y, p.x);
-    }
-
-    // Pixels of the board rectangle (flat view) for which the test holds.
-    int count(double x0, double y0, double x1, double y1,
-              const std::function<bool(const cv::Vec3b&)>& test) const {
-        const cv::Point a = toPixel(x0, y0), b = toPixel(x1, y1);
-        int n = 0;
-        for (int r = std::min(a.y, b.y); r <= std::max(a.y, b.y); r++)
-            for (int c = std::min(a.x, b.x); c <= std::max(a.x, b.x); c++)
-                if (test(frame.at<cv::Vec3b>(r, c))) n++;
-        return n;
     }
 };
 

@@ -14,28 +14,6 @@ std::vector<int> ids(const LineSet& set) {
     return out;
 }
 
-TEST(LineThroughPoints, AnglesComeOutInZeroTo179) {
-    int theta, d;
-    lineThroughPoints(0, 0, 10, 0, &theta, &d);
-    EXPECT_EQ(theta, 90);
-    EXPECT_EQ(d, 0);
-    lineThroughPoints(5, 0, 5, 10, &theta, &d);
-    EXPECT_EQ(theta, 0);
-    EXPECT_EQ(d, 5);
-    lineThroughPoints(5, 10, 5, 0, &theta, &d);
-    EXPECT_EQ(theta, 0);
-    EXPECT_EQ(d, 5);
-    // Points are truncated before the distance: (10.9, 20.9) counts as (10, 20).
-    lineThroughPoints(10.9f, 20.9f, 30.9f, 40.9f, &theta, &d);
-    EXPECT_EQ(theta, 135);
-    EXPECT_EQ(d, normalDistance(135, 10, 20));
-    // The degrees come from the double product, kept in a float: 97.99999...
-    // (float arithmetic throughout would round up to 98).
-    lineThroughPoints(185, 26, 0, 0, &theta, &d);
-    EXPECT_EQ(theta, 97);
-    EXPECT_EQ(d, normalDistance(97, 185, 26));
-}
-
 TEST(AngleDifference, FoldsIntoHalfOpenTurn) {
     EXPECT_FLOAT_EQ(AngleDifference(350, 10), 20);
     EXPECT_FLOAT_EQ(AngleDifference(10, 350), -20);
@@ -98,38 +76,6 @@ TEST_F(PointLists, SpacingStatisticsOfTenPoints) {
     owned.clear();
     EXPECT_EQ(owned.count, 0);
     EXPECT_EQ(owned.medianSpacing, 0);
-}
-
-TEST(ImageLines, CollectAndFitWithMinimum) {
-    PointList corners(1);
-    const float xs[4] = {10, 100, 200, 300};
-    for (int i = 0; i < 4; i++) corners.append(new ImagePoint(xs[i], 50.0f + (i % 2), i));
-    corners.append(new ImagePoint(150, 70, 4));
-
-    ImageLine line(90, 52, 0);
-    PointList near;
-    const float sum = line.collectPoints(corners, 3.0f, near);
-    EXPECT_EQ(near.count, 4);
-    EXPECT_NEAR(sum, 2 + 1 + 2 + 1, 1e-3);
-
-    PointList three;
-    for (PointNode* n = near.first; n && three.count < 3; n = n->next) three.append(n->item);
-    EXPECT_EQ(line.fit(three, 3), 0);
-    EXPECT_EQ(line.angle, 90);
-    EXPECT_EQ(line.distance, 52);
-    EXPECT_EQ(line.fit(near, 3), 1);
-    EXPECT_EQ(line.angle, 90);
-    // Through the centre (152.5, 50.5): trunc(152·cos 90 + 50·sin 90) with the
-    // converted cosine a hair below 0.
-    EXPECT_EQ(line.distance, 49);
-
-    // An exactly vertical fit has the angle 180.
-    PointList column(1);
-    for (int i = 0; i < 5; i++) column.append(new ImagePoint(40, 10.0f * i, i));
-    ImageLine vertical(3, 7, 0);
-    EXPECT_EQ(vertical.fit(column, 3), 1);
-    EXPECT_EQ(vertical.angle, 180);
-    EXPECT_EQ(vertical.distance, -40);
 }
 
 class LineSets : public ::testing::Test {
