@@ -79,34 +79,6 @@ TEST(Agenda, BuildNestsEveryCombination) {
     EXPECT_EQ(agenda.current, again.current);
 }
 
-TEST(Agenda, StepThenStartFromTheSeededGenerator) {
-    // Five, six and eight games: step from the first draw modulo the length
-    // (made odd, at least 1), the start from the second.
-    for (int games : {5, 6, 8}) {
-        TestSettings settings = seriesSettings();
-        settings.puzzles.clear();
-        settings.permutations.clear();
-        settings.colored.clear();
-        settings.colored.add(1);
-        settings.permutations.add(0);
-        for (int grid = 1; grid <= games; grid++) settings.puzzles.add(grid);
-        for (unsigned seed : {1u, 2u, 3u, 17u, 4242u}) {
-            std::srand(seed);
-            const int first = std::rand();
-            const int second = std::rand();
-            int step = first % games;
-            if (step % 2 == 0) step--;
-            if (step < 1) step = 1;
-            Agenda agenda;
-            testing::internal::CaptureStdout();
-            ASSERT_EQ(games, agenda.build(settings, seed));
-            testing::internal::GetCapturedStdout();
-            EXPECT_EQ(step, agenda.step) << games << " games, seed " << seed;
-            EXPECT_EQ(second % games, agenda.current) << games << " games, seed " << seed;
-        }
-    }
-}
-
 TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixty) {
     TestSettings settings = seriesSettings();
     settings.puzzles.clear();

@@ -72,19 +72,6 @@ TEST(SceneFile, BadLinesAreNamed) {
 TEST(Calibration, ReadsNumbersInOrderAndKeepsWhatIsMissing) {
     CameraCalibration c;
     ASSERT_EQ(readCalibration(TABRELO_DATA "/camcalib.txt", c), 1);
-    EXPECT_EQ(c.intrinsic[0], 620.0f);
-    EXPECT_EQ(c.intrinsic[2], 319.5f);
-    EXPECT_EQ(c.intrinsic[8], 1.0f);
-    EXPECT_EQ(c.distortion[0], -0.11f);
-    EXPECT_STREQ(c.name, "webcam");
-    for (const char* file : {"/camcalib-logitech.txt", "/camcalib-tcm.txt"}) {
-        CameraCalibration other;
-        EXPECT_EQ(readCalibration((std::string(TABRELO_DATA) + file).c_str(), other), 1);
-        EXPECT_GT(other.intrinsic[0], 100);
-        EXPECT_EQ(other.intrinsic[8], 1.0f);
-        EXPECT_GT(std::strlen(other.name), 0u);
-    }
-
     const std::string path = tempPath("calib.txt");
     std::ofstream(path) << "1 0 2\n0 3 4\n0 0 1\n";
     EXPECT_EQ(readCalibration(path.c_str(), c), 1);
