@@ -62,4 +62,30 @@ std::vector<int> playedGrids(Agenda agenda) {
     return order;
 }
 
+TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
+    const TestSettings settings = readSeries("<COUNTERBALANCE val=\"1\"/>");
+    ASSERT_EQ(settings.counterbalance, 1);
+    const std::string folder = scratchPath("balanced");
+    std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
+    Agenda plain;
+    plain.fill(settings);
+    for (int k = 0; k < 4; k++) {
+        Agenda agenda;
+        testing::internal::CaptureStdout();
+        buildAgenda(agenda, settings, folder.c_str(), 1);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out, "curr = 0, inc = 1\nbalanced order: participant " + std::to_string(k + 1) + "\n");
+        ASSERT_EQ(agenda.length, 4);
+        std::vector<int> expected;
+        for (int game : williamsRow(4, k))
+            expected.push_back(plain.items[game].grid * 10 + plain.items[game].colored);
+        EXPECT_EQ(playedGrids(agenda), expected) << k;
+        const std::string path = folder + "/p" + std::to_string(k) + ".xml";
+        ASSERT_TRUE(agenda.write(path.c_str(), "p"));
+        Agenda resumed;
+        ASSERT_EQ(resumed.read(path.c_str()), 4);
+        EXPECT_EQ(playedGrids(resumed), expected) << k;
+    }
+}
+
 }  // namespace

@@ -7,16 +7,6 @@
 
 namespace {
 
-// Angle and magnitude of one pixel whose derivatives are (gx, gy).
-void gradientOf(int gx, int gy, int origin, int reverse, int* magnitude, int* angle,
-                int minimum = 20) {
-    cv::Mat dx(1, 1, CV_16S, cv::Scalar(gx)), dy(1, 1, CV_16S, cv::Scalar(gy));
-    cv::Mat m, a;
-    computeGradient(dx, dy, origin, m, a, minimum, reverse);
-    *magnitude = m.at<unsigned char>(0, 0);
-    *angle = a.at<short>(0, 0);
-}
-
 // Every derivative pair a 3 x 3 Sobel gives on 8-bit pictures, against
 // atan2 itself: the angle's fast path must not move a single degree.
 TEST(Gradient, EveryDerivativePairAsAtan2GivesIt) {
