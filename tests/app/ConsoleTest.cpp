@@ -1,4 +1,4 @@
-// Console prompts, the window title and the help text.
+// The test prompt keeps the series inside the tests folder.
 #include "Console.h"
 #include "Shell.h"
 

@@ -3,9 +3,7 @@
 #include "GameProgram.h"
 
 #include "Agenda.h"
-#include "PuzzleFile.h"
 #include "SessionSettings.h"
-#include "Solver.h"
 #include "TestSettings.h"
 
 namespace {
@@ -172,24 +170,12 @@ TEST_F(GameProgramTest, DragATileOntoACellAndTakeItBack) {
 
 TEST_F(GameProgramTest, SolveAPuzzleByDragging) {
     GameProgram game("solve", "\n\n0\n\n");
-    // The shipped puzzle but for three of its empty cells, filled from its solution.
-    Sudoku board;
-    ASSERT_TRUE(readPuzzle(board, (game.folder + "/sudoku-grids/g0.txt").c_str()));
-    int grid[81], solution[81];
-    gridOf(board, grid);
-    ASSERT_EQ(countSolutions(grid, 2, solution), 1);
-    std::vector<int> left;
-    std::string text = "9 9\n";
-    for (int i = 0; i < 81; i++) {
-        const bool blank = grid[i] == 0 && left.size() < 3;
-        if (blank) left.push_back(i);
-        text += std::to_string(blank ? 0 : solution[i]) + (i % 9 == 8 ? "\n" : " ");
-    }
-    game.writePuzzle(0, text + "difficulty : easy\n");
+    const NearlySolved p = nearlySolved();
+    game.writePuzzle(0, p.text);
     ASSERT_TRUE(game.start());
 
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    for (int i : left) game.dragTile(solution[i], i / 9, i % 9);
+    for (int i : p.empty) game.dragTile(p.solution[i], i / 9, i % 9);
     const cv::Rect counterLabels(0, 0, 45, 30);
     const cv::Mat won = game.screenshotWhen("won", [&](const cv::Mat& s) {
         return countPixels(s, counterLabels, white) == 0 && countPixels(s, kWon, white) > 300;

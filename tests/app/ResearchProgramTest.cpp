@@ -5,9 +5,7 @@
 
 #include "Agenda.h"
 #include "Csv.h"
-#include "PuzzleFile.h"
 #include "SessionSettings.h"
-#include "Solver.h"
 
 #include <signal.h>
 
@@ -17,41 +15,6 @@
 namespace {
 
 typedef std::vector<std::vector<std::string>> Rows;
-
-// Waits, polling, until the test holds; false after ms.
-template <class Test>
-bool waitFor(Test test, int ms = 8000) {
-    for (int waited = 0;; waited += 20) {
-        if (test()) return true;
-        if (waited >= ms) return false;
-        pause(20);
-    }
-}
-
-// A puzzle solved but for five cells, and its solution, as the program
-// shows it under permutation 0.
-struct NearlySolved {
-    std::string text;
-    int solution[81];
-    std::vector<int> empty;
-};
-
-NearlySolved nearlySolved() {
-    Sudoku board;
-    readPuzzle(board, TABRELO_DATA "/sudoku-grids/g1.txt");
-    int grid[81];
-    NearlySolved p;
-    gridOf(board, grid);
-    countSolutions(grid, 2, p.solution);
-    p.empty = {0, 21, 40, 58, 80};
-    p.text = "9 9\n";
-    for (int i = 0; i < 81; i++) {
-        const bool blank = std::find(p.empty.begin(), p.empty.end(), i) != p.empty.end();
-        p.text += std::to_string(blank ? 0 : p.solution[i]) + (i % 9 == 8 ? "\n" : " ");
-    }
-    p.text += "difficulty : easy\n";
-    return p;
-}
 
 // A digit that clashes in cell i: the one of the next cell in its row.
 int clashing(const NearlySolved& p, int i) { return p.solution[i / 9 * 9 + (i % 9 + 1) % 9]; }
@@ -103,7 +66,7 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     auto step = [&](const std::string& commands, const Expected& more) {
         game.xdo(commands);
         expected.insert(expected.end(), more.begin(), more.end());
-        return waitFor([&] { return eventRows(path).size() >= expected.size(); });
+        return waitUntil([&] { return eventRows(path).size() >= expected.size(); }, 8000);
     };
     const int a = p.empty[0], b = p.empty[1], c = p.empty[2];
     auto cell = [](int i) { return std::array<std::string, 2>{std::to_string(i / 9), std::to_string(i % 9)}; };
@@ -159,7 +122,7 @@ TEST_F(ResearchProgramTest, KilledGameLeavesWholeRows) {
     ASSERT_TRUE(game.start());
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
     for (int i : {p.empty[0], p.empty[1]}) drag(game, p.solution[i], i);
-    ASSERT_TRUE(waitFor([&] { return eventRows(path).size() == 9; }));
+    ASSERT_TRUE(waitUntil([&] { return eventRows(path).size() == 9; }, 8000));
     const Rows before = eventRows(path);
     game.xdo(game.moveTo(10.5, 4.5) + "key s key q key c key s key q key c key s key q key c");
     kill(game.pid, SIGKILL);
@@ -302,21 +265,21 @@ TEST_F(ResearchProgramTest, ReportOfTwoScriptedParticipants) {
                     drag(game, clashing(p, i), i);
                     // Pauses around the click keep the presses from making double presses.
                     game.xdo("sleep 0.4 " + game.moveTo(i % 9 + 0.5, 8.5 - i / 9) + "click 1 sleep 0.35");
-                    ASSERT_TRUE(waitFor([&] { return count("digit_removed") > removed; }));
+                    ASSERT_TRUE(waitUntil([&] { return count("digit_removed") > removed; }, 8000));
                 }
                 const int entered = count("digit_entered");
                 drag(game, p.solution[i], i);
-                ASSERT_TRUE(waitFor([&] { return count("digit_entered") > entered; }));
+                ASSERT_TRUE(waitUntil([&] { return count("digit_entered") > entered; }, 8000));
             }
             if (s.filled[g] == 5) {
-                ASSERT_TRUE(waitFor([&] { return count("won") == g + 1 - (s.name[0] == 'c'); }));
+                ASSERT_TRUE(waitUntil([&] { return count("won") == g + 1 - (s.name[0] == 'c'); }, 8000));
             }
             if (!s.nextAfter[g]) {
                 game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
                 break;
             }
             ASSERT_TRUE(game.chooseMenuEntry(1));
-            ASSERT_TRUE(waitFor([&] { return count("game_start") == g + 2 || count("session_end") > 0; }));
+            ASSERT_TRUE(waitUntil([&] { return count("game_start") == g + 2 || count("session_end") > 0; }, 8000));
         }
         ASSERT_TRUE(game.exited(5000)) << s.name;
     }

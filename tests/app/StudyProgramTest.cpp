@@ -1,11 +1,10 @@
 // A whole user study through the real program: a test folder with a two-game
 // series, a player who solves, moves on with the popup menu, quits, comes
-// back and finishes; and remembered boards through the menu.
+// back and finishes; and remembered boards, the next free game and automatic
+// markup through the menu.
 #include "GameProgram.h"
 
 #include "Agenda.h"
-#include "PuzzleFile.h"
-#include "Solver.h"
 
 #include <regex>
 #include <vector>
@@ -37,20 +36,6 @@ const char* const kConfig =
 
 // Menu positions.
 const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
-
-// The shipped first puzzle, solved but for a few cells, so a game is won
-// with a handful of drags.
-std::string nearlySolvedPuzzle() {
-    Sudoku board;
-    readPuzzle(board, TABRELO_DATA "/sudoku-grids/g1.txt");
-    int grid[81], solution[81];
-    gridOf(board, grid);
-    countSolutions(grid, 2, solution);
-    for (int i : {0, 21, 40, 58, 80}) solution[i] = 0;
-    std::string text = "9 9\n";
-    for (int i = 0; i < 81; i++) text += std::to_string(solution[i]) + (i % 9 == 8 ? "\n" : " ");
-    return text + "difficulty : easy\n";
-}
 
 struct Puzzle {
     int grid[81];
@@ -151,7 +136,7 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     const std::string test = game.folder + "/Tests/study";
     runCommand("mkdir -p '" + test + "'");
     std::ofstream(test + "/config.xml") << kConfig;
-    game.writePuzzle(7, nearlySolvedPuzzle());
+    game.writePuzzle(7, nearlySolved().text);
     const Puzzle puzzle = permutedPuzzle(game.folder + "/sudoku-grids/g7.txt", 5);
     const std::vector<int> empty = emptyCells(puzzle);
     ASSERT_EQ(empty.size(), 5u);

@@ -1,4 +1,4 @@
-// Picking through the depth buffer, the views and turning on a real window.
+// Picking through the depth buffer, turning and the camera view on a real window.
 #include "RenderFixture.h"
 
 #include <cmath>

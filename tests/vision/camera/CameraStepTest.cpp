@@ -1,5 +1,5 @@
-// The camera step's console keys and camera choice, and its work on a frame
-// of the stand-in without windows.
+// The camera step's camera choice, and its work on frames of the stand-in
+// without windows.
 #include "CameraStep.h"
 #include "SceneTest.h"
 

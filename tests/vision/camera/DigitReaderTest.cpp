@@ -1,6 +1,5 @@
-// Reading the printed digits of the stand-in's frames with the shipped
-// patterns, the cell classification, the pattern files, and teaching and
-// correcting with scripted clicks and keys.
+// The cell classification, the pattern files, and teaching and correcting
+// with scripted clicks and keys on frames of the stand-in.
 #include "CameraStep.h"
 #include "SceneTest.h"
 
@@ -34,19 +33,6 @@ struct SceneFrame {
     // The printed digit of grid row g (from the bottom), column k.
     int printed(int g, int k) const { return truth.digits[9 * (8 - g) + k]; }
 };
-
-TEST(DigitReader, ShippedPatternsReadEveryPrintedCellAcrossPoses) {
-    enterDataFolder();
-    const double poses[][3] = {{0, 0, 14}, {-10, 30, 16}, {-35, 15, 16}, {8, 35, 18}};
-    for (const auto& p : poses) {
-        SceneFrame f(sceneAt(p[0], p[1], p[2]));
-        SCOPED_TRACE(testing::Message() << "pose " << p[0] << " " << p[1] << " " << p[2]);
-        ASSERT_TRUE(f.found);
-        for (int i = 0; i < 81; i++) EXPECT_EQ(f.vision.digits.digit[i], f.printed(i / 9, i % 9)) << i;
-        EXPECT_EQ(f.vision.digits.loadPending, 1);
-        for (int d = 1; d <= 9; d++) EXPECT_FALSE(f.vision.digits.readClasses[d].empty()) << d;
-    }
-}
 
 TEST(DigitReader, EmptyCellsSpecksTiesAndMissingPatterns) {
     cv::Mat empty(kPatchSide, kPatchSide, CV_8U, cv::Scalar(255)), speck = empty.clone(),
@@ -88,18 +74,6 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 };
-
-TEST_F(PatternFolder, SavedPatternsStandUprightInTheFileAndLoadBackAsSaved) {
-    cv::Mat pattern(20, 12, CV_8U);
-    cv::randu(pattern, 0, 256);
-    ASSERT_EQ(savePattern("patterns/p4.bmp", pattern), 1);
-    const cv::Mat file = cv::imread("patterns/p4.bmp", cv::IMREAD_UNCHANGED);
-    ASSERT_EQ(file.size(), pattern.size());
-    EXPECT_EQ(cv::norm(file.row(0), pattern.row(pattern.rows - 1), cv::NORM_INF), 0);
-    EXPECT_EQ(cv::norm(loadPattern("patterns/p4.bmp", stdout), pattern, cv::NORM_INF), 0);
-    EXPECT_FALSE(std::filesystem::exists("patterns/p4.bmp.part"));
-    EXPECT_EQ(savePattern("no-folder-file/p4.bmp", cv::Mat()), 0);
-}
 
 TEST_F(PatternFolder, UnusablePatternFilesAreSkippedWithOneLineEach) {
     cv::imwrite("patterns/p_th1.bmp", cv::Mat(kPatchSide + 1, 10, CV_8U, cv::Scalar(0)));

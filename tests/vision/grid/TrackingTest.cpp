@@ -1,5 +1,5 @@
-// Tracking's measurements on drawn pictures: a grid that has not moved, lines
-// turned between frames, short strips, lost grids and crossings outside.
+// Tracking's measurements on drawn pictures: lines turned between frames,
+// lines out of reach, lost grids and crossings outside.
 #include "GridTracking.h"
 
 #include <gtest/gtest.h>
@@ -40,31 +40,6 @@ GridPrediction unmovedPrediction() {
     return p;
 }
 
-TEST(Tracking, AGridThatHasNotMovedIsFoundAgainWithSixteenCrossings) {
-    const cv::Mat grey = gridPicture();
-    const GridPrediction p = unmovedPrediction();
-    const GridTunables t;
-    for (int k = 0; k < 4; k++)
-        for (const cv::Point2f* ends : {p.vertical[k], p.horizontal[k]}) {
-            int theta, d;
-            lineThroughPoints(ends[0].x, ends[0].y, ends[1].x, ends[1].y, &theta, &d);
-            ImageLine line(theta, d, 0);
-            const float score = TrackLine(line, grey, &ends[0], &ends[1], t, TrackReport());
-            EXPECT_EQ(line.angle, theta);  // af = 0
-            // On an edge of the 3-pixel stroke, cut to whole pixels.
-            EXPECT_NEAR(line.distance, d, 3.5);
-            EXPECT_GT(score, 0.9f);
-        }
-    GridCrossings crossings;
-    ASSERT_EQ(TrackGrid(grey, p, t, crossings, TrackReport()), 1);
-    ASSERT_EQ(crossings.count, 16);
-    for (int k = 0; k < 16; k++) {
-        const int column = (int)crossings.model[k][0], row = (int)crossings.model[k][1];
-        EXPECT_NEAR(crossings.image[k][0], gridX(column), 1.0);
-        EXPECT_NEAR(crossings.image[k][1], gridY(row), 1.0);
-    }
-}
-
 // The turns go the way that keeps the strip line's distance positive: the
 // strip accumulator has no cells for the other way beyond a few degrees.
 TEST(Tracking, ALineTurnedByTwelveDegreesIsRefusedDespiteItsScore) {
@@ -91,32 +66,6 @@ TEST(Tracking, ALineTurnedByTwelveDegreesIsRefusedDespiteItsScore) {
         // The line now runs along the drawn one through the strip's middle.
         EXPECT_NEAR(normalDistance(line.angle, 320.0f, 240.0f), line.distance, 3.5);
     }
-}
-
-TEST(Tracking, StripScoreIsTheShareOfColumnsOnTheLine) {
-    // A 200-pixel strip over a drawn stroke of the given length.
-    const cv::Point2f a(220, 240), b(420, 240);
-    for (int drawn : {0, 30, 50, 120}) {
-        cv::Mat grey(480, 640, CV_8UC1, cv::Scalar(kPaper));
-        if (drawn)
-            cv::rectangle(grey, {320 - drawn / 2, 239}, {320 + drawn / 2 - 1, 241}, cv::Scalar(kInk),
-                          cv::FILLED);
-        ImageLine line(90, 240, 0);
-        const float score = TrackLine(line, grey, &a, &b, GridTunables(), TrackReport());
-        SCOPED_TRACE(drawn);
-        // The derivative reaches a column beyond each end of the stroke.
-        EXPECT_NEAR(score * 200, drawn, drawn ? 3 : 0);
-        if (drawn <= 1) {
-            EXPECT_EQ(line.angle, 90);  // no edge: the prediction stays
-            EXPECT_EQ(line.distance, 240);
-        }
-    }
-    const struct {
-        int kept;
-        int accepted;
-    } shares[] = {{50, 1}, {40, 0}, {41, 1}};
-    for (const auto& s : shares)
-        EXPECT_EQ(isTrackedLineAccepted(90, 90, s.kept / 200.0f), s.accepted) << s.kept;
 }
 
 TEST(Tracking, LinesOutOfReachScoreNothing) {
