@@ -1,10 +1,12 @@
-// The won check of the idle step and the entries of tiles the camera sees.
+// The idle step's won check and free-game countdown, and the entries of tiles
+// the camera sees.
 #include "CameraGame.h"
 #include "Play.h"
 #include "PuzzleFile.h"
 #include "Shell.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -64,6 +66,21 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
     std::fclose(log);
     EXPECT_EQ(size, 0u);
     std::free(text);
+}
+
+// A free next game is asked for at the fifth idle step; none is pending after it.
+TEST_F(PlayTest, CountdownAsksForTheNextFreeGameOnce) {
+    ASSERT_EQ(chdir(TABRELO_DATA), 0);
+    std::string answers = "0\n0\n";
+    FILE* in = fmemopen((void*)answers.data(), answers.size(), "r");
+    FILE* out = std::fopen("/dev/null", "w");
+    newGameCountdown = 1;
+    int begun = 0;
+    for (int i = 0; i < 4; i++) begun += idleStep(in, out);
+    std::fclose(in);
+    std::fclose(out);
+    EXPECT_EQ(begun, 1);
+    EXPECT_EQ(newGameCountdown, 0);
 }
 
 Tile tileAt(float x, float y, int digit, int angle) {

@@ -1,6 +1,7 @@
 // Picking through the depth buffer, turning and the camera view on a real window.
 #include "RenderFixture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -113,6 +114,15 @@ TEST_F(ViewTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
     window->setCalibration(intrinsic);
     window->setTranslation(translation);
     window->setRotationVector(rotation);
+    // Until a pose is found the camera game keeps the board's own view.
+    GLdouble withoutPose[16], boardView[16];
+    window->applyModelView();
+    glGetDoublev(GL_MODELVIEW_MATRIX, withoutPose);
+    session.arMode = 0;
+    window->applyModelView();
+    glGetDoublev(GL_MODELVIEW_MATRIX, boardView);
+    session.arMode = 1;
+    EXPECT_TRUE(std::equal(withoutPose, withoutPose + 16, boardView));
     window->setPoseFlag(1);
     window->setCalibrationFlag(1);
     window->applyProjection();
