@@ -3,9 +3,7 @@
 #include "GameProgram.h"
 
 #include "Agenda.h"
-#include "PuzzleFile.h"
 #include "SessionSettings.h"
-#include "Solver.h"
 #include "TestSettings.h"
 
 namespace {
@@ -110,23 +108,6 @@ TEST_F(GameProgramTest, ClosedInputTakesEveryDefault) {
                              quitWithoutTestsFolder("Anonymous")));
 }
 
-TEST_F(GameProgramTest, LettersAtTheGridPromptGiveGridZero) {
-    GameProgram game("letters", "Bea\n\nabc\n3\n");
-    game.writePuzzle(1, kPuzzle1);
-    ASSERT_TRUE(game.start());
-    quit(game);
-    Sudoku board;
-    readPuzzle(board, (game.folder + "/sudoku-grids/g0.txt").c_str());
-    board.setPermutationNumber(3);
-    permute(board);
-    const std::string board3 = printed([&](FILE* out) { board.print(out); });
-    EXPECT_EQ(game.output(), "Welcome to Tabrelo\nYour name [Anonymous]:\nHello Bea!\n"
-                             "Test [no test]: \n" + std::string(kGridPrompt) +
-                                 "gridno = 0\npermutation (0..12) [0]\npermutation = 3\n" +
-                                 withoutTestsFolder() + board3 + "Starting Live Viewer. Type ESC to quit\n" +
-                                 noSeriesPrintout() + quitWithoutTestsFolder("Bea") + "\nbye\n");
-}
-
 TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
     std::string name;
     for (int i = 0; i < 100; i++) name += (char)('a' + i % 26);
@@ -142,50 +123,6 @@ TEST_F(GameProgramTest, LongNameIsCutAndItsRestAnswersTheTestPrompt) {
                              quitWithoutTestsFolder(name.substr(0, 79)),
                              "cannot read test settings Tests/" + name.substr(79) +
                                  "/config.xml (No such file or directory): playing a free game\n"));
-}
-
-TEST_F(GameProgramTest, HelpAndPauseKeysPrintInTheConsole) {
-    GameProgram game("keys", "\n\n\n\n");
-    ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(4.5, 4.5) + "key h p");
-    quit(game);
-    const std::string out = game.output();
-    EXPECT_NE(out.find("\navailable commands (in OpenGL window):\n  always\n"), std::string::npos);
-    EXPECT_NE(out.find("\n...pausing...\ntype p to continue\n...doesn't work yet under OGL\n"),
-              std::string::npos);
-}
-
-TEST_F(GameProgramTest, TestSeriesTakesThePuzzleFromTheAgenda) {
-    GameProgram game("series", "Ann\ndemo\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests' && cp -r '" TABRELO_DATA "/Tests/demo' '" +
-               game.folder + "/Tests/'");
-    ASSERT_TRUE(game.start());
-    const std::string title = runCommand("xdotool getwindowname " + game.windowId);
-    EXPECT_NE(title.find("   - Ann -   *** Testseries demo ***"), std::string::npos);
-    quit(game);
-    const std::string out = game.output();
-    EXPECT_EQ(out.find("Grid number"), std::string::npos);
-    EXPECT_NE(out.find("Agenda: (8 tests)"), std::string::npos);
-}
-
-TEST_F(GameProgramTest, FinishedAgendaEndsBeforeTheWindow) {
-    GameProgram game("done", "Ann\ndemo\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests' && cp -r '" TABRELO_DATA "/Tests/demo' '" +
-               game.folder + "/Tests/'");
-    SessionSettings session;
-    Sudoku board;
-    TestSettings settings;
-    ASSERT_TRUE(settings.read((game.folder + "/Tests/demo/config.xml").c_str(), session, board));
-    Agenda agenda;
-    ASSERT_GT(agenda.build(settings, 1), 0);
-    for (int i = 0; i < agenda.length; i++) agenda.items[i].done = 1;
-    ASSERT_TRUE(agenda.write((game.folder + "/Tests/demo/Ann.xml").c_str(), "Ann"));
-
-    EXPECT_FALSE(game.start());
-    ASSERT_TRUE(game.exited(5000));
-    EXPECT_EQ(game.status, 0);
-    const std::string out = game.output();
-    EXPECT_EQ(out.substr(out.size() - 25), "\n\n**** YOU ARE DONE ****\n");
 }
 
 // The shade of an entered digit shows in its cell's margin.
@@ -231,18 +168,14 @@ TEST_F(GameProgramTest, DragATileOntoACellAndTakeItBack) {
     quit(game);
 }
 
-TEST_F(GameProgramTest, SolveAWholePuzzleByDragging) {
+TEST_F(GameProgramTest, SolveAPuzzleByDragging) {
     GameProgram game("solve", "\n\n0\n\n");
+    const NearlySolved p = nearlySolved();
+    game.writePuzzle(0, p.text);
     ASSERT_TRUE(game.start());
-    Sudoku board;
-    ASSERT_TRUE(readPuzzle(board, (game.folder + "/sudoku-grids/g0.txt").c_str()));
-    int grid[81], solution[81];
-    gridOf(board, grid);
-    ASSERT_EQ(countSolutions(grid, 2, solution), 1);
 
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    for (int i = 0; i < 81; i++)
-        if (grid[i] == 0) game.dragTile(solution[i], i / 9, i % 9);
+    for (int i : p.empty) game.dragTile(p.solution[i], i / 9, i % 9);
     const cv::Rect counterLabels(0, 0, 45, 30);
     const cv::Mat won = game.screenshotWhen("won", [&](const cv::Mat& s) {
         return countPixels(s, counterLabels, white) == 0 && countPixels(s, kWon, white) > 300;

@@ -1,11 +1,10 @@
 // A whole user study through the real program: a test folder with a two-game
 // series, a player who solves, moves on with the popup menu, quits, comes
-// back and finishes; and remembered boards through the menu.
+// back and finishes; and remembered boards, the next free game and automatic
+// markup through the menu.
 #include "GameProgram.h"
 
 #include "Agenda.h"
-#include "PuzzleFile.h"
-#include "Solver.h"
 
 #include <regex>
 #include <vector>
@@ -36,22 +35,7 @@ const char* const kConfig =
     "</PARAMS>\n";
 
 // Menu positions.
-const int kNextGame = 1, kProgress = 2, kQuit = 3, kPush = 6, kPop = 7, kColored = 10,
-          kAutomaticMarkup = 15, kOverviews = 17;
-
-// The shipped first puzzle, solved but for a few cells, so a game is won
-// with a handful of drags.
-std::string nearlySolvedPuzzle() {
-    Sudoku board;
-    readPuzzle(board, TABRELO_DATA "/sudoku-grids/g1.txt");
-    int grid[81], solution[81];
-    gridOf(board, grid);
-    countSolutions(grid, 2, solution);
-    for (int i : {0, 21, 40, 58, 80}) solution[i] = 0;
-    std::string text = "9 9\n";
-    for (int i = 0; i < 81; i++) text += std::to_string(solution[i]) + (i % 9 == 8 ? "\n" : " ");
-    return text + "difficulty : easy\n";
-}
+const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
 
 struct Puzzle {
     int grid[81];
@@ -152,7 +136,7 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     const std::string test = game.folder + "/Tests/study";
     runCommand("mkdir -p '" + test + "'");
     std::ofstream(test + "/config.xml") << kConfig;
-    game.writePuzzle(7, nearlySolvedPuzzle());
+    game.writePuzzle(7, nearlySolved().text);
     const Puzzle puzzle = permutedPuzzle(game.folder + "/sudoku-grids/g7.txt", 5);
     const std::vector<int> empty = emptyCells(puzzle);
     ASSERT_EQ(empty.size(), 5u);
@@ -232,25 +216,6 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
               std::string::npos)
         << out;
     EXPECT_EQ(colouredBoard(game.screenshot("resumed")), colored[second]);
-    // The series varies the colour, so its entry is fixed and does nothing,
-    // as a frame drawn after the next entry's effects shows.
-    ASSERT_TRUE(game.chooseMenuEntry(kColored));
-
-    // The progress: settings and agenda printed again, the window moved up.
-    ASSERT_TRUE(game.chooseMenuEntry(kProgress));
-    const auto printedAgain = [&] {
-        out = game.output();
-        const size_t again = out.rfind("\nTestSettings:\n"), size = out.size() - again;
-        return again != std::string::npos && again >= size &&
-               out.compare(again - size, size, out, again, size) == 0;  // as at start-up
-    };
-    EXPECT_TRUE(waitUntil(printedAgain)) << out;
-    EXPECT_TRUE(waitUntil([&] {
-        return runCommand("xdotool getwindowgeometry " + game.windowId).find("Position: 500,50 ") !=
-               std::string::npos;
-    }));
-    EXPECT_EQ(colouredBoard(game.screenshot("fixed-colour")), colored[second]);
-
     solve(game, puzzle);
     ASSERT_TRUE(game.chooseMenuEntry(kNextGame));
     // The questionnaire, and the end at the next idle call; the last game is logged once.
@@ -315,27 +280,6 @@ TEST_F(StudyProgramTest, RememberedBoardComesBackThroughTheMenu) {
     EXPECT_NE(log.find("      1   -         bob  "), std::string::npos) << log;
 }
 
-TEST_F(StudyProgramTest, OverviewPanesSwitchedOffFromTheMenu) {
-    GameProgram game("overviews", "bob\n\n0\n\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests'");
-    ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Rect topPane(200, 35, 270, 85);
-    EXPECT_GT(countPixels(game.screenshotWhen("panes", flatView), topPane, white), 1000);
-
-    ASSERT_TRUE(game.chooseMenuEntry(kOverviews));
-    const cv::Mat noPanes = game.screenshotWhen(
-        "no-panes", [&](const cv::Mat& s) { return countPixels(s, topPane, white) == 0; });
-    EXPECT_EQ(countPixels(noPanes, topPane, white), 0);
-    EXPECT_GT(countPixels(noPanes, cellRect(4, 4), white), 100);  // the board is drawn
-    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
-    ASSERT_TRUE(game.exited(5000));
-    // The switches in force when the game was left.
-    const std::string log = readFile(game.folder + "/Tests/log.txt");
-    EXPECT_NE(log.find("   51     0   c  3d  - + + + -      0   -         bob  "), std::string::npos)
-        << log;
-}
-
 // Without a test series the next game reloads the puzzle at once, moves the
 // window up and asks for a new puzzle a few idle calls later.
 TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
@@ -373,38 +317,6 @@ TEST_F(StudyProgramTest, FreeNextGameAsksForANewPuzzle) {
     EXPECT_EQ(log[1].substr(0, 19), "   5  *    " "     2  ");
 }
 
-// Over the board the right button is the player's: it marks a cell for the
-// current tile's digit instead of opening the menu.
-TEST_F(StudyProgramTest, RightClickOnTheBoardMarksInsteadOfOpeningTheMenu) {
-    GameProgram game("right-click", "\n\n0\n\n");
-    ASSERT_TRUE(game.start());
-    // A tile 5 beside the board, made current by a click on it.
-    int x, y;
-    GameProgram::flatPosition(10.5, 4.5, x, y);
-    const cv::Rect tile(x - 20, y - 20, 40, 40);
-    game.xdo(game.moveTo(10.5, 4.5) + "key f key 5");
-    const cv::Mat made = game.screenshotWhen("made", [&](const cv::Mat& s) {
-        return flatView(s) && countPixels(s, tile, orange) > 5;
-    });
-    game.xdo("click 1");
-    const cv::Mat before = game.screenshotWhen(
-        "unmarked", [&](const cv::Mat& s) { return cv::norm(made(tile), s(tile)) > 0; });
-    // Away from the board first, so the menu is attached, then onto empty cell (6, 2).
-    game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.2 " + game.moveTo(2.3, 2.5) +
-             "sleep 0.1 " + game.moveTo(2.5, 2.5) + "sleep 0.2 click 3");
-    // A menu would have taken the click.
-    const cv::Mat marked = game.screenshotWhen("marked", [&](const cv::Mat& s) {
-        return cv::norm(before(cellRect(6, 2)), s(cellRect(6, 2))) > 0;
-    });
-    EXPECT_EQ(GameProgram::shownMenu(), "");
-    EXPECT_GT(cv::norm(before(cellRect(6, 2)), marked(cellRect(6, 2))), 0);
-    EXPECT_EQ(cv::norm(before(cellRect(6, 4)), marked(cellRect(6, 4))), 0);
-    game.xdo("key Escape");
-    ASSERT_TRUE(game.exited(5000));
-}
-
-// Automatic markup from the menu notes every empty cell; switching it off
-// takes all notes away again.
 TEST_F(StudyProgramTest, AutomaticMarkupOnAndOffFromTheMenu) {
     GameProgram game("markup", "\n\n0\n\n");
     ASSERT_TRUE(game.start());

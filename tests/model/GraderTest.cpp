@@ -124,90 +124,6 @@ TEST(Grader, PointingStrikesTheRestOfTheLine) {
     EXPECT_EQ(lost(column, g, 2), "(0,5)(1,5)(2,5)(6,5)(7,5)(8,5)");
 }
 
-TEST(Grader, ClaimingStrikesTheRestOfTheBox) {
-    CandidateGrid g = openGrid();
-    confine(g, 4, 7, {cellAt(4, 3), cellAt(4, 5)});
-    const CandidateGrid before = g;
-    EXPECT_FALSE(applyTechnique(g, Pointing));
-    ASSERT_TRUE(applyTechnique(g, Claiming));
-    EXPECT_EQ(lost(before, g, 7), "(3,3)(3,4)(3,5)(5,3)(5,4)(5,5)");
-    EXPECT_EQ(candidatesRemoved(before, g), 6);
-
-    g = openGrid();
-    confine(g, 9 + 8, 1, {cellAt(6, 8), cellAt(7, 8), cellAt(8, 8)});
-    const CandidateGrid column = g;
-    ASSERT_TRUE(applyTechnique(g, Claiming));
-    EXPECT_EQ(lost(column, g, 1), "(6,6)(6,7)(7,6)(7,7)(8,6)(8,7)");
-}
-
-TEST(Grader, NakedAndHiddenPairs) {
-    CandidateGrid g = openGrid();
-    g.candidates[cellAt(2, 0)] = g.candidates[cellAt(2, 5)] = (1 << 1) | (1 << 8);
-    CandidateGrid before = g;
-    EXPECT_FALSE(applyTechnique(g, HiddenPair));
-    ASSERT_TRUE(applyTechnique(g, NakedPair));
-    EXPECT_EQ(lost(before, g, 1), "(2,1)(2,2)(2,3)(2,4)(2,6)(2,7)(2,8)");
-    EXPECT_EQ(lost(before, g, 8), lost(before, g, 1));
-    EXPECT_EQ(candidatesRemoved(before, g), 14);
-
-    g = openGrid();
-    confine(g, 18 + 8, 3, {cellAt(6, 6), cellAt(8, 8)});
-    confine(g, 18 + 8, 6, {cellAt(6, 6), cellAt(8, 8)});
-    before = g;
-    EXPECT_FALSE(applyTechnique(g, NakedPair));
-    ASSERT_TRUE(applyTechnique(g, HiddenPair));
-    EXPECT_EQ(g.candidates[cellAt(6, 6)], (1 << 3) | (1 << 6));
-    EXPECT_EQ(g.candidates[cellAt(8, 8)], (1 << 3) | (1 << 6));
-    EXPECT_EQ(candidatesRemoved(before, g), 14);
-}
-
-TEST(Grader, TriplesNeedNotHoldAllThreeDigitsInEveryCell) {
-    CandidateGrid g = openGrid();
-    g.candidates[cellAt(0, 4)] = (1 << 2) | (1 << 4);
-    g.candidates[cellAt(3, 4)] = (1 << 4) | (1 << 9);
-    g.candidates[cellAt(7, 4)] = (1 << 2) | (1 << 9);
-    const CandidateGrid before = g;
-    EXPECT_FALSE(applyTechnique(g, NakedPair));
-    ASSERT_TRUE(applyTechnique(g, NakedTriple));
-    EXPECT_EQ(candidatesRemoved(before, g), 18);  // 2, 4 and 9 from the column's six other cells
-    EXPECT_EQ(lost(before, g, 9), "(1,4)(2,4)(4,4)(5,4)(6,4)(8,4)");
-
-    g = openGrid();
-    confine(g, 5, 1, {cellAt(5, 0), cellAt(5, 4)});
-    confine(g, 5, 2, {cellAt(5, 4), cellAt(5, 8)});
-    confine(g, 5, 3, {cellAt(5, 0), cellAt(5, 8)});
-    const CandidateGrid hidden = g;
-    EXPECT_FALSE(applyTechnique(g, HiddenPair));
-    ASSERT_TRUE(applyTechnique(g, HiddenTriple));
-    EXPECT_EQ(g.candidates[cellAt(5, 0)], (1 << 1) | (1 << 3));
-    EXPECT_EQ(g.candidates[cellAt(5, 4)], (1 << 1) | (1 << 2));
-    EXPECT_EQ(g.candidates[cellAt(5, 8)], (1 << 2) | (1 << 3));
-    EXPECT_EQ(candidatesRemoved(hidden, g), 18);  // six other digits from each of the three cells
-}
-
-TEST(Grader, XWingAndSwordfish) {
-    CandidateGrid g = openGrid();
-    confine(g, 1, 4, {cellAt(1, 2), cellAt(1, 6)});
-    confine(g, 7, 4, {cellAt(7, 2), cellAt(7, 6)});
-    CandidateGrid before = g;
-    ASSERT_TRUE(applyTechnique(g, XWing));
-    EXPECT_EQ(lost(before, g, 4),
-              "(0,2)(0,6)(2,2)(2,6)(3,2)(3,6)(4,2)(4,6)(5,2)(5,6)(6,2)(6,6)(8,2)(8,6)");
-
-    g = openGrid();
-    confine(g, 9 + 0, 9, {cellAt(1, 0), cellAt(4, 0)});
-    confine(g, 9 + 3, 9, {cellAt(4, 3), cellAt(8, 3)});
-    confine(g, 9 + 7, 9, {cellAt(1, 7), cellAt(8, 7)});
-    before = g;
-    EXPECT_FALSE(applyTechnique(g, XWing));
-    ASSERT_TRUE(applyTechnique(g, Swordfish));
-    // Rows 1, 4 and 8 lose 9 outside columns 0, 3 and 7.
-    EXPECT_EQ(candidatesRemoved(before, g), 18);
-    EXPECT_FALSE(g.hasCandidate(cellAt(4, 5), 9));
-    EXPECT_TRUE(g.hasCandidate(cellAt(4, 3), 9));
-    EXPECT_TRUE(g.hasCandidate(cellAt(0, 5), 9));
-}
-
 TEST(Grader, XYWingStrikesWhatBothPincersSee) {
     CandidateGrid g = openGrid();
     g.candidates[cellAt(0, 0)] = (1 << 1) | (1 << 2);  // pivot
@@ -223,35 +139,6 @@ TEST(Grader, XYWingStrikesWhatBothPincersSee) {
     g = before;
     g.candidates[cellAt(5, 0)] = (1 << 1) | (1 << 2);
     EXPECT_FALSE(applyTechnique(g, XYWing));
-}
-
-TEST(Grader, SinglesPlaceDigitsAndStrikePeers) {
-    CandidateGrid g = openGrid();
-    confine(g, 9 + 4, 6, {cellAt(8, 4)});
-    ASSERT_TRUE(applyTechnique(g, HiddenSingle));
-    EXPECT_EQ(g.digits[cellAt(8, 4)], 6);
-    EXPECT_FALSE(g.hasCandidate(cellAt(8, 0), 6));
-    EXPECT_FALSE(g.hasCandidate(cellAt(7, 3), 6));
-    EXPECT_TRUE(g.hasCandidate(cellAt(5, 3), 6));
-
-    g = openGrid();
-    g.candidates[cellAt(3, 3)] = 1 << 8;
-    EXPECT_FALSE(applyTechnique(g, HiddenSingle));
-    ASSERT_TRUE(applyTechnique(g, NakedSingle));
-    EXPECT_EQ(g.digits[cellAt(3, 3)], 8);
-}
-
-TEST(Grader, LevelsOfTechniquesAndTheirWords) {
-    EXPECT_EQ(techniqueLevel(HiddenSingle), Easy);
-    EXPECT_EQ(techniqueLevel(NakedSingle), Easy);
-    for (Technique t : {Pointing, Claiming, NakedPair, HiddenPair}) EXPECT_EQ(techniqueLevel(t), Medium);
-    for (Technique t : {NakedTriple, HiddenTriple, NakedQuad, HiddenQuad, XWing, Swordfish, XYWing})
-        EXPECT_EQ(techniqueLevel(t), Hard);
-    EXPECT_STREQ(levelWord(Easy), "easy");
-    EXPECT_STREQ(levelWord(Evil), "evil");
-    EXPECT_STREQ(levelWord(NotUnique), "");
-    EXPECT_STREQ(techniqueName(XYWing), "XY-wing");
-    EXPECT_STREQ(techniqueName(kTechniqueCount), "");
 }
 
 }  // namespace

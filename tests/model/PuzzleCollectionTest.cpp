@@ -2,14 +2,12 @@
 #include "PuzzleFile.h"
 #include "Solver.h"
 
+#include "../TextHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,24 +34,10 @@ std::string puzzlePath(const std::string& folder, int number) {
     return folder + "/g" + std::to_string(number) + ".txt";
 }
 
-std::string keyOf(const Sudoku& board) {
-    std::string key;
-    for (int r = 0; r < 9; r++)
-        for (int c = 0; c < 9; c++) key += char('0' + board.digitAt(r, c));
-    return key;
-}
-
 int givens(const int grid[81]) {
     int n = 0;
     for (int i = 0; i < 81; i++) n += grid[i] != 0;
     return n;
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Steps the grader through the puzzle; false if a step ever struck a digit of the solution.
@@ -95,33 +79,6 @@ TEST(PuzzleCollection, EveryShippedPuzzleIsUniqueAndGradedAsItsRange) {
     }
 }
 
-TEST(PuzzleCollection, TheFolderHoldsNothingElse) {
-    std::set<std::string> expected, found;
-    for (const Shipped& s : shippedNumbers()) expected.insert("g" + std::to_string(s.number) + ".txt");
-    for (const auto& entry : fs::directory_iterator(std::string(TABRELO_DATA) + "/sudoku-grids"))
-        found.insert(entry.path().filename().string());
-    EXPECT_EQ(found, expected);
-}
-
-// A puzzle shown under another permutation is still the same puzzle to a player.
-TEST(PuzzleCollection, NoTwoFilesHoldTheSamePuzzleUnderAnyPermutation) {
-    const std::string folder = std::string(TABRELO_DATA) + "/sudoku-grids";
-    std::map<std::string, int> owner;  // every permuted form -> its file's number
-    for (const Shipped& s : shippedNumbers()) {
-        const std::string path = puzzlePath(folder, s.number);
-        Sudoku board;
-        for (int p = 0; p < Sudoku::kPermutationCount; p++) {
-            ASSERT_EQ(readPuzzle(board, path.c_str()), 1);
-            board.setPermutationNumber(p);
-            permute(board);
-            const auto placed = owner.emplace(keyOf(board), s.number);
-            if (!placed.second && placed.first->second != s.number)
-                ADD_FAILURE() << "g" << s.number << " under permutation " << p << " is g"
-                              << placed.first->second;
-        }
-    }
-}
-
 class Generator : public ::testing::Test {
 protected:
     // One folder per test: ctest runs the tests side by side.
@@ -141,40 +98,13 @@ protected:
     }
 };
 
-TEST_F(Generator, SameSeedSameFilesAndEveryFileIsGradedRight) {
-    for (const char* name : {"a", "b", "c"}) fs::create_directory(root / name);
-    ASSERT_EQ(run("-s 7 -n 2 " + (root / "a").string()), 0);
-    EXPECT_NE(readAll((root / "output.txt").string()).find("g1001.txt"), std::string::npos);
-    ASSERT_EQ(run("-n 2 -s 7 " + (root / "b").string()), 0);
-    ASSERT_EQ(run("-s 8 -n 2 " + (root / "c").string()), 0);
-    const std::vector<Shipped> small = {{1, Easy},    {2, Easy},   {63, Medium},  {64, Medium},
-                                        {122, Hard},  {123, Hard}, {1000, Evil},  {1001, Evil}};
-    int differentFromOtherSeed = 0;
-    for (const Shipped& s : small) {
-        const std::string a = puzzlePath((root / "a").string(), s.number);
-        SCOPED_TRACE(a);
-        EXPECT_EQ(readAll(a), readAll(puzzlePath((root / "b").string(), s.number)));
-        differentFromOtherSeed += readAll(a) != readAll(puzzlePath((root / "c").string(), s.number));
-        Sudoku board;
-        ASSERT_EQ(readPuzzle(board, a.c_str()), 1);
-        EXPECT_EQ(board.difficulty, s.level);
-        int grid[81];
-        gridOf(board, grid);
-        EXPECT_EQ(gradePuzzle(grid).level, s.level);
-    }
-    EXPECT_EQ(differentFromOtherSeed, int(small.size()));
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(root / "a")) files += entry.is_regular_file();
-    EXPECT_EQ(files, int(small.size()));  // no leftovers of the safe writing
-}
-
 TEST_F(Generator, RefusesBadArgumentsAndReportsAFolderItCannotWrite) {
     EXPECT_NE(run(""), 0);
     EXPECT_NE(run("-s"), 0);
     EXPECT_NE(run("-s seven " + root.string()), 0);
     EXPECT_NE(run("-n -3 " + root.string()), 0);
     EXPECT_NE(run("-n 1 " + (root / "missing" / "folder").string()), 0);
-    EXPECT_NE(readAll((root / "output.txt").string()).find("cannot write"), std::string::npos);
+    EXPECT_NE(readFile((root / "output.txt").string()).find("cannot write"), std::string::npos);
 }
 
 }  // namespace

@@ -19,43 +19,6 @@ std::string userFile(const char* test, const char* name) {
     return s.userPath();
 }
 
-TEST(SessionSettings, SwitchSettersTakeOnlyZeroAndOne) {
-    SessionSettings s;
-    s.setShow3D(0);
-    EXPECT_EQ(s.getShow3D(), 0);
-    s.setShow3D(7);
-    EXPECT_EQ(s.getShow3D(), 0);
-    s.toggleShow3D();
-    EXPECT_EQ(s.getShow3D(), 1);
-    s.setArMode(-1);
-    EXPECT_EQ(s.getArMode(), 0);
-}
-
-TEST(SessionSettings, PlayerNamesMakeSafeStableFileNames) {
-    const struct {
-        const char* name;
-        const char* file;
-    } kCases[] = {
-        {"alice", "alice"},  // ordinary names keep the file they always had
-        {"Jo Ann.Smith", "Jo Ann.Smith"},
-        {"J\xFCrgen", "J\xFCrgen"},
-        {"a_b", "a_b"},
-        {"a/b", "a%2Fb"},
-        {"a:b", "a%3Ab"},
-        {"a%2Fb", "a%252Fb"},
-        {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd"},
-        {"..", "%2E."},
-        {"", "%00"},
-        {"  ", "%20 "},
-        {"\x01\x02", "%01%02"},
-        {"config", "%63onfig"},  // never the series' settings file
-        {"Config", "%43onfig"},
-        {"config2", "config2"},
-    };
-    for (const auto& c : kCases)
-        EXPECT_EQ(userFile("t", c.name), std::string("Tests/t/") + c.file + ".xml") << c.name;
-}
-
 // Random names, many of them of the characters that need escaping, long,
 // or made to look like an escaped or shortened name.
 TEST(SessionSettings, AgendaFileNamesAreOneToOneAndStayInTheFolder) {

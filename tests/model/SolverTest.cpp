@@ -30,22 +30,6 @@ const char* const kClassic =
 const char* const kClassicSolution =
     "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
 
-TEST(GridUnits, EveryCellHasItsRowColumnAndBoxAndTwentyPeers) {
-    const GridUnits& u = gridUnits();
-    // Cell (4, 7): row 4, column 7, box 5.
-    EXPECT_EQ(u.unitsOf[43][0], 4);
-    EXPECT_EQ(u.unitsOf[43][1], 9 + 7);
-    EXPECT_EQ(u.unitsOf[43][2], 18 + 5);
-    for (int cell = 0; cell < 81; cell++) {
-        int inUnits = 0;
-        for (const auto& unit : u.cells)
-            for (int other : unit) inUnits += other == cell;
-        EXPECT_EQ(inUnits, 3) << cell;
-        for (int p : u.peers[cell]) EXPECT_NE(p, cell);
-    }
-    EXPECT_EQ(u.cells[18 + 8][0], 60);  // box 8 starts at (6, 6)
-}
-
 TEST(Solver, FindsTheOneSolutionOfAPuzzle) {
     int grid[81], expected[81], solution[81] = {};
     parse(kClassic, grid);
@@ -104,19 +88,6 @@ TEST(Solver, CountingStopsAtTheLimit) {
     EXPECT_EQ(countSolutions(grid, 5), 2);
     EXPECT_EQ(countSolutions(grid, 2), 2);
     EXPECT_EQ(countSolutions(grid, 1), 1);
-}
-
-TEST(Solver, BoardDigitsComeOutInGridOrder) {
-    Sudoku board;
-    board.setDigit(0, 0, 5, Given);
-    board.setDigit(8, 8, 9, Entered);
-    board.setDigit(4, 7, 3, Recognized);
-    int grid[81];
-    gridOf(board, grid);
-    EXPECT_EQ(grid[0], 5);
-    EXPECT_EQ(grid[80], 9);
-    EXPECT_EQ(grid[43], 3);
-    EXPECT_EQ(grid[1], 0);
 }
 
 }  // namespace

@@ -98,78 +98,6 @@ TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
     EXPECT_EQ("Tom & <Jerry>", pos.content());
 }
 
-TEST(AgendaFile, LaterItemOverwritesAnEarlierSlot) {
-    const std::string text = "<AGENDA><AGENDA_LENGTH>3</AGENDA_LENGTH>" +
-                             item(0, "<INDEX>0</INDEX><GRID>5</GRID><DONE>0</DONE>") +
-                             item(1, "<INDEX>0</INDEX><GRID>7</GRID><DONE>0</DONE>") +
-                             item(2, "<GRID>9</GRID><DONE>0</DONE>") + "</AGENDA>";
-    Agenda agenda;
-    agenda.items[1].grid = 44;
-    ASSERT_EQ(3, agenda.read(writeScratch("overwrite.xml", text).c_str()));
-    EXPECT_EQ(9, agenda.items[0].grid);  // ITEM_2 without INDEX goes where ITEM_1 went
-    EXPECT_EQ(44, agenda.items[1].grid);
-    EXPECT_EQ(1, agenda.step);  // INC missing
-    EXPECT_EQ(0, agenda.current);
-}
-
-TEST(AgendaFile, EveryValueComesFromItsOwnElement) {
-    // Elements of an item in another order than written, each with its own number.
-    const std::string text =
-        "<AGENDA><AGENDA_LENGTH>1</AGENDA_LENGTH>" +
-        item(0, "<MILLISECONDS>112000</MILLISECONDS><DONE>111</DONE><EVALUATE>110</EVALUATE>"
-                "<MARKUP>109</MARKUP><OVERVIEWS>108</OVERVIEWS><ATTRACTIVE>107</ATTRACTIVE>"
-                "<REPULSIVE>106</REPULSIVE><IN3D>105</IN3D><COLORED>104</COLORED><AR>103</AR>"
-                "<PERMUTATION>102</PERMUTATION><GRID>101</GRID><INDEX>0</INDEX>"
-                "<HOURS>9</HOURS><MINUTES>9</MINUTES><SECONDS>9</SECONDS>") +
-        "</AGENDA>";
-    Agenda agenda;
-    ASSERT_EQ(1, agenda.read(writeScratch("distinct.xml", text).c_str()));
-    const AgendaItem& read = agenda.items[0];
-    EXPECT_EQ((std::vector<int>{101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112000}),
-              (std::vector<int>{read.grid, read.permutation, read.AR, read.colored, read.in3D,
-                                read.repulsive, read.attractive, read.overviews, read.markup,
-                                read.evaluate, read.done, read.milliseconds}));
-
-    // Written back in the fixed order, the time split from the milliseconds.
-    const std::string path = scratchPath("distinct-written.xml");
-    ASSERT_EQ(1, agenda.write(path.c_str(), "Ann"));
-    EXPECT_NE(std::string::npos,
-              readFile(path).find("  <ITEM_0>\n"
-                                  "    <INDEX>0</INDEX>\n"
-                                  "    <GRID>101</GRID>\n"
-                                  "    <PERMUTATION>102</PERMUTATION>\n"
-                                  "    <AR>103</AR>\n"
-                                  "    <COLORED>104</COLORED>\n"
-                                  "    <IN3D>105</IN3D>\n"
-                                  "    <REPULSIVE>106</REPULSIVE>\n"
-                                  "    <ATTRACTIVE>107</ATTRACTIVE>\n"
-                                  "    <OVERVIEWS>108</OVERVIEWS>\n"
-                                  "    <MARKUP>109</MARKUP>\n"
-                                  "    <EVALUATE>110</EVALUATE>\n"
-                                  "    <DONE>111</DONE>\n"
-                                  "    <MILLISECONDS>112000</MILLISECONDS>\n"
-                                  "    <HOURS>0</HOURS>\n"
-                                  "    <MINUTES>1</MINUTES>\n"
-                                  "    <SECONDS>52</SECONDS>\n"
-                                  "  </ITEM_0>\n"));
-}
-
-TEST(AgendaFile, MissingValues) {
-    const std::string text = "<AGENDA><AGENDA_LENGTH>2</AGENDA_LENGTH><CURR>1</CURR><INC>3</INC>" +
-                             item(0, "<INDEX>0</INDEX><GRID>5</GRID><DONE>0</DONE>") +
-                             item(1, "<INDEX>1</INDEX><GRID></GRID>") + "</AGENDA>";
-    Agenda agenda;
-    ASSERT_EQ(2, agenda.read(writeScratch("missing.xml", text).c_str()));
-    EXPECT_EQ(0, agenda.items[1].grid);  // empty text
-    EXPECT_EQ(-1, agenda.items[1].done);
-    EXPECT_EQ(-1, agenda.items[1].colored);
-    EXPECT_EQ(0, agenda.items[1].milliseconds);
-    // The item without DONE counts as done: the walk goes to item 0.
-    EXPECT_EQ(0, agenda.currentItem());
-    agenda.record(10);
-    EXPECT_EQ(-1, agenda.nextItem());
-}
-
 TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
     const std::string cut = std::string(kSampleFile).substr(0, 300);
     const std::string cutLine = "line " + std::to_string(std::count(cut.begin(), cut.end(), '\n') + 1);
@@ -206,19 +134,6 @@ TEST(AgendaFile, UnreadableFileIsKeptAsideUnderAFreeName) {
     EXPECT_EQ("", keepFileAside(path.c_str()));  // nothing left to move
     unlink(aside.c_str());
     unlink(taken.c_str());
-}
-
-// A file shared with other researchers keeps its permissions when rewritten.
-TEST(AgendaFile, RewriteKeepsTheFileMode) {
-    const std::string path = scratchPath("shared.xml");
-    for (mode_t mode : {0600, 0660, 0640, 0664}) {
-        ASSERT_EQ(1, sample().write(path.c_str(), "Tom"));
-        ASSERT_EQ(0, chmod(path.c_str(), mode));
-        ASSERT_EQ(1, sample().write(path.c_str(), "Tom"));
-        struct stat info;
-        ASSERT_EQ(0, stat(path.c_str(), &info));
-        EXPECT_EQ(mode, info.st_mode & 07777);
-    }
 }
 
 TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {

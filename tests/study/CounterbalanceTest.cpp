@@ -62,7 +62,6 @@ std::vector<int> playedGrids(Agenda agenda) {
     return order;
 }
 
-// Each new player in the folder takes the next row, and the file keeps it.
 TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
     const TestSettings settings = readSeries("<COUNTERBALANCE val=\"1\"/>");
     ASSERT_EQ(settings.counterbalance, 1);
@@ -87,20 +86,6 @@ TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
         ASSERT_EQ(resumed.read(path.c_str()), 4);
         EXPECT_EQ(playedGrids(resumed), expected) << k;
     }
-}
-
-TEST(Counterbalance, WithoutTheOptionTheRandomWalkStays) {
-    const TestSettings settings = readSeries("");
-    EXPECT_EQ(settings.counterbalance, 0);
-    const std::string folder = scratchPath("balanced");
-    testing::internal::CaptureStdout();
-    Agenda walk, today;
-    buildAgenda(walk, settings, folder.c_str(), 11);
-    today.build(settings, 11);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(walk.step, today.step);
-    EXPECT_EQ(walk.current, today.current);
-    EXPECT_EQ(playedGrids(walk), playedGrids(today));
 }
 
 }  // namespace

@@ -76,35 +76,6 @@ TEST(VisionTool, SceneRowsMatchTheTruthAndAMissingSourceFailsTheRun) {
     }
 }
 
-// Every tile seen has a true one of its digit within 0.1 cell and 3 degrees.
-TEST(VisionTool, TilesOfTheTileSceneAgainstTheTruth) {
-    int status = -1;
-    const auto rows = runTool("--frames 10 scenes/tiles.scene", &status);
-    ASSERT_EQ(rows.size(), 11u);
-    const auto& header = rows[0];
-    const size_t seen = std::find(header.begin(), header.end(), "tiles") - header.begin();
-    ASSERT_EQ(header[seen + 1 + 10], "true_tiles");  // after the corners, err_px and digits
-    int found = 0;
-    for (std::stringstream in(rows.back()[seen]); in.good();) {
-        int digit = 0, angle = 0;
-        float x = 0, y = 0;
-        char sep;
-        in >> digit >> sep >> x >> sep >> y >> sep >> angle >> sep;
-        char wanted[40];
-        std::snprintf(wanted, sizeof wanted, "%d@", digit);
-        const std::string& truth = rows.back()[seen + 11];
-        const size_t at = truth.find(wanted);
-        ASSERT_NE(at, std::string::npos) << rows.back()[seen];
-        float tx, ty;
-        int ta;
-        ASSERT_EQ(std::sscanf(truth.c_str() + at, "%*d@%f:%f:%d", &tx, &ty, &ta), 3);
-        EXPECT_LE(std::hypot(x - tx, y - ty), 0.1) << digit;
-        EXPECT_LE(std::min((angle - ta + 360) % 360, (ta - angle + 360) % 360), 3) << digit;
-        found++;
-    }
-    EXPECT_GE(found, 2);
-}
-
 // The photos stand beside the project's clone.
 TEST(VisionTool, PhotosAgainstTheirOutlines) {
     const std::string folder = TABRELO_DATA "/../../shared/data/photos/";

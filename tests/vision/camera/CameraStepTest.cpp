@@ -1,5 +1,5 @@
-// The camera step's console keys and camera choice, and its work on a frame
-// of the stand-in without windows.
+// The camera step's camera choice, and its work on frames of the stand-in
+// without windows.
 #include "CameraStep.h"
 #include "SceneTest.h"
 
@@ -14,59 +14,6 @@ std::string readAll(FILE* f) {
     std::string text;
     for (int ch; (ch = std::fgetc(f)) != EOF;) text += (char)ch;
     return text;
-}
-
-struct KeyCase {
-    int key;
-    int flipBefore;
-    int flipMode, gridFound, useMouse, frozen, rerectify, teach, correction;
-    int effects;
-    int printedLines;
-};
-
-TEST(CameraStep, ConsoleKeys) {
-    const KeyCase cases[] = {
-        {'a', 0, 0, 1, 1, 0, 0, 0, 0, kToggleAutomaticMarkup, 0},
-        {'f', 0, 2, 0, 1, 0, 0, 0, 0, 0, 0},
-        {'f', 2, 0, 0, 1, 0, 0, 0, 0, 0, 0},
-        {'f', 1, 1, 0, 1, 0, 0, 0, 0, 0, 0},  // mirrored stays, search restarts
-        {'h', 0, 0, 1, 1, 0, 0, 0, 0, 0, 12},
-        {'m', 0, 0, 1, 0, 0, 0, 0, 0, 0, 0},
-        {'o', 0, 0, 1, 1, 1, 1, 0, 0, kStartClock, 0},
-        {'p', 0, 0, 1, 1, 0, 0, 0, 0, kPause, 3},
-        {'r', 0, 0, 0, 1, 0, 0, 0, 0, 0, 0},
-        {'t', 0, 0, 1, 1, 0, 0, 1, 0, 0, 1},
-        {'x', 0, 0, 1, 1, 0, 0, 0, 1, 0, 1},
-        {'q', 0, 0, 1, 1, 0, 0, 0, 0, 0, 0},
-        {-1, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0},   // no key pressed
-        {27, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0},
-        {'h' | 0x100, 0, 0, 1, 1, 0, 0, 0, 0, 0, 12},  // read as a signed char
-    };
-    GridVision vision;
-    for (const KeyCase& k : cases) {
-        CameraState c;
-        c.flipMode = k.flipBefore;
-        c.gridFound = 1;
-        c.visionKey = k.key;
-        FILE* out = std::tmpfile();
-        const int effects = serveVisionKey(c, vision, k.key, stdin, out);
-        const std::string text = readAll(out);
-        std::fclose(out);
-        SCOPED_TRACE(testing::Message() << "key " << k.key);
-        EXPECT_EQ(effects, k.effects);
-        EXPECT_EQ(c.flipMode, k.flipMode);
-        EXPECT_EQ(c.gridFound, k.gridFound);
-        EXPECT_EQ(c.useMouse, k.useMouse);
-        EXPECT_EQ(c.recognitionFrozen, k.frozen);
-        EXPECT_EQ(c.rerectifyRequest, k.rerectify);
-        EXPECT_EQ(c.teachRequest, k.teach);
-        EXPECT_EQ(c.correctionRequest, k.correction);
-        EXPECT_EQ((int)std::count(text.begin(), text.end(), '\n'), k.printedLines) << text;
-        // The pause starts from a blank key, so an old p cannot end it.
-        if (k.effects & kPause) {
-            EXPECT_EQ(c.visionKey, ' ');
-        }
-    }
 }
 
 TEST(CameraStep, CameraChoiceTakesTheNamedCalibrationOrSaysWhyNot) {

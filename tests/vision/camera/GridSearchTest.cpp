@@ -97,17 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SceneCase{35, 20, 12.5, 0.2, 0.6, 1.5},
                       SceneCase{-8, 18, 13, 0.5, 1.2, 4}, SceneCase{-35, 10, 13, 0.2, 0.6, 1.5}));
 
-TEST(FindGrid, MaxlinesZeroStillTakesOneLine) {
-    enterDataFolder();
-    SyntheticCamera camera;
-    ASSERT_EQ(camera.open(sceneAt(5, 10, 12)), 1);
-    GridSearch search;
-    GridTunables tunables;
-    tunables.maxLines = 0;
-    FindGrid(search, bottomUpGrey(camera, nullptr), tunables, 1, nullptr);
-    EXPECT_EQ(search.all.count, 1);
-}
-
 // Two extracted lines through one shared corner, each with three corners of
 // its own, listed in either order.
 TEST(Crossings, NearParallelLinesThroughOneCornerLoseTheFirstListed) {
@@ -144,31 +133,6 @@ TEST(Crossings, NearParallelLinesThroughOneCornerLoseTheFirstListed) {
                 EXPECT_EQ(line->crossingLines.first->item, line == &first ? &second : &first);
             }
         }
-}
-
-// The window bounds where a projected end point may lie, not the frame.
-TEST(DrawLine3D, EndPointsFarOutsideTheWindowDropTheSegment) {
-    GridVision vision;
-    vision.out = nullptr;
-    // Model point (X, Y, 0) lands on pixel (X, Y).
-    const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    std::memcpy(vision.calibration.intrinsic, identity, sizeof identity);
-    vision.translation[2] = 1;
-    const int W = 640, H = 480;
-    struct Case {
-        double x, y;
-        bool drawn;
-    };
-    const Case cases[] = {{3 * W, 100, true},  {3 * W + 1, 100, false}, {-2 * W, 100, true},
-                          {-2 * W - 1, 100, false}, {100, 3 * H, true},  {100, 3 * H + 1, false},
-                          {100, -2 * H, true},  {100, -2 * H - 1, false}};
-    for (const Case& c : cases) {
-        cv::Mat live(240, 320, CV_8UC3, cv::Scalar::all(0));
-        vision.DrawLine3D(live, c.x, c.y, 0, 160, 120, 0, 255, 255, 0, 1, W, H, 0);
-        cv::Mat grey;
-        cv::cvtColor(live, grey, cv::COLOR_BGR2GRAY);
-        EXPECT_EQ(cv::countNonZero(grey) > 0, c.drawn) << c.x << ", " << c.y;
-    }
 }
 
 // Hand-made sets of parallel lines crossed by one perpendicular line.

@@ -92,13 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"leaving", {3, 8, 14}, {3, 8, 14, -6, 0}}),
     [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
-TEST(TrackedPath, ShippedTableScene) {
-    enterDataFolder();
-    SceneDescription scene;
-    ASSERT_EQ(readSceneFile("scenes/table.scene", scene), 1);
-    followPath(scene, "table.scene");
-}
-
 // A crossing pulled onto the neighbouring corner is refused with the pose it
 // makes; the true crossings give the pose back.
 TEST(TrackedPose, ACrossingOnTheWrongCornerIsRefused) {

@@ -14,28 +14,6 @@ std::vector<int> ids(const LineSet& set) {
     return out;
 }
 
-TEST(LineThroughPoints, AnglesComeOutInZeroTo179) {
-    int theta, d;
-    lineThroughPoints(0, 0, 10, 0, &theta, &d);
-    EXPECT_EQ(theta, 90);
-    EXPECT_EQ(d, 0);
-    lineThroughPoints(5, 0, 5, 10, &theta, &d);
-    EXPECT_EQ(theta, 0);
-    EXPECT_EQ(d, 5);
-    lineThroughPoints(5, 10, 5, 0, &theta, &d);
-    EXPECT_EQ(theta, 0);
-    EXPECT_EQ(d, 5);
-    // Points are truncated before the distance: (10.9, 20.9) counts as (10, 20).
-    lineThroughPoints(10.9f, 20.9f, 30.9f, 40.9f, &theta, &d);
-    EXPECT_EQ(theta, 135);
-    EXPECT_EQ(d, normalDistance(135, 10, 20));
-    // The degrees come from the double product, kept in a float: 97.99999...
-    // (float arithmetic throughout would round up to 98).
-    lineThroughPoints(185, 26, 0, 0, &theta, &d);
-    EXPECT_EQ(theta, 97);
-    EXPECT_EQ(d, normalDistance(97, 185, 26));
-}
-
 TEST(AngleDifference, FoldsIntoHalfOpenTurn) {
     EXPECT_FLOAT_EQ(AngleDifference(350, 10), 20);
     EXPECT_FLOAT_EQ(AngleDifference(10, 350), -20);
@@ -61,39 +39,6 @@ TEST(Intersections, ParallelLinesHaveNone) {
     EXPECT_EQ(fy, 0);
 }
 
-TEST(LineCoordinates, DivisorZeroGivesMarker) {
-    EXPECT_EQ(yOnLine(0, 10, 3), kNoCoordinate);
-    EXPECT_LT(xOnLine(90, 10, 3), -100000000);  // cos of 90 converted degrees is tiny, not 0
-    EXPECT_EQ(yOnLine(90, 100, 250), 100);
-    EXPECT_EQ(xOnLine(0, 100, 250), 100);
-    EXPECT_EQ(normalDistance(60, 10, 10), 13);  // 5 + 8.66 truncated
-    EXPECT_FLOAT_EQ(normalDistance(60.0f, 10.0f, 10.0f), 13.660254f);
-}
-
-TEST(Segments, VerticalAndClampedLines) {
-    cv::Point p1, p2;
-    lineSegment(cv::Size(640, 480), 0, 100, &p1, &p2);
-    EXPECT_EQ(p1, cv::Point(100, 0));
-    EXPECT_EQ(p2, cv::Point(100, 479));
-    // x·cos 180 = -100 is the line x = 100.
-    lineSegment(cv::Size(640, 480), 180, -100, &p1, &p2);
-    EXPECT_EQ(p1, cv::Point(100, 0));
-    EXPECT_EQ(p2, cv::Point(100, 479));
-    lineSegment(cv::Size(640, 480), -180, -50, &p1, &p2);
-    EXPECT_EQ(p1, cv::Point(50, 0));
-    EXPECT_EQ(p2, cv::Point(50, 479));
-    // A steep line leaves through the bottom and top rows: y is clamped, x follows.
-    lineSegment(cv::Size(640, 480), 10, 200, &p1, &p2);
-    EXPECT_EQ(p1, cv::Point(118, 479));
-    EXPECT_EQ(p1.x, xOnLine(10, 200, 479));
-    EXPECT_EQ(p2, cv::Point(203, 0));
-    cv::Point2f f1, f2;
-    lineSegment(cv::Size(640, 480), 90, 100, &f1, &f2);
-    EXPECT_EQ(f1, cv::Point2f(0, 100));
-    EXPECT_EQ(f2, cv::Point2f(639, 100));
-    EXPECT_EQ(segmentMidpoint(cv::Point(0, 100), cv::Point(639, 101)), cv::Point(320, 101));
-}
-
 TEST(Visibility, ChecksTheFourBorders) {
     EXPECT_EQ(isLineVisible(ImageLine(90, 100, 0), 640, 480), 1);
     EXPECT_EQ(isLineVisible(ImageLine(90, 478, 0), 640, 480), 1);
@@ -103,17 +48,6 @@ TEST(Visibility, ChecksTheFourBorders) {
     EXPECT_EQ(isLineVisible(ImageLine(0, 700, 0), 640, 480), 0);
     EXPECT_EQ(isLineVisible(ImageLine(45, -5, 0), 640, 480), 0);
     EXPECT_EQ(isLineVisible(ImageLine(45, 300, 0), 640, 480), 1);
-}
-
-TEST(Rotation, TruncatesAndShifts) {
-    cv::Point2f p = rotatePoint(10, 0, 90, 5.5f, 7.5f);
-    EXPECT_EQ(p, cv::Point2f(5, 17));  // (0 + 5.5, 10 + 7.5) truncated
-    // The strip's centre maps onto the translation.
-    p = rotateStripPoint(49.5f, 12, 100, 25, 30, 200, 100);
-    EXPECT_EQ(p, cv::Point2f(200, 100));
-    // cos 90 is a hair below 0 and sin 90 below 1: truncation takes both down.
-    p = rotateStripPoint(59.5f, 12, 100, 25, 90, 200, 100);
-    EXPECT_EQ(p, cv::Point2f(199, 109));
 }
 
 class PointLists : public ::testing::Test {
@@ -126,25 +60,6 @@ protected:
         return out;
     }
 };
-
-TEST_F(PointLists, SortsKeepEqualElementsInOrder) {
-    add(5, 2);
-    add(1, 2);
-    add(3, 1);
-    add(1, 2);
-    owned.sortByRows();
-    EXPECT_EQ(order(), (std::vector<int>{2, 1, 3, 0}));
-    owned.sortByX();
-    EXPECT_EQ(order(), (std::vector<int>{1, 3, 2, 0}));
-    owned.sortByY();
-    EXPECT_EQ(order(), (std::vector<int>{2, 1, 3, 0}));
-    // The list stays doubly linked after the swaps.
-    PointNode* last = owned.first;
-    while (last->next) last = last->next;
-    std::vector<int> backwards;
-    for (PointNode* n = last; n; n = n->previous) backwards.push_back(n->item->id);
-    EXPECT_EQ(backwards, (std::vector<int>{0, 3, 1, 2}));
-}
 
 TEST_F(PointLists, SpacingStatisticsOfTenPoints) {
     const float xs[10] = {0, 10, 22, 30, 41, 50, 65, 70, 80, 92};
@@ -163,38 +78,6 @@ TEST_F(PointLists, SpacingStatisticsOfTenPoints) {
     EXPECT_EQ(owned.medianSpacing, 0);
 }
 
-TEST(ImageLines, CollectAndFitWithMinimum) {
-    PointList corners(1);
-    const float xs[4] = {10, 100, 200, 300};
-    for (int i = 0; i < 4; i++) corners.append(new ImagePoint(xs[i], 50.0f + (i % 2), i));
-    corners.append(new ImagePoint(150, 70, 4));
-
-    ImageLine line(90, 52, 0);
-    PointList near;
-    const float sum = line.collectPoints(corners, 3.0f, near);
-    EXPECT_EQ(near.count, 4);
-    EXPECT_NEAR(sum, 2 + 1 + 2 + 1, 1e-3);
-
-    PointList three;
-    for (PointNode* n = near.first; n && three.count < 3; n = n->next) three.append(n->item);
-    EXPECT_EQ(line.fit(three, 3), 0);
-    EXPECT_EQ(line.angle, 90);
-    EXPECT_EQ(line.distance, 52);
-    EXPECT_EQ(line.fit(near, 3), 1);
-    EXPECT_EQ(line.angle, 90);
-    // Through the centre (152.5, 50.5): trunc(152·cos 90 + 50·sin 90) with the
-    // converted cosine a hair below 0.
-    EXPECT_EQ(line.distance, 49);
-
-    // An exactly vertical fit has the angle 180.
-    PointList column(1);
-    for (int i = 0; i < 5; i++) column.append(new ImagePoint(40, 10.0f * i, i));
-    ImageLine vertical(3, 7, 0);
-    EXPECT_EQ(vertical.fit(column, 3), 1);
-    EXPECT_EQ(vertical.angle, 180);
-    EXPECT_EQ(vertical.distance, -40);
-}
-
 class LineSets : public ::testing::Test {
 protected:
     LineSet set{1};
@@ -205,56 +88,6 @@ protected:
         return line;
     }
 };
-
-TEST_F(LineSets, OwningAppendNumbersAndRenumberFollowsOrder) {
-    add(90, 30);
-    add(10, 20);
-    add(50, 10);
-    EXPECT_EQ(ids(set), (std::vector<int>{0, 1, 2}));
-    set.sortByAngle();
-    EXPECT_EQ(ids(set), (std::vector<int>{1, 2, 0}));
-    set.renumber();
-    EXPECT_EQ(ids(set), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(set.nodeAt(2)->item->angle, 90);
-    EXPECT_EQ(set.nodeAt(3), nullptr);
-    EXPECT_EQ(set.last(), set.nodeAt(2));
-
-    set.swapWithNext(set.first);
-    EXPECT_EQ(set.first->item->angle, 50);
-    LineNode* middle = set.nodeAt(1);
-    set.unlink(middle);
-    set.count--;
-    EXPECT_EQ(set.first->next->item->angle, 90);
-    EXPECT_EQ(set.first->next->previous, set.first);
-    delete middle->item;
-    delete middle;
-}
-
-TEST_F(LineSets, VerticalLinesSortByAbsoluteDistance) {
-    add(0, -50, Vertical);
-    add(0, 20, Vertical);
-    add(0, -10, Vertical);
-    set.sortByDistance();
-    std::vector<float> d;
-    for (LineNode* n = set.first; n; n = n->next) d.push_back(n->item->distance);
-    EXPECT_EQ(d, (std::vector<float>{-10, 20, -50}));
-    // A horizontal first line compares signed distances.
-    LineSet plain(1);
-    for (float v : {20.0f, -50.0f, -10.0f}) plain.append(new ImageLine(90.0f, v, 0));
-    plain.sortByDistance();
-    d.clear();
-    for (LineNode* n = plain.first; n; n = n->next) d.push_back(n->item->distance);
-    EXPECT_EQ(d, (std::vector<float>{-50, -10, 20}));
-}
-
-TEST_F(LineSets, VerticalLinesOfOneAngleSortByAbsoluteDistance) {
-    add(0, -50, Vertical);
-    add(0, 20, Vertical);
-    add(0, -10, Vertical);
-    add(0, -60);  // after a vertical line its distance counts as 60
-    set.sortByAngle();
-    EXPECT_EQ(ids(set), (std::vector<int>{2, 1, 0, 3}));
-}
 
 TEST_F(LineSets, MixedOrientationsStillEndTheSort) {
     // Absolute against signed distances: each order of the pair is "greater".
@@ -305,15 +138,6 @@ TEST_F(LineSets, NeighbourSwapSortMatchesStableSort) {
     EXPECT_EQ(ids(byDistance), expectedIds);
 }
 
-TEST_F(LineSets, ClassifyWithOneBin) {
-    for (int i = 0; i < 5; i++) add(90, 10.0f * i);
-    set.classifyOrientation();
-    EXPECT_EQ(set.histogram[9], 5);
-    EXPECT_EQ(set.lowerBound, 40);
-    EXPECT_EQ(set.upperBound, 130);
-    for (LineNode* n = set.first; n; n = n->next) EXPECT_EQ(n->item->orientation, Horizontal);
-}
-
 TEST_F(LineSets, ClassifySquareOnGrid) {
     for (float a : {0.0f, 2.0f, 178.0f, 88.0f, 90.0f, 91.0f, 93.0f, 1.0f}) add(a, 0);
     set.classifyOrientation();
@@ -325,16 +149,6 @@ TEST_F(LineSets, ClassifySquareOnGrid) {
     set.clear();
     EXPECT_EQ(set.lowerBound, -1);
     EXPECT_EQ(set.count, 0);
-}
-
-TEST_F(LineSets, ClassifyTiltedGrid) {
-    // Peaks in bins 3 and 12: the bounds lie half way between, at 70 and 160.
-    for (float a : {30.0f, 31.0f, 35.0f, 120.0f, 125.0f}) add(a, 0);
-    set.classifyOrientation();
-    EXPECT_EQ(set.lowerBound, 70);
-    EXPECT_EQ(set.upperBound, 160);
-    EXPECT_EQ(set.first->item->orientation, Vertical);
-    EXPECT_EQ(set.last()->item->orientation, Horizontal);
 }
 
 }  // namespace

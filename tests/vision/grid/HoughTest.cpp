@@ -8,53 +8,6 @@
 
 namespace {
 
-// Angle and magnitude of one pixel whose derivatives are (gx, gy).
-void gradientOf(int gx, int gy, int origin, int reverse, int* magnitude, int* angle,
-                int minimum = 20) {
-    cv::Mat dx(1, 1, CV_16S, cv::Scalar(gx)), dy(1, 1, CV_16S, cv::Scalar(gy));
-    cv::Mat m, a;
-    computeGradient(dx, dy, origin, m, a, minimum, reverse);
-    *magnitude = m.at<unsigned char>(0, 0);
-    *angle = a.at<short>(0, 0);
-}
-
-TEST(Gradient, EdgeDirectionsAndReverseFlag) {
-    // A step edge brighter to the right, then darker to the right.
-    cv::Mat grey(20, 20, CV_8U, cv::Scalar(40));
-    grey.colRange(10, 20).setTo(90);
-    cv::Mat dx, dy, m, a;
-    sobelDerivative(grey, 0, 1, 0, dx);
-    sobelDerivative(grey, 0, 0, 1, dy);
-    computeGradient(dx, dy, 0, m, a, 20, 1);
-    EXPECT_EQ(dx.at<short>(5, 9), 200);
-    EXPECT_EQ(m.at<unsigned char>(5, 9), 50);
-    EXPECT_EQ(a.at<short>(5, 9), 0);
-    EXPECT_EQ(a.at<short>(5, 3), kNoAngle);
-
-    int magnitude, angle;
-    gradientOf(-200, 0, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(angle, 180);
-    gradientOf(0, 200, 0, 0, &magnitude, &angle);
-    EXPECT_EQ(angle, 90);
-    gradientOf(0, -200, 0, 0, &magnitude, &angle);
-    EXPECT_EQ(angle, -90);
-    gradientOf(0, -200, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(angle, 90);
-    // A bottom-left image turns its y derivative round.
-    gradientOf(0, 200, 1, 0, &magnitude, &angle);
-    EXPECT_EQ(angle, -90);
-    gradientOf(100, 100, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(angle, 45);
-    gradientOf(-100, -100, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(angle, 45);  // -135 raised by 180
-    // The degrees come from the double product, kept in a float; float
-    // arithmetic throughout gives 136 and 2 here.
-    gradientOf(-978, 912, 0, 0, &magnitude, &angle);
-    EXPECT_EQ(angle, 137);
-    gradientOf(-945, -33, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(angle, 1);
-}
-
 // Every derivative pair a 3 x 3 Sobel gives on 8-bit pictures, against
 // atan2 itself: the angle's fast path must not move a single degree.
 TEST(Gradient, EveryDerivativePairAsAtan2GivesIt) {
@@ -76,59 +29,6 @@ TEST(Gradient, EveryDerivativePairAsAtan2GivesIt) {
                 ASSERT_EQ(a.at<short>(r, c), (short)degrees) << gx << ", " << gy << ", " << reverse;
             }
     }
-}
-
-TEST(Gradient, MagnitudeWrapsInEightBits) {
-    int magnitude, angle;
-    gradientOf(256, 0, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(magnitude, 0);
-    EXPECT_EQ(angle, kNoAngle);
-    gradientOf(150, -150, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(magnitude, 11);
-    gradientOf(80, 0, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(magnitude, 20);
-    EXPECT_EQ(angle, kNoAngle);  // equal to the minimum is not above it
-    gradientOf(84, 0, 0, 1, &magnitude, &angle);
-    EXPECT_EQ(magnitude, 21);
-    EXPECT_EQ(angle, 0);
-}
-
-TEST(Sobel, BottomLeftOriginNegatesOddYOrder) {
-    cv::Mat grey(10, 10, CV_8U, cv::Scalar(0));
-    grey.rowRange(5, 10).setTo(100);
-    cv::Mat top, bottom, x;
-    sobelDerivative(grey, 0, 0, 1, top);
-    sobelDerivative(grey, 1, 0, 1, bottom);
-    EXPECT_EQ(top.at<short>(4, 4), 400);
-    EXPECT_EQ(bottom.at<short>(4, 4), -400);
-    // Replicated border: the first row sees no step.
-    EXPECT_EQ(top.at<short>(0, 0), 0);
-    sobelDerivative(grey, 1, 1, 0, x);
-    EXPECT_EQ(cv::countNonZero(x), 0);
-
-    // A step between the first two rows and columns: replicated, the first
-    // row and column see it (reflected, they would not).
-    cv::Mat step(6, 6, CV_8U, cv::Scalar(100));
-    step.row(0).setTo(0);
-    step.col(0).setTo(0);
-    sobelDerivative(step, 0, 0, 1, top);
-    sobelDerivative(step, 0, 1, 0, x);
-    EXPECT_EQ(top.at<short>(0, 3), 400);
-    EXPECT_EQ(x.at<short>(3, 0), 400);
-}
-
-TEST(Distance, LineThroughEachPixel) {
-    cv::Mat angle(4, 300, CV_16S, cv::Scalar(kNoAngle));
-    angle.at<short>(2, 200) = 0;
-    angle.at<short>(3, 100) = 60;
-    angle.at<short>(1, 7) = -180;
-    cv::Mat distance(4, 300, CV_16S, cv::Scalar(99));
-    computeDistance(angle, distance);
-    EXPECT_EQ(distance.at<short>(2, 200), 200);
-    EXPECT_EQ(distance.at<short>(3, 100), normalDistance(60, 100, 3));
-    // cos of -180 converted degrees is a hair above -1: -6.99999... truncates to -6.
-    EXPECT_EQ(distance.at<short>(1, 7), -6);
-    EXPECT_EQ(distance.at<short>(0, 0), 0);  // no angle
 }
 
 class Accumulator : public ::testing::Test {
@@ -253,52 +153,6 @@ TEST(EmptyAccumulator, HasNoMaximum) {
     EXPECT_EQ(d, 4);
 }
 
-TEST(PlainVote, EveryAngleWithinTheDisplayedRange) {
-    HoughSpace space;
-    space.init(2 * 100, 360, 0);
-    cv::Mat binary(30, 70, CV_8U, cv::Scalar(0));
-    binary.at<unsigned char>(0, 10) = 255;
-    binary.at<unsigned char>(0, 60) = 1;
-    space.plainVote(binary);
-    // Distances beyond rows / (2 * display step) = 50 are left out.
-    EXPECT_EQ(space.accumulator.at<float>(10 + 100, 0 + 180), 1);
-    EXPECT_EQ(space.accumulator.at<float>(60 + 100, 0 + 180), 0);
-    EXPECT_EQ(space.accumulator.at<float>(0 + 100, 90 + 180), 2);
-    EXPECT_GT(cv::sum(space.accumulator)[0], 360);
-    EXPECT_LT(cv::sum(space.accumulator)[0], 720);
-}
-
-TEST(MarkLineBand, HorizontalBandOverTheWholeWidth) {
-    cv::Mat angle(480, 640, CV_16S, cv::Scalar(90));
-    cv::Mat distance(480, 640, CV_16S);
-    for (int y = 0; y < 480; y++) distance.row(y).setTo(y);
-    angle.at<short>(100, 300) = 20;  // fails the angle test
-    cv::Mat mask(480, 640, CV_8U, cv::Scalar(0));
-    MarkLineBand(angle, distance, mask, 255, 90, 60, 100, 400, 5);
-    EXPECT_EQ(cv::countNonZero(mask), 10 * 639 - 1);
-    EXPECT_EQ(cv::countNonZero(mask.rowRange(95, 105).colRange(0, 639)), 10 * 639 - 1);
-    EXPECT_EQ(mask.at<unsigned char>(100, 639), 0);
-    EXPECT_EQ(mask.at<unsigned char>(100, 300), 0);
-
-    // A narrow distance tolerance keeps only the rows near the line.
-    mask.setTo(0);
-    MarkLineBand(angle, distance, mask, 7, 90, 60, 100, 1, 5);
-    EXPECT_EQ(cv::countNonZero(mask), 3 * 639 - 1);
-    EXPECT_EQ(mask.at<unsigned char>(99, 0), 7);
-}
-
-TEST(MarkLineBand, LineAt180DegreesIsVertical) {
-    // (-180, -100) is the column x = 100: its box is tested like that of (0, 100).
-    cv::Mat angle(480, 640, CV_16S, cv::Scalar(-180));
-    cv::Mat distance(480, 640, CV_16S);
-    for (int y = 0; y < 480; y++)
-        for (int x = 0; x < 640; x++) distance.at<short>(y, x) = (short)normalDistance(-180, x, y);
-    cv::Mat mask(480, 640, CV_8U, cv::Scalar(0));
-    MarkLineBand(angle, distance, mask, 255, -180, 60, -100, 400, 5);
-    EXPECT_EQ(cv::countNonZero(mask), 10 * 479);
-    EXPECT_EQ(cv::countNonZero(mask.colRange(95, 105).rowRange(0, 479)), 10 * 479);
-}
-
 TEST(MarkLineBand, ObliqueLineTestsAStripPerRow) {
     const int theta = 45, d = 300;
     cv::Mat angle(480, 640, CV_16S, cv::Scalar(theta));
@@ -315,60 +169,6 @@ TEST(MarkLineBand, ObliqueLineTestsAStripPerRow) {
         EXPECT_EQ(mask.at<unsigned char>(y, xl + 9), 0) << y;
         EXPECT_EQ(mask.at<unsigned char>(y, xl - 9), 0) << y;
     }
-}
-
-TEST(Displays, RampAccumulatorAndImages) {
-    EXPECT_EQ(colorRamp(0, 0, 255, 1, 0), cv::Vec3b(255, 0, 0));
-    EXPECT_EQ(colorRamp(255, 0, 255, 1, 0), cv::Vec3b(0, 1, 254));
-    EXPECT_EQ(colorRamp(300, 0, 255, 1, 0), cv::Vec3b(0, 0, 0));
-
-    HoughSpace space;
-    space.init(2 * 20, 360, 0);
-    space.accumulator.at<float>(20, 180) = 1;  // angle 0, distance 0
-    space.accumulator.at<float>(22, 10) = -1;
-    space.accumulator.at<float>(24, 11) = 0.001f;
-    space.renderDisplay(2, 0);
-    EXPECT_EQ(space.display.at<cv::Vec3b>(10, 180), cv::Vec3b(0, 255, 0));
-    EXPECT_EQ(space.display.at<cv::Vec3b>(11, 10), cv::Vec3b(255, 255, 255));
-    EXPECT_EQ(space.display.at<cv::Vec3b>(12, 11), cv::Vec3b(0, 0, 0));
-    space.drawDisplayAxes(cv::Scalar::all(255));
-    EXPECT_EQ(space.display.at<cv::Vec3b>(10, 0), cv::Vec3b(255, 255, 255));
-    EXPECT_EQ(space.display.at<cv::Vec3b>(0, 180), cv::Vec3b(255, 255, 255));
-    space.markDisplay(-100, 0, cv::Scalar(0, 0, 255));
-    EXPECT_EQ(space.display.at<cv::Vec3b>(10, 85), cv::Vec3b(0, 0, 255));
-    // The factor is truncated first: k = 85 for the reference 3, so 1.5 gives 127.
-    space.accumulator.at<float>(30, 200) = 1.5f;
-    space.renderDisplay(3, 0);
-    EXPECT_EQ(space.display.at<cv::Vec3b>(15, 200), cv::Vec3b(1, 254, 0));
-
-    cv::Mat angles(1, 2, CV_16S), rainbow;
-    angles.at<short>(0, 0) = 0;
-    angles.at<short>(0, 1) = kNoAngle;
-    angleDisplay(angles, rainbow);
-    EXPECT_EQ(rainbow.at<cv::Vec3b>(0, 0), cv::Vec3b(0, 151, 104));  // 0 shown as 180
-    EXPECT_EQ(rainbow.at<cv::Vec3b>(0, 1), cv::Vec3b(0, 0, 0));
-
-    cv::Mat distance(1, 3, CV_16S), out;
-    distance.at<short>(0, 0) = -800;
-    distance.at<short>(0, 1) = 0;
-    distance.at<short>(0, 2) = 799;
-    distanceDisplay(distance, out, 800, 1600 / 255);
-    EXPECT_EQ(out.at<unsigned char>(0, 0), 0);
-    EXPECT_EQ(out.at<unsigned char>(0, 1), 133);
-    EXPECT_EQ(out.at<unsigned char>(0, 2), 10);  // 266 kept to 8 bits
-
-    cv::Mat image(100, 200, CV_8U, cv::Scalar(0));
-    drawImageLine(image, 90, 40);
-    EXPECT_EQ(cv::countNonZero(image.row(40)), 200);
-    image.setTo(0);
-    drawImageLine(image, 180, 30);
-    EXPECT_EQ(cv::countNonZero(image), 0);  // x = -30: nothing inside
-    drawImageLine(image, 180, -30);
-    EXPECT_EQ(cv::countNonZero(image.col(30)), 100);
-    EXPECT_EQ(cv::countNonZero(image), 100);
-    image.setTo(0);
-    drawImageLine(image, 0, 30);
-    EXPECT_EQ(cv::countNonZero(image.col(30)), 100);
 }
 
 }  // namespace
