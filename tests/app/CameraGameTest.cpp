@@ -46,6 +46,24 @@ const std::string kDigitTable = "grid elements, as identified in the image: \n";
 
 // The cells of the last digit table printed, the top row first, "0" for
 // empty and "?" for unknown.
+// A one-frame scene of the sheet on the table, lit and posed as `lines` say,
+// in the program's run folder, which becomes the working folder; the frame
+// and its truth as the stand-in camera renders them for the program.
+bool openStillScene(const GameProgram& program, const std::string& lines, cv::Mat& frame,
+                    FrameTruth& truth) {
+    runCommand("cp -r '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
+               program.folder + "/' && mkdir -p '" + program.folder + "/scenes'");
+    std::ofstream(program.folder + "/scenes/still.scene")
+        << "size 640 480\ncalibration camcalib.txt\nframes 1\nblur 0.6\ntable 100\n" << lines;
+    SceneDescription scene;
+    SyntheticCamera camera;
+    if (chdir(program.folder.c_str()) != 0 || !readSceneFile("scenes/still.scene", scene) ||
+        !camera.open(scene))
+        return false;
+    camera.render(0, frame, &truth);
+    return true;
+}
+
 std::string lastDigitTable(const std::string& output) {
     const size_t at = output.rfind(kDigitTable);
     std::istringstream lines(at == std::string::npos ? "" : output.substr(at));
@@ -205,19 +223,12 @@ TEST(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
     XvfbDisplay display;
     ASSERT_TRUE(display.ok());
     GameProgram program{"camera-teach", "\n\n"};
-    runCommand("cp -r '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/imgs' '" TABRELO_DATA
-               "/sudoku-grids' '" + program.folder + "/' && mkdir -p '" + program.folder +
-               "/scenes' '" + program.folder + "/patterns'");
-    std::ofstream(program.folder + "/scenes/still.scene")
-        << "size 640 480\ncalibration camcalib.txt\npuzzle 1 0\nframes 1\npose 0 5 14\n"
-           "light 0.2\nblur 0.6\nnoise 2\ntable 100\n";
-    ASSERT_EQ(chdir(program.folder.c_str()), 0);
-    SceneDescription scene;
-    SyntheticCamera camera;
+    runCommand("cp -r '" TABRELO_DATA "/imgs' '" + program.folder + "/' && mkdir -p '" +
+               program.folder + "/patterns'");
     FrameTruth truth;
     cv::Mat frame;
-    ASSERT_TRUE(readSceneFile("scenes/still.scene", scene) && camera.open(scene));
-    camera.render(0, frame, &truth);
+    ASSERT_TRUE(openStillScene(program, "puzzle 1 0\npose 0 5 14\nlight 0.2\nnoise 2\n", frame,
+                               truth));
     program.camera = "scenes/still.scene";
     ASSERT_TRUE(program.start());
     std::string live;
@@ -425,18 +436,9 @@ TEST(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
     XvfbDisplay display;
     ASSERT_TRUE(display.ok());
     GameProgram program{"camera-view", "\n\n"};
-    runCommand("cp -r '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
-               program.folder + "/' && mkdir -p '" + program.folder + "/scenes'");
-    std::ofstream(program.folder + "/scenes/still.scene")
-        << "size 640 480\ncalibration camcalib.txt\npuzzle 0 0\nframes 1\npose 3 10 15\n"
-           "light 0.25\nblur 0.6\ntable 100\n";
-    ASSERT_EQ(chdir(program.folder.c_str()), 0);
-    SceneDescription scene;
-    SyntheticCamera camera;
-    ASSERT_TRUE(readSceneFile("scenes/still.scene", scene) && camera.open(scene));
     ArPrediction p;
     cv::Mat bgr;
-    camera.render(0, bgr, &p.truth);
+    ASSERT_TRUE(openStillScene(program, "puzzle 0 0\npose 3 10 15\nlight 0.25\n", bgr, p.truth));
     cv::cvtColor(bgr, p.frame, cv::COLOR_BGR2RGB);
     p.setPose(0);
     program.camera = "scenes/still.scene";
