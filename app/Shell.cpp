@@ -206,7 +206,8 @@ IdleOutcome idleStep(RunningGame& game, FILE* in, FILE* out) {
         std::fflush(out);
         return kGameEnds;
     }
-    if (session.automatic_markup == 1) sudoku->markUpAll();
+    if (session.automatic_markup == 1 && sudoku->markUpAll() > 0 && outcome == kGameGoesOn)
+        outcome = kNotesChanged;
     if (session.arMode == 1) {
         cameraGameStep(game, in, out);
         cameraTilesToBoard(*sudoku, out);

@@ -46,6 +46,7 @@ enum IdleOutcome {
     kGameGoesOn = 0,
     kNewGameBegun = 1,  // the caller sets the window title
     kGameEnds = 2,      // the results are written: the program ends
+    kNotesChanged = 3,  // automatic markup changed the board's notes
 };
 
 // The idle steps that need no window.

@@ -121,12 +121,6 @@ static void passiveMotion(int x, int y) {
     glutPostRedisplay();
 }
 
-static std::vector<int> notesOf(const Sudoku& board) {
-    std::vector<int> notes;
-    for (const SudokuCell& c : board.cells) notes.insert(notes.end(), c.notes, c.notes + 10);
-    return notes;
-}
-
 // The input handlers redraw for themselves; an idle turn redraws only for
 // what it changed: a new game, the won message, automatic markup, a camera
 // frame, the clock's next second, or the redraws a pending new game waits for.
@@ -134,7 +128,6 @@ static std::vector<int> notesOf(const Sudoku& board) {
 static void idle() {
     static long shownSecond = -1;
     const int wonBefore = playedGame->wonFlag;
-    const std::vector<int> notesBefore = notesOf(*sudoku);
     const IdleOutcome outcome = idleStep(*playedGame, stdin, stdout);
     if (outcome == kGameEnds) {
         glutLeaveMainLoop();
@@ -143,10 +136,9 @@ static void idle() {
     if (outcome == kNewGameBegun) glutSetWindowTitle(session.windowTitle);
     std::fflush(stdout);
     const long second = playedGame->clock.elapsed(tickCount()) / 1000;
-    const bool changed = outcome == kNewGameBegun || playedGame->wonFlag != wonBefore ||
-                         playedGame->newGameIdleTurns != 0 ||
-                         session.arMode == 1 || second != shownSecond ||
-                         notesOf(*sudoku) != notesBefore;
+    const bool changed = outcome == kNewGameBegun || outcome == kNotesChanged ||
+                         playedGame->wonFlag != wonBefore || playedGame->newGameIdleTurns != 0 ||
+                         session.arMode == 1 || second != shownSecond;
     if (changed) {
         shownSecond = second;
         glutPostRedisplay();

@@ -259,24 +259,30 @@ void Sudoku::clearAllNotes() {
     for (int d = 1; d <= digitCount; d++) clearNotesOfDigit(d);
 }
 
-void Sudoku::markUpCells(int d, int r0, int r1, int c0, int c1) {
-    if (!validDigit(d)) return;
+int Sudoku::markUpCells(int d, int r0, int r1, int c0, int c1) {
+    if (!validDigit(d)) return 0;
+    int changed = 0;
     for (int r = r0; r <= r1 && r < rows; r++) {
         for (int c = c0; c <= c1 && c < columns; c++) {
             SudokuCell& cl = cell(r, c);
             if (cl.kind != Empty) continue;
+            const int before = cl.notes[d];
             if (!cl.candidates[d])
                 cl.notes[d] = NoteUndecided;
             else if (cl.notes[d] != NoteBad)
                 cl.notes[d] = NoteGood;
+            changed += cl.notes[d] != before;
         }
     }
+    return changed;
 }
 
 void Sudoku::markUpDigit(int d) { markUpCells(d, 0, rows - 1, 0, columns - 1); }
 
-void Sudoku::markUpAll() {
-    for (int d = 1; d <= digitCount; d++) markUpDigit(d);
+int Sudoku::markUpAll() {
+    int changed = 0;
+    for (int d = 1; d <= digitCount; d++) changed += markUpCells(d, 0, rows - 1, 0, columns - 1);
+    return changed;
 }
 
 void Sudoku::markUpBand(int r, int d) {

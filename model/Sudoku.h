@@ -103,7 +103,8 @@ public:
     void clearNotesOfDigit(int digit);
     void clearAllNotes();
     void markUpDigit(int digit);
-    void markUpAll();
+    // Returns how many notes it changed.
+    int markUpAll();
     void markUpBand(int r, int digit);
     void markUpStack(int c, int digit);
     // Arrays count their grid rows from the bottom of the board (board row 8 - g).
@@ -145,6 +146,6 @@ private:
     void removeCandidateAround(int r, int c, int d);
     void recountCounters(int r, int c);
     void recomputeCandidates();
-    void markUpCells(int digit, int r0, int r1, int c0, int c1);
+    int markUpCells(int digit, int r0, int r1, int c0, int c1);
     void replaceDigitImages(const cv::Mat images[10]);
 };
