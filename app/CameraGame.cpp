@@ -1,13 +1,9 @@
 #include "CameraGame.h"
 
 #include "EventLog.h"
-#include "Shell.h"
+#include "Globals.h"
 
 #include <cmath>
-
-CameraState camera;
-GridVision* gridVision = nullptr;
-VisionConsole visionConsole;
 
 static int calibrationTaken = 0;
 static int handedPoseCount = 0;

@@ -1,18 +1,12 @@
-// The camera game's part of the shell: the camera state, the camera-side
-// object and the operator console for the whole run, the image set-up, and
-// the camera step of the idle callback, which hands the GL-ready frame, the
-// calibration and every new pose to the game window.
+// The camera game's part of the shell: the image set-up and the camera step
+// of the idle callback, which hands the GL-ready frame, the calibration and
+// every new pose to the game window.
 #pragma once
 
-#include "GridVision.h"
 #include "RunningGame.h"
-#include "VisionConsole.h"
+#include "Sudoku.h"
 
 #include <cstdio>
-
-extern CameraState camera;
-extern GridVision* gridVision;  // created by the first image set-up
-extern VisionConsole visionConsole;
 
 // Opens TABRELO_CAMERA or the first camera; 1 when a frame came from it.
 int openCameraSource(FILE* out);

@@ -11,13 +11,6 @@
 #include <ctime>
 #include <string>
 
-SessionSettings session;
-Sudoku* sudoku = nullptr;
-GridStack* gridStack = nullptr;
-GameWindow* gameWindow = nullptr;
-TestSettings testSettings;
-Agenda agenda;
-
 void openTestSeries(RunningGame& game, FILE* out) {
     std::string problem;
     if (!testSettings.read(session.settingsPath, session, *sudoku, problem)) {

@@ -1,23 +1,11 @@
-// The shell's singletons for the whole run and the operations of a game that
-// the keys, the menu and the idle callback share.
+// The operations of a game that the keys, the menu and the idle callback
+// share.
 #pragma once
 
-#include "GameWindow.h"
-#include "GridStack.h"
+#include "Globals.h"
 #include "RunningGame.h"
-#include "SessionSettings.h"
-#include "Sudoku.h"
-#include "TestSettings.h"
-#include "Agenda.h"
 
 #include <cstdio>
-
-extern SessionSettings session;
-extern Sudoku* sudoku;          // replaced when a remembered board is popped
-extern GridStack* gridStack;
-extern GameWindow* gameWindow;
-extern TestSettings testSettings;
-extern Agenda agenda;               // empty without a test series
 
 // Reads the test settings and the player's agenda, or builds a new one;
 // says in one line why a test series becomes a free game and what became of
