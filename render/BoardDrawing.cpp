@@ -19,7 +19,7 @@ void setupGlState() {
     glClearDepth(1.0);
 }
 
-void drawFrame(GameWindow& window, const Sudoku& board, const FrameInputs& in) {
+void drawFrame(const GameWindow& window, const Sudoku& board, const FrameInputs& in) {
     const SessionSettings& session = window.session;
     if (session.arMode == 1) {
         // Every board layer lies in front of the video.

@@ -21,7 +21,7 @@ struct FrameInputs {
 void setupGlState();
 // The display callback's drawing, ending with the board's view in force
 // for picking; the caller swaps the buffers.
-void drawFrame(GameWindow& window, const Sudoku& board, const FrameInputs& in);
+void drawFrame(const GameWindow& window, const Sudoku& board, const FrameInputs& in);
 void drawBoard(const Sudoku& board, const SessionSettings& session, int showCameraTiles);
 void drawCell(const SudokuCell& cell, const Sudoku& board, const SessionSettings& session);
 // Row letters and column numbers beside the board (beyond the overview panes when shown).

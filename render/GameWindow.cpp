@@ -24,7 +24,7 @@ void GameWindow::setRotationVector(const float v[3]) {
     for (int i = 0; i < 3; i++) rotationAxis[i] = rotationAngle > 0 ? v[i] / rotationAngle : 0;
 }
 
-void GameWindow::applyModelView() {
+void GameWindow::applyModelView() const {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     if (session.arMode == 1 && poseFlag == 1) {
@@ -37,7 +37,7 @@ void GameWindow::applyModelView() {
     }
 }
 
-void GameWindow::applyProjection() {
+void GameWindow::applyProjection() const {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -46,13 +46,8 @@ void GameWindow::applyProjection() {
         glFrustum(-cx / fx, (videoWidth - cx) / fx, -cy / fy, (videoHeight - cy) / fy, 1.0, 1e6);
         glMatrixMode(GL_MODELVIEW);
     } else {
-        viewCamera.width = width;
-        viewCamera.height = height;
         gluPerspective(35.0, (double)width / std::max(height, 1), 0.01, 100.0);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glTranslated(-4, -5, -27);
-        glGetDoublev(GL_MODELVIEW_MATRIX, viewCamera.viewMatrix);
     }
 }
 
@@ -109,7 +104,6 @@ void GameWindow::turningPress(int button, int state, int x, int y) {
             vc.lastShiftY = y;
             vc.depthShift = d > vc.turningRadius;
             vc.shifting = 1;
-            vc.pendingShift[0] = vc.pendingShift[1] = vc.pendingShift[2] = 0;
         }
         recenter();
         return;
@@ -130,22 +124,16 @@ void GameWindow::turningDrag(int x, int y) {
         const double lengths = std::sqrt((v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) *
                                          (s[0] * s[0] + s[1] * s[1] + s[2] * s[2]));
         const double angle = std::acos(std::max(-1.0, std::min(1.0, dot / lengths)));
-        vc.pendingAngle = angle * 57.29578 * -1.57079632675;
-        double axis[3] = {v[1] * s[2] - v[2] * s[1], v[2] * s[0] - v[0] * s[2],
-                          v[0] * s[1] - v[1] * s[0]};
-        const double len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
-        // Two equal points give no axis; the turn by 0 degrees then keeps the old one.
-        if (len > 0)
-            for (int i = 0; i < 3; i++) vc.pendingAxis[i] = axis[i] / len;
+        const double axis[3] = {v[1] * s[2] - v[2] * s[1], v[2] * s[0] - v[0] * s[2],
+                                v[0] * s[1] - v[1] * s[0]};
+        vc.turn(angle * 57.29578 * -1.57079632675, axis);
         for (int i = 0; i < 3; i++) vc.spherePoint[i] = v[i];
     } else if (vc.shifting) {
         const double step = (x - vc.lastShiftX) / 27;
-        if (vc.depthShift == 0) {
-            vc.pendingShift[0] = step;
-            vc.pendingShift[1] = (y - vc.lastShiftY) / -27;
-        } else {
-            vc.pendingShift[2] = step;
-        }
+        if (vc.depthShift == 0)
+            vc.shift(step, (y - vc.lastShiftY) / -27, 0);
+        else
+            vc.shift(0, 0, step);
         vc.lastShiftX = x;
         vc.lastShiftY = y;
         recenter();
@@ -181,6 +169,8 @@ int GameWindow::isInsideWindow(int x, int y) const {
 void GameWindow::reshape(int w, int h) {
     width = w;
     height = h;
+    viewCamera.width = w;
+    viewCamera.height = h;
     applyProjection();
     applyModelView();
     recenter();

@@ -53,8 +53,8 @@ struct GameWindow {
     void setPoseFlag(int on) { poseFlag = on; }
     void setCalibrationFlag(int on) { calibrationFlag = on; }
 
-    void applyProjection();
-    void applyModelView();
+    void applyProjection() const;
+    void applyModelView() const;
     void recenter();
     // The flat top view; with init3D and show_3D on, tilted to the oblique view.
     void resetView(int init3D);

@@ -49,7 +49,7 @@ static void statusText(float x, float y, const char* text, float height, float m
     strokeText(x, y, text, height, maxWidth, 1, 1, 1);
 }
 
-void drawStatusOverlay(GameWindow& window, const Sudoku& board, const FrameInputs& in) {
+void drawStatusOverlay(const GameWindow& window, const Sudoku& board, const FrameInputs& in) {
     const int w = window.width, h = window.height;
     const SessionSettings& session = window.session;
     glViewport(0, 0, w, h);

@@ -6,6 +6,6 @@
 #include "GameWindow.h"
 #include "Sudoku.h"
 
-void drawStatusOverlay(GameWindow& window, const Sudoku& board, const FrameInputs& in);
+void drawStatusOverlay(const GameWindow& window, const Sudoku& board, const FrameInputs& in);
 // "%2d:%2d:%2d" of the clock's elapsed time; empty while nothing has elapsed.
 void clockText(long elapsed, char* out, int size);

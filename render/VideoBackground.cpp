@@ -47,7 +47,7 @@ struct TileCorners {
     double x[4], y[4];
 };
 
-void drawReprojected(GameWindow& window, FILE* out) {
+void drawReprojected(const GameWindow& window, FILE* out) {
     const cv::Mat& video = window.videoImage;
     const int w = window.width, h = window.height;
     glClearColor(0, 0, 0, 1);
@@ -142,7 +142,7 @@ void videoTileSpan(int size, int i, int* first, int* last) {
     *last = i == kTiles - 1 ? size - 1 : (i + 1) * step - 1;
 }
 
-void drawVideoBackground(GameWindow& window, FILE* out) {
+void drawVideoBackground(const GameWindow& window, FILE* out) {
     const cv::Mat& video = window.videoImage;
     if (video.empty() || video.type() != CV_8UC3) return;
     // Before the first pose nothing tells where the grid plane lies, and a

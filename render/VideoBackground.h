@@ -10,7 +10,7 @@
 // Draws the game window's video image (RGB, bottom row first) as the
 // background; nothing before the first frame. The re-projection notes
 // window tiles of another size than the video's on `out`.
-void drawVideoBackground(GameWindow& window, FILE* out);
+void drawVideoBackground(const GameWindow& window, FILE* out);
 
 // First and last pixel (both included) of tile i of 8 across `size` pixels;
 // tiles after the first reach 2 pixels back to overlap their neighbour, and

@@ -4,28 +4,27 @@
 
 struct ViewCamera {
     int width = 0, height = 0;
-    int resetRequest = 1;
     double viewMatrix[16];
     double rotationMatrix[16];
     double translationMatrix[16];
     int turning = 0;
     int shifting = 0;
     double lastShiftX = -1, lastShiftY = -1;
-    double pendingShift[3] = {0, 0, 0};
     int depthShift = 0;
     double centerX = -1, centerY = -1;
     double turningRadius = 0;
     double guideHalfSize = 0;
     double spherePoint[3] = {0, 0, 0};
-    double pendingAxis[3] = {1, 0, 0};
-    double pendingAngle = 0;
+    double turnAxis[3] = {1, 0, 0};  // a drag that gives no axis turns about the last one
 
     ViewCamera();
     // The flat top view: eye at (4, 5, 27) looking down.
     void reset();
-    // Folds the pending turn and shift into the matrices and loads the view
-    // into the current (model-view) matrix.
-    void apply();
+    // Turns the board about its centre (4.5, 4.5, 0) by angle degrees.
+    void turn(double angle, const double axis[3]);
+    void shift(double dx, double dy, double dz);
+    // Loads the view into the current (model-view) matrix.
+    void apply() const;
     // Point on the trackball sphere under window position (x, y).
     void spherePointAt(int x, int y, double out[3]) const;
 };
