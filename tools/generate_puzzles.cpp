@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 struct Range {
@@ -152,6 +155,12 @@ int main(int argc, char** argv) {
         }
     }
     if (!folder) return usage();
+    // Said before the search, which can take minutes, not after it.
+    struct stat info;
+    if (::stat(folder, &info) != 0 || !S_ISDIR(info.st_mode) || ::access(folder, W_OK) != 0) {
+        std::fprintf(stderr, "cannot write into %s: not a writable folder\n", folder);
+        return 1;
+    }
 
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     int written[5] = {}, wanted[5] = {};
