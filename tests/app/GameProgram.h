@@ -154,6 +154,7 @@ public:
         return waitUntil([&] { return output().find(text) != std::string::npos; }, ms);
     }
 
+    // The id of the first shown window whose name matches, else empty.
     static std::string findWindow(const std::string& name) {
         std::istringstream ids(
             runCommand("xdotool search --onlyvisible --name '" + name + "' 2>/dev/null"));
@@ -204,14 +205,20 @@ public:
 
     std::string title() const { return runCommand("xdotool getwindowname " + windowId); }
 
-    // The id of the popup menu's window while it is shown, else empty.
-    static std::string shownMenu() {
-        std::istringstream ids(
-            runCommand("xdotool search --onlyvisible --name 'freeglut menu' 2>/dev/null"));
-        std::string menu;
-        ids >> menu;
-        return menu;
+    // Where a window lies on the screen.
+    static cv::Rect geometry(const std::string& window) {
+        cv::Rect r;
+        std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + window));
+        for (std::string line; std::getline(shell, line);) {
+            std::sscanf(line.c_str(), "X=%d", &r.x);
+            std::sscanf(line.c_str(), "Y=%d", &r.y);
+            std::sscanf(line.c_str(), "WIDTH=%d", &r.width);
+            std::sscanf(line.c_str(), "HEIGHT=%d", &r.height);
+        }
+        return r;
     }
+    // The popup menu's window while it is shown.
+    static std::string shownMenu() { return findWindow("freeglut menu"); }
 
     // Chooses entry `position` of the popup menu with `entryCount` entries,
     // as a player does: the pointer rests away from the board and its table
@@ -224,23 +231,13 @@ public:
     bool chooseMenuEntry(int position, int entryCount = 19) {
         xdo("mousemove --window " + windowId + " 20 60 sleep 0.1 mousemove --window " + windowId +
             " 22 62 sleep 0.2 click 3");
-        int x = -1, y = -1, width = 0, height = 0;
-        const bool opened = waitUntil([&] {
-            const std::string menu = shownMenu();
-            if (menu.empty()) return false;
-            std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + menu));
-            for (std::string line; std::getline(shell, line);) {
-                std::sscanf(line.c_str(), "X=%d", &x);
-                std::sscanf(line.c_str(), "Y=%d", &y);
-                std::sscanf(line.c_str(), "WIDTH=%d", &width);
-                std::sscanf(line.c_str(), "HEIGHT=%d", &height);
-            }
-            return height > 0;
-        });
-        if (!opened) return false;
-        const int entryHeight = height / entryCount, border = (height - entryCount * entryHeight) / 2;
-        const int entryX = x + width / 4;
-        const int entryY = y + border + entryHeight * (position - 1) + entryHeight / 2;
+        cv::Rect menu;
+        if (!waitUntil([&] { return !shownMenu().empty() && (menu = geometry(shownMenu())).height > 0; }))
+            return false;
+        const int entryHeight = menu.height / entryCount;
+        const int border = (menu.height - entryCount * entryHeight) / 2;
+        const int entryX = menu.x + menu.width / 4;
+        const int entryY = menu.y + border + entryHeight * (position - 1) + entryHeight / 2;
         xdo("mousemove " + std::to_string(entryX) + " " + std::to_string(entryY - 3) +
             " sleep 0.1 mousemove " + std::to_string(entryX) + " " + std::to_string(entryY) +
             " sleep 0.2 click 1");
@@ -285,19 +282,21 @@ inline bool flatView(const cv::Mat& rgb) {
     return countPixels(rgb, cell, white) > cell.area() / 2;
 }
 
-// The shipped first puzzle solved but for five cells, so a game is won with a
+// The shipped first puzzle solved but for a few cells, so a game is won with a
 // handful of drags; as the program shows it under permutation 0.
 struct NearlySolved {
     std::string text;
     int solution[81];
-    std::vector<int> empty = {0, 21, 40, 58, 80};
+    std::vector<int> empty;
 };
 
-inline NearlySolved nearlySolved() {
+inline NearlySolved nearlySolved(int blanks = 5) {
     Sudoku board;
     readPuzzle(board, TABRELO_DATA "/sudoku-grids/g1.txt");
     int grid[81];
     NearlySolved p;
+    p.empty.assign({0, 21, 40, 58, 80});
+    p.empty.resize(blanks);
     gridOf(board, grid);
     countSolutions(grid, 2, p.solution);
     p.text = "9 9\n";

@@ -69,6 +69,12 @@ const char* const kBrokenAgenda =
     "  <USER>alice</USER><DONE>1</DONF>\n"
     "</AGENDA>\n";
 
+// A run of the program: its folder, its series folder and, once it has
+// ended, its printout and window title.
+struct Finished {
+    std::string folder, test, out, title;
+};
+
 // Each case: the player's answers, the files of the run, and what the run
 // must say and leave behind.
 TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
@@ -76,63 +82,59 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
         const char* name;
         const char* answers;
         std::string configText;
-        std::function<void(GameProgram&, const std::string& test)> setUp;
-        std::function<void(GameProgram&, const std::string& test, const std::string& out,
-                           const std::string& title)>
-            check;
+        std::function<void(const Finished&)> setUp;
+        std::function<void(const Finished&)> check;
     } kCases[] = {
         {"config-player", "config\nseries\n", config(), nullptr,
-         [](GameProgram&, const std::string& test, const std::string&, const std::string&) {
-             EXPECT_EQ(readFile(test + "/config.xml"), config());
+         [](const Finished& r) {
+             EXPECT_EQ(readFile(r.test + "/config.xml"), config());
              Agenda agenda;
-             EXPECT_EQ(agenda.read((test + "/%63onfig.xml").c_str()), 1);
+             EXPECT_EQ(agenda.read((r.test + "/%63onfig.xml").c_str()), 1);
          }},
         {"broken-agenda", "alice\nseries\n", config(),
-         [](GameProgram&, const std::string& test) {
-             std::ofstream(test + "/alice.xml") << kBrokenAgenda;
-         },
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {test.substr(test.find("Tests/")) + "/alice.xml", "line 3",
-                                      "alice.xml.unreadable"}), "") << out;
-             EXPECT_EQ(readFile(test + "/alice.xml.unreadable"), kBrokenAgenda);
+         [](const Finished& r) { std::ofstream(r.test + "/alice.xml") << kBrokenAgenda; },
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"Tests/series/alice.xml", "line 3", "alice.xml.unreadable"}), "")
+                 << r.out;
+             EXPECT_EQ(readFile(r.test + "/alice.xml.unreadable"), kBrokenAgenda);
              Agenda agenda;
-             EXPECT_EQ(agenda.read((test + "/alice.xml").c_str()), 1);
+             EXPECT_EQ(agenda.read((r.test + "/alice.xml").c_str()), 1);
          }},
         {"latin1-config", "alice\nseries\n\n\n",
          config().insert(config().find("<PARAMS>"), "<!-- J\xFCrgen -->\n"), nullptr,
-         [](GameProgram& game, const std::string&, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {"Tests/series/config.xml", "line 2"}), "") << out;
-             EXPECT_NE(out.find("gridno = 1"), std::string::npos);  // a free game
-             EXPECT_EQ(lines(readFile(game.folder + "/Tests/log.txt")).size(), 1u);
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"Tests/series/config.xml", "line 2"}), "") << r.out;
+             EXPECT_NE(r.out.find("gridno = 1"), std::string::npos);  // a free game
+             EXPECT_EQ(lines(readFile(r.folder + "/Tests/log.txt")).size(), 1u);
          }},
         {"no-games", "alice\nseries\n\n\n", config("", "show_markup"), nullptr,
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {"Tests/series/config.xml", "show_markup"}), "") << out;
-             EXPECT_NE(out.find("gridno = 1"), std::string::npos);
-             EXPECT_EQ(access((test + "/log.txt").c_str(), F_OK), -1);
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"Tests/series/config.xml", "show_markup"}), "") << r.out;
+             EXPECT_NE(r.out.find("gridno = 1"), std::string::npos);
+             EXPECT_EQ(access((r.test + "/log.txt").c_str(), F_OK), -1);
          }},
         {"missing-puzzle", "alice\nseries\n", config("    <GRID vals=\"1\" val0=\"5000\"/>\n"),
          nullptr,
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string& title) {
-             EXPECT_NE(lineWith(out, {"sudoku-grids/g5000.txt", "sudoku-grids/g0.txt"}), "") << out;
-             EXPECT_NE(title.find("Puzzle 0 "), std::string::npos) << title;
-             EXPECT_EQ(readFile(test + "/log.txt").substr(0, 6), "   0  ");
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"sudoku-grids/g5000.txt", "sudoku-grids/g0.txt"}), "") << r.out;
+             EXPECT_NE(r.title.find("Puzzle 0 "), std::string::npos) << r.title;
+             EXPECT_EQ(readFile(r.test + "/log.txt").substr(0, 6), "   0  ");
          }},
         {"bytes-puzzle", "alice\nseries\n", config("    <GRID vals=\"1\" val0=\"77\"/>\n"),
-         [](GameProgram& game, const std::string&) {
+         [](const Finished& r) {
              std::string bytes;
              for (int i = 0; i < 300; i++) bytes += (char)((i * 151 + 7) % 256);
-             game.writePuzzle(77, bytes);
+             std::ofstream(r.folder + "/sudoku-grids/g77.txt") << bytes;
          },
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {"sudoku-grids/g77.txt", "sudoku-grids/g0.txt"}), "") << out;
-             EXPECT_EQ(readFile(test + "/log.txt").substr(0, 6), "   0  ");
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"sudoku-grids/g77.txt", "sudoku-grids/g0.txt"}), "") << r.out;
+             EXPECT_EQ(readFile(r.test + "/log.txt").substr(0, 6), "   0  ");
          }},
         {"permutation", "bob\n\n\n13\n", "", nullptr,
-         [](GameProgram& game, const std::string&, const std::string& out, const std::string& title) {
-             EXPECT_NE(lineWith(out, {"permutation 13", "permutation 0"}), "") << out;
-             EXPECT_NE(title.find("Permutation 0 "), std::string::npos) << title;
-             EXPECT_EQ(readFile(game.folder + "/Tests/log.txt").substr(13, 4), "   0");
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"permutation 13", "permutation 0"}), "") << r.out;
+             EXPECT_NE(r.title.find("Permutation 0 "), std::string::npos) << r.title;
+             EXPECT_EQ(readFile(r.folder + "/Tests/log.txt").substr(13, 4), "   0");
          }},
     };
     for (const Case& c : kCases) {
@@ -142,12 +144,12 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
         runCommand("mkdir -p '" + test + "' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
                    game.folder + "/sudoku-grids/'");
         if (!c.configText.empty()) std::ofstream(test + "/config.xml") << c.configText;
-        if (c.setUp) c.setUp(game, test);
+        if (c.setUp) c.setUp({game.folder, test, "", ""});
         ASSERT_TRUE(game.start());
         const std::string title = game.title();
         game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
         ASSERT_TRUE(game.exited(5000));
-        c.check(game, test, game.output(), title);
+        c.check({game.folder, test, game.output(), title});
     }
 }
 
