@@ -71,9 +71,12 @@ std::string liveWindow(GameProgram& program) {
     return id;
 }
 
-TEST(CameraGame, GridFrameConsoleKeysHelpPauseAndTheGameWindowsEsc) {
-    XvfbDisplay display;
-    ASSERT_TRUE(display.ok());
+// Each on its own X server: ctest runs them side by side.
+using CameraGame = ProgramTest;
+using CameraGameDigits = ProgramTest;
+using CameraGameView = ProgramTest;
+
+TEST_F(CameraGame, GridFrameConsoleKeysHelpPauseAndTheGameWindowsEsc) {
     GameProgram program("camera-keys", "\n\n");
     runCommand("cp -r '" TABRELO_DATA "/scenes' '" TABRELO_DATA "/imgs' '" TABRELO_DATA
                "/patterns' '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
@@ -110,9 +113,7 @@ TEST(CameraGame, GridFrameConsoleKeysHelpPauseAndTheGameWindowsEsc) {
 // board image lies in the window; the cells clicked for 2..9 give their
 // patterns, which later frames read with; a misread 1 is corrected, and the
 // game window still quits on Esc.
-TEST(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
-    XvfbDisplay display;
-    ASSERT_TRUE(display.ok());
+TEST_F(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
     GameProgram program{"camera-teach", "\n\n"};
     runCommand("cp -r '" TABRELO_DATA "/imgs' '" + program.folder + "/' && mkdir -p '" +
                program.folder + "/patterns'");
@@ -178,9 +179,7 @@ TEST(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
 // A still scene: the game window shows the scene's frame behind the board,
 // tinted where the table area lies on the printed grid, and an entered digit
 // lands on its printed cell.
-TEST(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
-    XvfbDisplay display;
-    ASSERT_TRUE(display.ok());
+TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
     GameProgram program{"camera-view", "\n\n"};
     FrameTruth truth;
     cv::Mat bgr, frame;

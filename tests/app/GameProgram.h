@@ -71,6 +71,29 @@ inline bool orange(const cv::Vec3b& p) {
     return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60;
 }
 
+// The program's tests, on a private X server.
+class ProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static XvfbDisplay display;
+        ASSERT_TRUE(display.ok());
+    }
+};
+
+// A test series' config.xml: every switch modifiable and on but show_AR,
+// show_3D and show_overviews, the one named leftOut missing; loop: the
+// elements of its LOOP.
+inline std::string seriesConfig(const std::string& loop, const std::string& leftOut = "") {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<PARAMS>\n  <CONFIG>\n";
+    for (std::string name : {"show_AR", "show_colored", "show_3D", "show_repulsive",
+                             "show_attractive", "show_overviews", "show_markup", "show_evaluate"}) {
+        const bool off = name == "show_AR" || name == "show_3D" || name == "show_overviews";
+        if (name != leftOut)
+            text += "    <" + name + " val=\"" + (off ? "0" : "1") + "\" modifiable=\"1\"/>\n";
+    }
+    return text + "  </CONFIG>\n  <LOOP>\n    " + loop + "\n  </LOOP>\n</PARAMS>\n";
+}
+
 class GameProgram {
 public:
     std::string folder;
@@ -107,27 +130,21 @@ public:
         pid = fork();
         if (pid == 0) {
             if (chdir(folder.c_str()) != 0) _exit(126);
-            if (closedInput_) {
+            if (closedInput_)
                 close(0);
-            } else {
-                const int in = open("answers.txt", O_RDONLY);
-                dup2(in, 0);
-            }
-            const int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(out, 1);
-            dup2(err, 2);
+            else
+                dup2(open("answers.txt", O_RDONLY), 0);
+            dup2(open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+            dup2(open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
             if (!camera.empty()) setenv("TABRELO_CAMERA", camera.c_str(), 1);
             execl(TABRELO_BUILD "/app/tabrelo", "tabrelo", (char*)nullptr);
             _exit(127);
         }
         // A loaded machine can take many seconds to bring up the windows.
-        for (int i = 0; i < 300 && windowId.empty(); i++) {
-            if (exited(0)) return false;
-            windowId = findWindow(camera.empty() ? "Vitrelo" : "Tabrelo");
-            if (windowId.empty()) pause(100);
-        }
-        if (windowId.empty()) return false;
+        const std::string name = camera.empty() ? "Vitrelo" : "Tabrelo";
+        if (!waitUntil([&] { return exited(0) || !(windowId = findWindow(name)).empty(); }, 30000) ||
+            windowId.empty())
+            return false;
         // The first frame shows the counters, and the start-up printouts are out before it.
         return !camera.empty() ||
                waitUntil([&] { return countPixels(screenshot("start"), kCounters, white) > 0; });
@@ -135,16 +152,12 @@ public:
 
     // Waits up to ms for the program's end.
     bool exited(int ms) {
-        if (status >= 0) return true;
-        for (int waited = 0;; waited += 20) {
-            int s;
-            if (waitpid(pid, &s, WNOHANG) == pid) {
-                status = WIFEXITED(s) ? WEXITSTATUS(s) : 1000;
-                return true;
-            }
-            if (waited >= ms) return false;
-            pause(20);
-        }
+        return status >= 0 || waitUntil([&] {
+                   int s;
+                   if (waitpid(pid, &s, WNOHANG) != pid) return false;
+                   status = WIFEXITED(s) ? WEXITSTATUS(s) : 1000;
+                   return true;
+               }, ms);
     }
 
     std::string output() const { return readFile(folder + "/out.txt"); }

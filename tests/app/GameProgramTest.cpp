@@ -11,13 +11,8 @@ namespace {
 const char* const kGridPrompt =
     "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n";
 
-class GameProgramTest : public ::testing::Test {
+class GameProgramTest : public ProgramTest {
 protected:
-    static void SetUpTestSuite() {
-        static XvfbDisplay display;
-        ASSERT_TRUE(display.ok());
-    }
-
     // Esc over the window ends the program with "bye" and the status of exit(-1).
     static void quit(GameProgram& game) {
         game.xdo(game.moveTo(4.5, 4.5) + "key Escape");

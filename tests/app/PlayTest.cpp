@@ -15,14 +15,7 @@
 
 namespace {
 
-MousePlace at(double bx, double by, int x = 300, int y = 200) {
-    MousePlace p;
-    p.x = x;
-    p.y = y;
-    p.bx = bx;
-    p.by = by;
-    return p;
-}
+MousePlace at(double bx, double by, int x = 300, int y = 200) { return {x, y, bx, by}; }
 
 // Centre of cell (r, c) in board coordinates.
 MousePlace cell(int r, int c) { return at(c + 0.5, 8.5 - r); }
@@ -183,19 +176,6 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
     EXPECT_EQ(agenda.items[1].milliseconds, 75000);
 }
 
-}  // namespace
-
-namespace {
-
-Tile tileAt(float x, float y, int digit, int angle) {
-    Tile t;
-    t.x = x;
-    t.y = y;
-    t.digit = digit;
-    t.angle = angle;
-    return t;
-}
-
 // The shipped tile scene through the camera step, the hand-over and the tile
 // moves: its 5 slides onto the empty cell (3, 8) and enters there once.
 TEST(CameraTiles, TheSlidingTileOfTheSceneEntersItsDigitOnce) {
@@ -239,8 +219,7 @@ TEST(CameraTiles, TheSlidingTileOfTheSceneEntersItsDigitOnce) {
 TEST(CameraTiles, OnlyStraightTilesInTheMiddleOfACellEnterDigits) {
     Sudoku board;
     // Cell (0, 2) covers x 2..3, y 8..9.
-    board.replaceTiles({tileAt(2.3f, 8.5f, 4, 0), tileAt(2.5f, 8.5f, 4, 10),
-                        tileAt(5.5f, 3.5f, 6, 357), tileAt(7.5f, 0.5f, 2, 3)});
+    board.replaceTiles({{2.3f, 8.5f, 4, 0}, {2.5f, 8.5f, 4, 10}, {5.5f, 3.5f, 6, 357}, {7.5f, 0.5f, 2, 3}});
     board.currentTile = 0;
     // Nothing is said at the normal debug level.
     EXPECT_EQ(printed([&](FILE* out) { cameraTilesToBoard(board, out); }), "");
@@ -253,7 +232,7 @@ TEST(CameraTiles, OnlyStraightTilesInTheMiddleOfACellEnterDigits) {
     EXPECT_EQ(board.tiles[0].angle, 357);
 
     camera.debugLevel = 2;
-    board.replaceTiles({tileAt(5.5f, 3.5f, 0, 0)});
+    board.replaceTiles({{5.5f, 3.5f, 0, 0}});
     board.currentTile = 0;
     const std::string said = printed([&](FILE* out) { cameraTilesToBoard(board, out); });
     camera.debugLevel = 1;

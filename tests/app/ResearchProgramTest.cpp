@@ -45,13 +45,7 @@ void drag(GameProgram& game, int digit, int i) {
     game.dragTile(digit, i / 9, i % 9);
 }
 
-class ResearchProgramTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static XvfbDisplay display;
-        ASSERT_TRUE(display.ok());
-    }
-};
+using ResearchProgramTest = ProgramTest;
 
 TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     const std::string player = "eve, \"the\" tester";
@@ -157,10 +151,7 @@ std::string pilot(const std::string& config, const std::string& series = "Tests/
 
 TEST(PilotCheck, BrokenSeriesNameEachProblem) {
     const std::string base =
-        "<PARAMS><CONFIG><show_AR val=\"0\"/><show_colored val=\"1\"/><show_3D val=\"1\"/>"
-        "<show_repulsive val=\"1\"/><show_attractive val=\"1\"/><show_overviews val=\"0\"/>"
-        "<show_markup val=\"1\"/><show_evaluate val=\"1\"/></CONFIG>"
-        "<LOOP><GRID vals=\"1\" val0=\"1\"/><PERMUTATION vals=\"1\" val0=\"0\"/></LOOP></PARAMS>";
+        seriesConfig("<GRID vals=\"1\" val0=\"1\"/><PERMUTATION vals=\"1\" val0=\"0\"/>");
     std::string sixtyOne = "<GRID vals=\"61\"";
     for (int i = 0; i < 61; i++) sixtyOne += " val" + std::to_string(i) + "=\"1\"";
     const struct {
@@ -169,12 +160,12 @@ TEST(PilotCheck, BrokenSeriesNameEachProblem) {
         std::vector<std::string> named;
     } kCases[] = {
         {"show_colored", "show_colour", {"show_colour", "show_colored"}},
-        {"show_3D val=\"1\"", "show_3D val=\"yes\"", {"show_3D", "yes"}},
+        {"show_3D val=\"0\"", "show_3D val=\"yes\"", {"show_3D", "yes"}},
         {"</LOOP>", "<COLOR vals=\"2\" val0=\"1\" val1=\"2\"/></LOOP>", {"COLOR", "val1"}},
         {"</LOOP>", "<COLOUR vals=\"1\" val0=\"1\"/></LOOP>", {"COLOUR", "COLOR"}},
-        {"val0=\"1\"/><PERM", "val0=\"777\"/><PERM", {"777", "sudoku-grids/g777.txt"}},
+        {"GRID vals=\"1\" val0=\"1\"", "GRID vals=\"1\" val0=\"777\"", {"777", "sudoku-grids/g777.txt"}},
         {"PERMUTATION vals=\"1\" val0=\"0\"", "PERMUTATION vals=\"1\" val0=\"13\"", {" 13 "}},
-        {"<show_markup val=\"1\"/>", "", {"show_markup"}},
+        {"<show_markup val=\"1\" modifiable=\"1\"/>", "", {"show_markup"}},
         {"<GRID vals=\"1\" val0=\"1\"", sixtyOne, {"61"}},
     };
     for (const auto& c : kCases) {
@@ -192,14 +183,6 @@ TEST(PilotCheck, BrokenSeriesNameEachProblem) {
     EXPECT_NE(missing.find("Tests/none/config.xml"), std::string::npos);
 }
 
-const char* const kSeries =
-    "<PARAMS><CONFIG><show_AR val=\"0\" modifiable=\"0\"/><show_colored val=\"1\" modifiable=\"1\"/>"
-    "<show_3D val=\"0\" modifiable=\"0\"/><show_repulsive val=\"1\" modifiable=\"1\"/>"
-    "<show_attractive val=\"1\" modifiable=\"1\"/><show_overviews val=\"0\" modifiable=\"1\"/>"
-    "<show_markup val=\"1\" modifiable=\"1\"/><show_evaluate val=\"1\" modifiable=\"1\"/></CONFIG>"
-    "<LOOP><GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"0\"/>"
-    "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/></LOOP></PARAMS>";
-
 // A scripted participant wins the first game of the series after a clash
 // taken back, moves on with Next game, fills one cell of the second and
 // quits with Esc.
@@ -207,7 +190,9 @@ TEST_F(ResearchProgramTest, ReportOfAScriptedParticipant) {
     const NearlySolved p = nearlySolved(2);
     const std::string test = std::string(TABRELO_BUILD) + "/game-runs/report-series";
     runCommand("rm -rf '" + test + "' && mkdir -p '" + test + "'");
-    std::ofstream(test + "/config.xml") << kSeries;
+    std::ofstream(test + "/config.xml") << seriesConfig(
+        "<GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"0\"/>"
+        "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>");
     GameProgram game("report", "ann\nstudy\n");
     runCommand("mkdir -p '" + game.folder + "/Tests' && ln -s '" + test + "' '" + game.folder +
                "/Tests/study'");

@@ -10,18 +10,10 @@
 
 namespace {
 
-// A one-game series of grid 1, permutation 0; extra goes into LOOP, and a
-// switch named in leftOut is not in CONFIG.
-std::string config(const std::string& extra = "", const std::string& leftOut = "") {
-    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<PARAMS>\n  <CONFIG>\n";
-    for (const char* name : {"show_AR", "show_colored", "show_3D", "show_repulsive", "show_attractive",
-                             "show_overviews", "show_markup", "show_evaluate"})
-        if (leftOut != name)
-            text += std::string("    <") + name + " val=\"" + (name[5] == 'A' ? "0" : "1") +
-                    "\" modifiable=\"1\"/>\n";
-    const std::string loop = extra.empty() ? "    <GRID vals=\"1\" val0=\"1\"/>\n" : extra;
-    return text + "  </CONFIG>\n  <LOOP>\n" + loop +
-           "    <PERMUTATION vals=\"1\" val0=\"0\"/>\n  </LOOP>\n</PARAMS>\n";
+// A one-game series of grid 1, permutation 0, or of the grid element given.
+std::string config(const std::string& grid = "<GRID vals=\"1\" val0=\"1\"/>",
+                   const std::string& leftOut = "") {
+    return seriesConfig(grid + "<PERMUTATION vals=\"1\" val0=\"0\"/>", leftOut);
 }
 
 // The one console line holding every fact, or "" when there is none.
@@ -54,14 +46,7 @@ void makeWritable(const std::string& folder) {
     chmod(folder.c_str(), 0755);
 }
 
-class StudyDataTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static XvfbDisplay display;
-        ASSERT_TRUE(display.ok());
-    }
-
-};
+using StudyDataTest = ProgramTest;
 
 const char* const kBrokenAgenda =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
@@ -107,20 +92,21 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
              EXPECT_NE(r.out.find("gridno = 1"), std::string::npos);  // a free game
              EXPECT_EQ(lines(readFile(r.folder + "/Tests/log.txt")).size(), 1u);
          }},
-        {"no-games", "alice\nseries\n\n\n", config("", "show_markup"), nullptr,
+        {"no-games", "alice\nseries\n\n\n", config("<GRID vals=\"1\" val0=\"1\"/>", "show_markup"),
+         nullptr,
          [](const Finished& r) {
              EXPECT_NE(lineWith(r.out, {"Tests/series/config.xml", "show_markup"}), "") << r.out;
              EXPECT_NE(r.out.find("gridno = 1"), std::string::npos);
              EXPECT_EQ(access((r.test + "/log.txt").c_str(), F_OK), -1);
          }},
-        {"missing-puzzle", "alice\nseries\n", config("    <GRID vals=\"1\" val0=\"5000\"/>\n"),
+        {"missing-puzzle", "alice\nseries\n", config("<GRID vals=\"1\" val0=\"5000\"/>"),
          nullptr,
          [](const Finished& r) {
              EXPECT_NE(lineWith(r.out, {"sudoku-grids/g5000.txt", "sudoku-grids/g0.txt"}), "") << r.out;
              EXPECT_NE(r.title.find("Puzzle 0 "), std::string::npos) << r.title;
              EXPECT_EQ(readFile(r.test + "/log.txt").substr(0, 6), "   0  ");
          }},
-        {"bytes-puzzle", "alice\nseries\n", config("    <GRID vals=\"1\" val0=\"77\"/>\n"),
+        {"bytes-puzzle", "alice\nseries\n", config("<GRID vals=\"1\" val0=\"77\"/>"),
          [](const Finished& r) {
              std::string bytes;
              for (int i = 0; i < 300; i++) bytes += (char)((i * 151 + 7) % 256);

@@ -11,29 +11,6 @@
 
 namespace {
 
-const char* const kConfig =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-    "<PARAMS>\n"
-    "  <CONFIG>\n"
-    "    <show_AR val=\"0\" modifiable=\"0\"/>\n"
-    "    <show_colored val=\"1\" modifiable=\"1\"/>\n"
-    "    <show_3D val=\"0\" modifiable=\"0\"/>\n"
-    "    <show_repulsive val=\"1\" modifiable=\"1\"/>\n"
-    "    <show_attractive val=\"1\" modifiable=\"1\"/>\n"
-    "    <show_overviews val=\"0\" modifiable=\"1\"/>\n"
-    "    <show_markup val=\"1\" modifiable=\"1\"/>\n"
-    "    <show_grid_structure val=\"0\" modifiable=\"1\"/>\n"
-    "    <show_evaluate val=\"1\" modifiable=\"1\"/>\n"
-    "    <automatic_markup val=\"0\" modifiable=\"1\"/>\n"
-    "    <semiautomatic_markup val=\"0\" modifiable=\"1\"/>\n"
-    "  </CONFIG>\n"
-    "  <LOOP>\n"
-    "    <GRID vals=\"1\" val0=\"7\"/>\n"
-    "    <PERMUTATION vals=\"1\" val0=\"5\"/>\n"
-    "    <COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>\n"
-    "  </LOOP>\n"
-    "</PARAMS>\n";
-
 // Menu positions.
 const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
 
@@ -103,19 +80,15 @@ int loggedSeconds(const std::string& line) {
     return std::atoi(time.c_str());
 }
 
-class StudyProgramTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static XvfbDisplay display;
-        ASSERT_TRUE(display.ok());
-    }
-};
+using StudyProgramTest = ProgramTest;
 
 TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     GameProgram game("study", "alice\nstudy\n");
     const std::string test = game.folder + "/Tests/study";
     runCommand("mkdir -p '" + test + "'");
-    std::ofstream(test + "/config.xml") << kConfig;
+    std::ofstream(test + "/config.xml") << seriesConfig(
+        "<GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"5\"/>"
+        "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>");
     game.writePuzzle(7, nearlySolved(1).text);
     const Puzzle puzzle = permutedPuzzle(game.folder + "/sudoku-grids/g7.txt", 5);
     const auto solveAndGoOn = [&] {
