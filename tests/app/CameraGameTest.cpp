@@ -244,8 +244,18 @@ TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
         return "mousemove --window " + program.windowId + " " + std::to_string(w.x) + " " +
                std::to_string(w.y) + " ";
     };
+    // As a player does: each step waits to be seen, the tile made, then
+    // current once pressed.
+    const cv::Rect spot = cv::Rect(-10, -10, 20, 20) + windowPoint(10.5, 6.5);
+    const auto changedFrom = [&](const cv::Mat& from) {
+        return [&, from] { return cv::norm(from(spot), shot(spot)) > 0; };
+    };
     program.xdo("windowfocus --sync " + program.windowId + " key o sleep 0.15 " + moveTo(10.5, 6.5) +
-                "key 5 mousedown 1 sleep 0.2 " + moveTo(column + 0.4, 8.4 - row) + "sleep 0.03 " +
+                "key 5");
+    ASSERT_TRUE(waitFor(changedFrom(before))) << "no tile";
+    program.xdo("mousedown 1");
+    waitFor(changedFrom(shot.clone()));
+    program.xdo("sleep 0.2 " + moveTo(column + 0.4, 8.4 - row) + "sleep 0.03 " +
                 moveTo(column + 0.5, 8.5 - row) + "mouseup 1");
     // The pixels that changed around the cell cover just the cell.
     const cv::Rect cell = windowBox(row, column),

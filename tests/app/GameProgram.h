@@ -103,11 +103,13 @@ public:
     // Camera game: TABRELO_CAMERA for the program; its window is then titled "Tabrelo".
     std::string camera;
 
-    // answers: the console input; closedInput: start with standard input closed.
+    // A fresh run folder with the puzzles 0 and 1. answers: the console
+    // input; closedInput: start with standard input closed.
     GameProgram(const std::string& name, const std::string& answers, bool closedInput = false) {
         folder = std::string(TABRELO_BUILD) + "/game-runs/" + name;
         runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' && cp '" +
-                   TABRELO_DATA + "/sudoku-grids/g0.txt' '" + folder + "/sudoku-grids/'");
+                   TABRELO_DATA + "/sudoku-grids/g0.txt' '" + TABRELO_DATA + "/sudoku-grids/g1.txt' '" +
+                   folder + "/sudoku-grids/'");
         std::ofstream(folder + "/answers.txt") << answers;
         closedInput_ = closedInput;
     }
@@ -180,25 +182,22 @@ public:
         runCommand("xdotool " + commands + " >/dev/null 2>&1");
     }
     // GLUT window position of a board point in the flat view at 640 x 480.
-    static void flatPosition(double bx, double by, int& x, int& y) {
+    static cv::Point flatPosition(double bx, double by) {
         const double f = 1.0 / std::tan(17.5 * M_PI / 180), w = 640, h = 480;
-        x = (int)std::lround((1 + f / (w / h) * (bx - 4) / 27) * w / 2);
-        y = (int)std::lround(h - (1 + f * (by - 5) / 27) * h / 2);
+        return {(int)std::lround((1 + f / (w / h) * (bx - 4) / 27) * w / 2),
+                (int)std::lround(h - (1 + f * (by - 5) / 27) * h / 2)};
     }
     std::string moveTo(double bx, double by) {
-        int x, y;
-        flatPosition(bx, by, x, y);
-        return "mousemove --window " + windowId + " " + std::to_string(x) + " " +
-               std::to_string(y) + " ";
+        const cv::Point p = flatPosition(bx, by);
+        return "mousemove --window " + windowId + " " + std::to_string(p.x) + " " +
+               std::to_string(p.y) + " ";
     }
     // Makes a tile with the digit beside the board and drags it onto cell (r, c).
     // The program times presses from when it handles them, so each step waits
     // to be seen: the tile made, the tile current once pressed, the tile gone
     // from beside the board once moved.
     void dragTile(int digit, int r, int c) {
-        int x, y;
-        flatPosition(10.5, 4.5, x, y);
-        const cv::Rect spot(x - 15, y - 15, 30, 30);
+        const cv::Rect spot = cv::Rect(-15, -15, 30, 30) + flatPosition(10.5, 4.5);
         const auto lookChanged = [&](const cv::Mat& from, bool changed) {
             return [&from, &spot, changed](const cv::Mat& s) {
                 return from.empty() || (cv::norm(from(spot), s(spot)) > 0) == changed;
@@ -282,10 +281,8 @@ private:
 
 // The middle of cell (r, c) in the flat view, where its digit is drawn.
 inline cv::Rect cellRect(int r, int c) {
-    int x0, y0, x1, y1;
-    GameProgram::flatPosition(c + 0.25, 9 - r - 0.2, x0, y0);
-    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2, x1, y1);
-    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
+    return cv::Rect(GameProgram::flatPosition(c + 0.25, 9 - r - 0.2),
+                    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2));
 }
 
 // The flat view is shown: the board's bottom left cell, beside the board in

@@ -26,19 +26,14 @@ std::string lineWith(const std::string& out, std::initializer_list<std::string> 
     return "";
 }
 
+// Whether files can no longer be made in the folder; root needs it immutable.
 bool madeReadOnly(const std::string& folder) {
     chmod(folder.c_str(), 0555);
+    runCommand("chattr +i '" + folder + "' 2>/dev/null");
     const std::string probe = folder + "/probe";
-    // Root writes anyway; an immutable folder stops it too.
-    if (access(folder.c_str(), W_OK) == 0 && mkdir(probe.c_str(), 0755) == 0) {
-        rmdir(probe.c_str());
-        runCommand("chattr +i '" + folder + "' 2>/dev/null");
-        if (mkdir(probe.c_str(), 0755) == 0) {
-            rmdir(probe.c_str());
-            return false;
-        }
-    }
-    return true;
+    if (mkdir(probe.c_str(), 0755) != 0) return true;
+    rmdir(probe.c_str());
+    return false;
 }
 
 void makeWritable(const std::string& folder) {
@@ -127,8 +122,7 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
         SCOPED_TRACE(c.name);
         GameProgram game(std::string("data-") + c.name, c.answers);
         const std::string test = game.folder + "/Tests/series";
-        runCommand("mkdir -p '" + test + "' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
-                   game.folder + "/sudoku-grids/'");
+        runCommand("mkdir -p '" + test + "'");
         if (!c.configText.empty()) std::ofstream(test + "/config.xml") << c.configText;
         if (c.setUp) c.setUp({game.folder, test, "", ""});
         ASSERT_TRUE(game.start());
@@ -143,8 +137,7 @@ TEST_F(StudyDataTest, ReadOnlyTestFolderIsReportedBeforeTheGame) {
     GameProgram game("data-read-only", "alice\nseries\n");
     const std::string test = game.folder + "/Tests/series";
     makeWritable(test);
-    runCommand("mkdir -p '" + test + "' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
-               game.folder + "/sudoku-grids/'");
+    runCommand("mkdir -p '" + test + "'");
     std::ofstream(test + "/config.xml") << config();
     if (!madeReadOnly(test)) GTEST_SKIP() << "no way to make a folder read-only here";
     const bool started = game.start();
@@ -163,8 +156,7 @@ TEST_F(StudyDataTest, ReadOnlyTestFolderIsReportedBeforeTheGame) {
 // Esc while the view is being turned: the turning so far is in the log.
 TEST_F(StudyDataTest, TurningUntilTheEndIsLogged) {
     GameProgram game("data-turning", "bob\n\n\n\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
-               game.folder + "/sudoku-grids/'");
+    runCommand("mkdir -p '" + game.folder + "/Tests'");
     ASSERT_TRUE(game.start());
     // Over two seconds of turning between the click and Esc.
     game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1 sleep 2.2 key Escape");

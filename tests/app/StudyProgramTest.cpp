@@ -45,10 +45,7 @@ bool colourful(const cv::Vec3b& p) {
 }
 
 cv::Rect boardRect() {
-    int x0, y0, x1, y1;
-    GameProgram::flatPosition(0, 9, x0, y0);
-    GameProgram::flatPosition(9, 0, x1, y1);
-    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
+    return cv::Rect(GameProgram::flatPosition(0, 9), GameProgram::flatPosition(9, 0));
 }
 
 // Whether the board is drawn in colour; fails when no board is drawn at all.
