@@ -39,15 +39,13 @@ inline std::string runCommand(const std::string& command) {
     return text;
 }
 
-inline void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 // Polls until seen() holds, for at most ms; whether it did.
 template <class Seen>
 bool waitUntil(Seen seen, int ms = 5000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!seen()) {
         if (std::chrono::steady_clock::now() >= end) return false;
-        pause(50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
 }
@@ -104,14 +102,13 @@ public:
     std::string camera;
 
     // A fresh run folder with the puzzles 0 and 1. answers: the console
-    // input; closedInput: start with standard input closed.
-    GameProgram(const std::string& name, const std::string& answers, bool closedInput = false) {
+    // input; none: standard input closed.
+    GameProgram(const std::string& name, const std::string& answers) {
         folder = std::string(TABRELO_BUILD) + "/game-runs/" + name;
         runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' && cp '" +
                    TABRELO_DATA + "/sudoku-grids/g0.txt' '" + TABRELO_DATA + "/sudoku-grids/g1.txt' '" +
                    folder + "/sudoku-grids/'");
         std::ofstream(folder + "/answers.txt") << answers;
-        closedInput_ = closedInput;
     }
     ~GameProgram() {
         if (pid > 0 && status < 0) {
@@ -120,19 +117,16 @@ public:
         }
     }
 
-    void writePuzzle(int number, const std::string& text) {
-        std::ofstream(folder + "/sudoku-grids/g" + std::to_string(number) + ".txt") << text;
-    }
-
     // Starts the program and waits until its window is shown. A program that
     // has ended may be started again in the same folder.
     bool start() {
         windowId.clear();
         status = -1;
+        const bool closedInput = readFile(folder + "/answers.txt").empty();
         pid = fork();
         if (pid == 0) {
             if (chdir(folder.c_str()) != 0) _exit(126);
-            if (closedInput_)
+            if (closedInput)
                 close(0);
             else
                 dup2(open("answers.txt", O_RDONLY), 0);
@@ -220,13 +214,9 @@ public:
     // Where a window lies on the screen.
     static cv::Rect geometry(const std::string& window) {
         cv::Rect r;
-        std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + window));
-        for (std::string line; std::getline(shell, line);) {
-            std::sscanf(line.c_str(), "X=%d", &r.x);
-            std::sscanf(line.c_str(), "Y=%d", &r.y);
-            std::sscanf(line.c_str(), "WIDTH=%d", &r.width);
-            std::sscanf(line.c_str(), "HEIGHT=%d", &r.height);
-        }
+        std::string id;
+        std::istringstream(runCommand("xdotool getwindowgeometry --shell " + window + " | cut -d= -f2")) >>
+            id >> r.x >> r.y >> r.width >> r.height;
         return r;
     }
     // The popup menu's window while it is shown.
@@ -274,9 +264,6 @@ public:
         waitUntil([&] { shot = screenshot(name); return !shot.empty() && seen(shot); }, ms);
         return shot;
     }
-
-private:
-    bool closedInput_ = false;
 };
 
 // The middle of cell (r, c) in the flat view, where its digit is drawn.

@@ -52,7 +52,7 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     GameProgram game("events", player + "\n\n0\n\n");
     runCommand("mkdir -p '" + game.folder + "/Tests'");
     const NearlySolved p = nearlySolved();
-    game.writePuzzle(0, p.text);
+    std::ofstream(game.folder + "/sudoku-grids/g0.txt") << p.text;
     const std::string path = game.folder + "/Tests/" + agendaFileStem(player) + "-events.csv";
     ASSERT_TRUE(game.start());
     Expected expected = {{"session_start", "", "", "", "20"},
@@ -196,7 +196,7 @@ TEST_F(ResearchProgramTest, ReportOfAScriptedParticipant) {
     GameProgram game("report", "ann\nstudy\n");
     runCommand("mkdir -p '" + game.folder + "/Tests' && ln -s '" + test + "' '" + game.folder +
                "/Tests/study'");
-    game.writePuzzle(7, p.text);
+    std::ofstream(game.folder + "/sudoku-grids/g7.txt") << p.text;
     auto count = [&](const char* event) {
         int n = 0;
         for (const auto& row : eventRows(test + "/ann-events.csv")) n += row[6] == event;

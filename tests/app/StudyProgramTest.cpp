@@ -86,7 +86,7 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     std::ofstream(test + "/config.xml") << seriesConfig(
         "<GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"5\"/>"
         "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>");
-    game.writePuzzle(7, nearlySolved(1).text);
+    std::ofstream(game.folder + "/sudoku-grids/g7.txt") << nearlySolved(1).text;
     const Puzzle puzzle = permutedPuzzle(game.folder + "/sudoku-grids/g7.txt", 5);
     const auto solveAndGoOn = [&] {
         game.dragTile(puzzle.digit, puzzle.cell / 9, puzzle.cell % 9);
