@@ -25,7 +25,6 @@ protected:
     Sudoku board;
     GridStack stack;
     RunningGame game;
-    FILE* out = nullptr;
     long now = 100000;
 
     void SetUp() override {
@@ -35,13 +34,11 @@ protected:
         gridStack = &stack;
         gameWindow = new GameWindow(session);
         agenda = Agenda();
-        out = std::fopen("/dev/null", "w");
     }
     void TearDown() override {
         delete gameWindow;
         gameWindow = nullptr;
         sudoku = nullptr;
-        std::fclose(out);
     }
 
     int mouse(int button, int state, const MousePlace& p) {
@@ -56,7 +53,7 @@ protected:
     // Key 5 over the table, then the tile dragged onto (r, c) and released.
     void moveTile(int digit, int r, int c) {
         const MousePlace table = at(10.5, 4.5);
-        playKey(game, (unsigned char)('0' + digit), table, now, out);
+        playKey(game, (unsigned char)('0' + digit), table, now, stdout);
         mouse(kLeftButton, kButtonDown, table);
         drag(cell(r, c));
         mouse(kLeftButton, kButtonUp, cell(r, c));
@@ -65,7 +62,7 @@ protected:
 };
 
 TEST_F(PlayTest, DraggedTileEntersItsDigitOnlyOnAnEmptyCell) {
-    playKey(game, '5', at(10.5, 4.5), now, out);
+    playKey(game, '5', at(10.5, 4.5), now, stdout);
     mouse(kLeftButton, kButtonDown, at(10.6, 4.4));
     playDrag(game, cell(0, 2), now + 100);  // still a held press: the tile stays
     EXPECT_FLOAT_EQ(board.tiles.at(0).x, 10.5f);
@@ -90,9 +87,9 @@ TEST_F(PlayTest, DraggedTileEntersItsDigitOnlyOnAnEmptyCell) {
 }
 
 TEST_F(PlayTest, DoublePressOrReleaseOffTheTableDropsTiles) {
-    playKey(game, '3', at(10.5, 4.5), now, out);
-    playKey(game, '6', at(10.5, -1.5), now, out);
-    playKey(game, '7', at(11.5, -2.5), now, out);
+    playKey(game, '3', at(10.5, 4.5), now, stdout);
+    playKey(game, '6', at(10.5, -1.5), now, stdout);
+    playKey(game, '7', at(11.5, -2.5), now, stdout);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5));
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
@@ -107,7 +104,7 @@ TEST_F(PlayTest, DoublePressOrReleaseOffTheTableDropsTiles) {
 
     for (const MousePlace& release : {at(14.0, 4.5), at(10.5, 4.5, 0, 200)}) {
         now += 1000;
-        playKey(game, '3', at(10.5, 4.5), now, out);
+        playKey(game, '3', at(10.5, 4.5), now, stdout);
         mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
         drag(release);
         mouse(kLeftButton, kButtonUp, release);  // beside the table, or on the window's edge
@@ -116,7 +113,7 @@ TEST_F(PlayTest, DoublePressOrReleaseOffTheTableDropsTiles) {
 }
 
 TEST_F(PlayTest, RightPressCyclesTheNoteOrMarksUpWhenSemiautomatic) {
-    playKey(game, '4', at(10.5, 4.5), now, out);
+    playKey(game, '4', at(10.5, 4.5), now, stdout);
     mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
     mouse(kLeftButton, kButtonUp, at(10.5, 4.5));
     for (int note : {NoteGood, NoteBad, NoteUndecided}) {
@@ -143,22 +140,22 @@ TEST_F(PlayTest, WonOnceWhenSolvedWithoutConflicts) {
         "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
     for (int i = 0; i < 81; i++)
         board.setDigit(i / 9, i % 9, i == 72 ? 1 : solution[i] - '0', Entered);
-    idleStep(game, stdin, out);  // 1 in the bottom left cell: a conflict
+    idleStep(game, stdin, stdout);  // 1 in the bottom left cell: a conflict
     EXPECT_EQ(game.wonFlag, 0);
     agenda.length = 2;  // a test series: the time goes to its current game
     agenda.current = 1;
     game.clock.total = 75000;
     board.clearCell(8, 0);
     board.setDigit(8, 0, 3, Entered);
-    idleStep(game, stdin, out);
+    idleStep(game, stdin, stdout);
     EXPECT_EQ(game.wonFlag, 1);
     EXPECT_EQ(agenda.items[1].milliseconds, 75000);
-    playKey(game, 'c', cell(0, 0), now, out);  // the won game's clock is held
+    playKey(game, 'c', cell(0, 0), now, stdout);  // the won game's clock is held
     EXPECT_EQ(game.clock.running, 0);
     game.clock.total = 99000;
     board.clearCell(8, 0);
     board.setDigit(8, 0, 3, Entered);
-    idleStep(game, stdin, out);  // solved again: recorded once
+    idleStep(game, stdin, stdout);  // solved again: recorded once
     EXPECT_EQ(agenda.items[1].milliseconds, 75000);
 }
 

@@ -28,16 +28,6 @@ Rows eventRows(const std::string& path) {
 // event, row, col, digit, detail (a prefix of it).
 typedef std::vector<std::array<std::string, 5>> Expected;
 
-void expectEvents(const Rows& rows, const Expected& expected) {
-    ASSERT_EQ(rows.size(), expected.size());
-    for (size_t i = 0; i < rows.size(); i++) {
-        ASSERT_EQ(rows[i].size(), 11u) << i;
-        const std::array<std::string, 5> got = {rows[i][6], rows[i][7], rows[i][8], rows[i][9],
-                                                rows[i][10].substr(0, expected[i][4].size())};
-        EXPECT_EQ(got, expected[i]) << i;
-    }
-}
-
 // A drag well apart from the last press: a loaded program takes its events
 // late and in bursts, which could make two presses a double press.
 void drag(GameProgram& game, int digit, int i) {
@@ -97,7 +87,13 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
               "time_ms,player,test,game,grid,permutation,event,row,col,digit,detail\n");
     EXPECT_NE(text.find("\n0,\"eve, \"\"the\"\" tester\",,0,0,0,session_start,"), std::string::npos);
     const Rows rows = eventRows(path);
-    expectEvents(rows, expected);
+    ASSERT_EQ(rows.size(), expected.size());
+    for (size_t i = 0; i < rows.size(); i++) {
+        ASSERT_EQ(rows[i].size(), 11u) << i;
+        const std::array<std::string, 5> got = {rows[i][6], rows[i][7], rows[i][8], rows[i][9],
+                                                rows[i][10].substr(0, expected[i][4].size())};
+        EXPECT_EQ(got, expected[i]) << i;
+    }
     for (size_t i = 1; i < rows.size(); i++) {
         EXPECT_LE(std::stol(rows[i - 1][0]), std::stol(rows[i][0])) << i;
         EXPECT_EQ(rows[i][3], "1");
