@@ -196,11 +196,6 @@ TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
         const cv::Vec3d w = H * cv::Vec3d(x, y, 1);
         return cv::Point((int)std::lround(w[0] / w[2]), (int)std::lround(w[1] / w[2]));
     };
-    // Cell (r, c), row 0 on top.
-    auto windowBox = [&](int r, int c) {
-        return cv::boundingRect(std::vector<cv::Point>{windowPoint(c, 8 - r), windowPoint(c + 1, 8 - r),
-                                                       windowPoint(c, 9 - r), windowPoint(c + 1, 9 - r)});
-    };
     program.camera = "scenes/still.scene";
     ASSERT_TRUE(program.start());
     // The console's window would hide the game window's pixels from the screenshots.
@@ -258,7 +253,9 @@ TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
     program.xdo("sleep 0.2 " + moveTo(column + 0.4, 8.4 - row) + "sleep 0.03 " +
                 moveTo(column + 0.5, 8.5 - row) + "mouseup 1");
     // The pixels that changed around the cell cover just the cell.
-    const cv::Rect cell = windowBox(row, column),
+    const cv::Rect cell = cv::boundingRect(std::vector<cv::Point>{
+                       windowPoint(column, 8 - row), windowPoint(column + 1, 8 - row),
+                       windowPoint(column, 9 - row), windowPoint(column + 1, 9 - row)}),
                    around = cv::Rect(cell.x - 8, cell.y - 8, cell.width + 16, cell.height + 16) &
                             cv::Rect(0, 0, before.cols, before.rows);
     cv::Rect changed;
