@@ -39,15 +39,13 @@ inline std::string runCommand(const std::string& command) {
     return text;
 }
 
-inline void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 // Polls until seen() holds, for at most ms; whether it did.
 template <class Seen>
 bool waitUntil(Seen seen, int ms = 5000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!seen()) {
         if (std::chrono::steady_clock::now() >= end) return false;
-        pause(50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
 }
@@ -71,6 +69,29 @@ inline bool orange(const cv::Vec3b& p) {
     return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60;
 }
 
+// The program's tests, on a private X server.
+class ProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static XvfbDisplay display;
+        ASSERT_TRUE(display.ok());
+    }
+};
+
+// A test series' config.xml: every switch modifiable and on but show_AR,
+// show_3D and show_overviews, the one named leftOut missing; loop: the
+// elements of its LOOP.
+inline std::string seriesConfig(const std::string& loop, const std::string& leftOut = "") {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<PARAMS>\n  <CONFIG>\n";
+    for (std::string name : {"show_AR", "show_colored", "show_3D", "show_repulsive",
+                             "show_attractive", "show_overviews", "show_markup", "show_evaluate"}) {
+        const bool off = name == "show_AR" || name == "show_3D" || name == "show_overviews";
+        if (name != leftOut)
+            text += "    <" + name + " val=\"" + (off ? "0" : "1") + "\" modifiable=\"1\"/>\n";
+    }
+    return text + "  </CONFIG>\n  <LOOP>\n    " + loop + "\n  </LOOP>\n</PARAMS>\n";
+}
+
 class GameProgram {
 public:
     std::string folder;
@@ -80,13 +101,14 @@ public:
     // Camera game: TABRELO_CAMERA for the program; its window is then titled "Tabrelo".
     std::string camera;
 
-    // answers: the console input; closedInput: start with standard input closed.
-    GameProgram(const std::string& name, const std::string& answers, bool closedInput = false) {
+    // A fresh run folder with the puzzles 0 and 1. answers: the console
+    // input; none: standard input closed.
+    GameProgram(const std::string& name, const std::string& answers) {
         folder = std::string(TABRELO_BUILD) + "/game-runs/" + name;
         runCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "/sudoku-grids' && cp '" +
-                   TABRELO_DATA + "/sudoku-grids/g0.txt' '" + folder + "/sudoku-grids/'");
+                   TABRELO_DATA + "/sudoku-grids/g0.txt' '" + TABRELO_DATA + "/sudoku-grids/g1.txt' '" +
+                   folder + "/sudoku-grids/'");
         std::ofstream(folder + "/answers.txt") << answers;
-        closedInput_ = closedInput;
     }
     ~GameProgram() {
         if (pid > 0 && status < 0) {
@@ -95,39 +117,30 @@ public:
         }
     }
 
-    void writePuzzle(int number, const std::string& text) {
-        std::ofstream(folder + "/sudoku-grids/g" + std::to_string(number) + ".txt") << text;
-    }
-
     // Starts the program and waits until its window is shown. A program that
     // has ended may be started again in the same folder.
     bool start() {
         windowId.clear();
         status = -1;
+        const bool closedInput = readFile(folder + "/answers.txt").empty();
         pid = fork();
         if (pid == 0) {
             if (chdir(folder.c_str()) != 0) _exit(126);
-            if (closedInput_) {
+            if (closedInput)
                 close(0);
-            } else {
-                const int in = open("answers.txt", O_RDONLY);
-                dup2(in, 0);
-            }
-            const int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(out, 1);
-            dup2(err, 2);
+            else
+                dup2(open("answers.txt", O_RDONLY), 0);
+            dup2(open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+            dup2(open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
             if (!camera.empty()) setenv("TABRELO_CAMERA", camera.c_str(), 1);
             execl(TABRELO_BUILD "/app/tabrelo", "tabrelo", (char*)nullptr);
             _exit(127);
         }
         // A loaded machine can take many seconds to bring up the windows.
-        for (int i = 0; i < 300 && windowId.empty(); i++) {
-            if (exited(0)) return false;
-            windowId = findWindow(camera.empty() ? "Vitrelo" : "Tabrelo");
-            if (windowId.empty()) pause(100);
-        }
-        if (windowId.empty()) return false;
+        const std::string name = camera.empty() ? "Vitrelo" : "Tabrelo";
+        if (!waitUntil([&] { return exited(0) || !(windowId = findWindow(name)).empty(); }, 30000) ||
+            windowId.empty())
+            return false;
         // The first frame shows the counters, and the start-up printouts are out before it.
         return !camera.empty() ||
                waitUntil([&] { return countPixels(screenshot("start"), kCounters, white) > 0; });
@@ -135,16 +148,12 @@ public:
 
     // Waits up to ms for the program's end.
     bool exited(int ms) {
-        if (status >= 0) return true;
-        for (int waited = 0;; waited += 20) {
-            int s;
-            if (waitpid(pid, &s, WNOHANG) == pid) {
-                status = WIFEXITED(s) ? WEXITSTATUS(s) : 1000;
-                return true;
-            }
-            if (waited >= ms) return false;
-            pause(20);
-        }
+        return status >= 0 || waitUntil([&] {
+                   int s;
+                   if (waitpid(pid, &s, WNOHANG) != pid) return false;
+                   status = WIFEXITED(s) ? WEXITSTATUS(s) : 1000;
+                   return true;
+               }, ms);
     }
 
     std::string output() const { return readFile(folder + "/out.txt"); }
@@ -154,6 +163,7 @@ public:
         return waitUntil([&] { return output().find(text) != std::string::npos; }, ms);
     }
 
+    // The id of the first shown window whose name matches, else empty.
     static std::string findWindow(const std::string& name) {
         std::istringstream ids(
             runCommand("xdotool search --onlyvisible --name '" + name + "' 2>/dev/null"));
@@ -166,25 +176,22 @@ public:
         runCommand("xdotool " + commands + " >/dev/null 2>&1");
     }
     // GLUT window position of a board point in the flat view at 640 x 480.
-    static void flatPosition(double bx, double by, int& x, int& y) {
+    static cv::Point flatPosition(double bx, double by) {
         const double f = 1.0 / std::tan(17.5 * M_PI / 180), w = 640, h = 480;
-        x = (int)std::lround((1 + f / (w / h) * (bx - 4) / 27) * w / 2);
-        y = (int)std::lround(h - (1 + f * (by - 5) / 27) * h / 2);
+        return {(int)std::lround((1 + f / (w / h) * (bx - 4) / 27) * w / 2),
+                (int)std::lround(h - (1 + f * (by - 5) / 27) * h / 2)};
     }
     std::string moveTo(double bx, double by) {
-        int x, y;
-        flatPosition(bx, by, x, y);
-        return "mousemove --window " + windowId + " " + std::to_string(x) + " " +
-               std::to_string(y) + " ";
+        const cv::Point p = flatPosition(bx, by);
+        return "mousemove --window " + windowId + " " + std::to_string(p.x) + " " +
+               std::to_string(p.y) + " ";
     }
     // Makes a tile with the digit beside the board and drags it onto cell (r, c).
     // The program times presses from when it handles them, so each step waits
     // to be seen: the tile made, the tile current once pressed, the tile gone
     // from beside the board once moved.
     void dragTile(int digit, int r, int c) {
-        int x, y;
-        flatPosition(10.5, 4.5, x, y);
-        const cv::Rect spot(x - 15, y - 15, 30, 30);
+        const cv::Rect spot = cv::Rect(-15, -15, 30, 30) + flatPosition(10.5, 4.5);
         const auto lookChanged = [&](const cv::Mat& from, bool changed) {
             return [&from, &spot, changed](const cv::Mat& s) {
                 return from.empty() || (cv::norm(from(spot), s(spot)) > 0) == changed;
@@ -204,14 +211,16 @@ public:
 
     std::string title() const { return runCommand("xdotool getwindowname " + windowId); }
 
-    // The id of the popup menu's window while it is shown, else empty.
-    static std::string shownMenu() {
-        std::istringstream ids(
-            runCommand("xdotool search --onlyvisible --name 'freeglut menu' 2>/dev/null"));
-        std::string menu;
-        ids >> menu;
-        return menu;
+    // Where a window lies on the screen.
+    static cv::Rect geometry(const std::string& window) {
+        cv::Rect r;
+        std::string id;
+        std::istringstream(runCommand("xdotool getwindowgeometry --shell " + window + " | cut -d= -f2")) >>
+            id >> r.x >> r.y >> r.width >> r.height;
+        return r;
     }
+    // The popup menu's window while it is shown.
+    static std::string shownMenu() { return findWindow("freeglut menu"); }
 
     // Chooses entry `position` of the popup menu with `entryCount` entries,
     // as a player does: the pointer rests away from the board and its table
@@ -224,23 +233,13 @@ public:
     bool chooseMenuEntry(int position, int entryCount = 19) {
         xdo("mousemove --window " + windowId + " 20 60 sleep 0.1 mousemove --window " + windowId +
             " 22 62 sleep 0.2 click 3");
-        int x = -1, y = -1, width = 0, height = 0;
-        const bool opened = waitUntil([&] {
-            const std::string menu = shownMenu();
-            if (menu.empty()) return false;
-            std::istringstream shell(runCommand("xdotool getwindowgeometry --shell " + menu));
-            for (std::string line; std::getline(shell, line);) {
-                std::sscanf(line.c_str(), "X=%d", &x);
-                std::sscanf(line.c_str(), "Y=%d", &y);
-                std::sscanf(line.c_str(), "WIDTH=%d", &width);
-                std::sscanf(line.c_str(), "HEIGHT=%d", &height);
-            }
-            return height > 0;
-        });
-        if (!opened) return false;
-        const int entryHeight = height / entryCount, border = (height - entryCount * entryHeight) / 2;
-        const int entryX = x + width / 4;
-        const int entryY = y + border + entryHeight * (position - 1) + entryHeight / 2;
+        cv::Rect menu;
+        if (!waitUntil([&] { return !shownMenu().empty() && (menu = geometry(shownMenu())).height > 0; }))
+            return false;
+        const int entryHeight = menu.height / entryCount;
+        const int border = (menu.height - entryCount * entryHeight) / 2;
+        const int entryX = menu.x + menu.width / 4;
+        const int entryY = menu.y + border + entryHeight * (position - 1) + entryHeight / 2;
         xdo("mousemove " + std::to_string(entryX) + " " + std::to_string(entryY - 3) +
             " sleep 0.1 mousemove " + std::to_string(entryX) + " " + std::to_string(entryY) +
             " sleep 0.2 click 1");
@@ -265,17 +264,12 @@ public:
         waitUntil([&] { shot = screenshot(name); return !shot.empty() && seen(shot); }, ms);
         return shot;
     }
-
-private:
-    bool closedInput_ = false;
 };
 
 // The middle of cell (r, c) in the flat view, where its digit is drawn.
 inline cv::Rect cellRect(int r, int c) {
-    int x0, y0, x1, y1;
-    GameProgram::flatPosition(c + 0.25, 9 - r - 0.2, x0, y0);
-    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2, x1, y1);
-    return cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1));
+    return cv::Rect(GameProgram::flatPosition(c + 0.25, 9 - r - 0.2),
+                    GameProgram::flatPosition(c + 0.75, 8 - r + 0.2));
 }
 
 // The flat view is shown: the board's bottom left cell, beside the board in
@@ -285,19 +279,21 @@ inline bool flatView(const cv::Mat& rgb) {
     return countPixels(rgb, cell, white) > cell.area() / 2;
 }
 
-// The shipped first puzzle solved but for five cells, so a game is won with a
+// The shipped first puzzle solved but for a few cells, so a game is won with a
 // handful of drags; as the program shows it under permutation 0.
 struct NearlySolved {
     std::string text;
     int solution[81];
-    std::vector<int> empty = {0, 21, 40, 58, 80};
+    std::vector<int> empty;
 };
 
-inline NearlySolved nearlySolved() {
+inline NearlySolved nearlySolved(int blanks = 5) {
     Sudoku board;
     readPuzzle(board, TABRELO_DATA "/sudoku-grids/g1.txt");
     int grid[81];
     NearlySolved p;
+    p.empty.assign({0, 21, 40, 58, 80});
+    p.empty.resize(blanks);
     gridOf(board, grid);
     countSolutions(grid, 2, p.solution);
     p.text = "9 9\n";

@@ -10,18 +10,10 @@
 
 namespace {
 
-// A one-game series of grid 1, permutation 0; extra goes into LOOP, and a
-// switch named in leftOut is not in CONFIG.
-std::string config(const std::string& extra = "", const std::string& leftOut = "") {
-    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<PARAMS>\n  <CONFIG>\n";
-    for (const char* name : {"show_AR", "show_colored", "show_3D", "show_repulsive", "show_attractive",
-                             "show_overviews", "show_markup", "show_evaluate"})
-        if (leftOut != name)
-            text += std::string("    <") + name + " val=\"" + (name[5] == 'A' ? "0" : "1") +
-                    "\" modifiable=\"1\"/>\n";
-    const std::string loop = extra.empty() ? "    <GRID vals=\"1\" val0=\"1\"/>\n" : extra;
-    return text + "  </CONFIG>\n  <LOOP>\n" + loop +
-           "    <PERMUTATION vals=\"1\" val0=\"0\"/>\n  </LOOP>\n</PARAMS>\n";
+// A one-game series of grid 1, permutation 0, or of the grid element given.
+std::string config(const std::string& grid = "<GRID vals=\"1\" val0=\"1\"/>",
+                   const std::string& leftOut = "") {
+    return seriesConfig(grid + "<PERMUTATION vals=\"1\" val0=\"0\"/>", leftOut);
 }
 
 // The one console line holding every fact, or "" when there is none.
@@ -34,19 +26,14 @@ std::string lineWith(const std::string& out, std::initializer_list<std::string> 
     return "";
 }
 
+// Whether files can no longer be made in the folder; root needs it immutable.
 bool madeReadOnly(const std::string& folder) {
     chmod(folder.c_str(), 0555);
+    runCommand("chattr +i '" + folder + "' 2>/dev/null");
     const std::string probe = folder + "/probe";
-    // Root writes anyway; an immutable folder stops it too.
-    if (access(folder.c_str(), W_OK) == 0 && mkdir(probe.c_str(), 0755) == 0) {
-        rmdir(probe.c_str());
-        runCommand("chattr +i '" + folder + "' 2>/dev/null");
-        if (mkdir(probe.c_str(), 0755) == 0) {
-            rmdir(probe.c_str());
-            return false;
-        }
-    }
-    return true;
+    if (mkdir(probe.c_str(), 0755) != 0) return true;
+    rmdir(probe.c_str());
+    return false;
 }
 
 void makeWritable(const std::string& folder) {
@@ -54,20 +41,19 @@ void makeWritable(const std::string& folder) {
     chmod(folder.c_str(), 0755);
 }
 
-class StudyDataTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static XvfbDisplay display;
-        ASSERT_TRUE(display.ok());
-    }
-
-};
+using StudyDataTest = ProgramTest;
 
 const char* const kBrokenAgenda =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
     "<AGENDA>\n"
     "  <USER>alice</USER><DONE>1</DONF>\n"
     "</AGENDA>\n";
+
+// A run of the program: its folder, its series folder and, once it has
+// ended, its printout and window title.
+struct Finished {
+    std::string folder, test, out, title;
+};
 
 // Each case: the player's answers, the files of the run, and what the run
 // must say and leave behind.
@@ -76,78 +62,74 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
         const char* name;
         const char* answers;
         std::string configText;
-        std::function<void(GameProgram&, const std::string& test)> setUp;
-        std::function<void(GameProgram&, const std::string& test, const std::string& out,
-                           const std::string& title)>
-            check;
+        std::function<void(const Finished&)> setUp;
+        std::function<void(const Finished&)> check;
     } kCases[] = {
         {"config-player", "config\nseries\n", config(), nullptr,
-         [](GameProgram&, const std::string& test, const std::string&, const std::string&) {
-             EXPECT_EQ(readFile(test + "/config.xml"), config());
+         [](const Finished& r) {
+             EXPECT_EQ(readFile(r.test + "/config.xml"), config());
              Agenda agenda;
-             EXPECT_EQ(agenda.read((test + "/%63onfig.xml").c_str()), 1);
+             EXPECT_EQ(agenda.read((r.test + "/%63onfig.xml").c_str()), 1);
          }},
         {"broken-agenda", "alice\nseries\n", config(),
-         [](GameProgram&, const std::string& test) {
-             std::ofstream(test + "/alice.xml") << kBrokenAgenda;
-         },
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {test.substr(test.find("Tests/")) + "/alice.xml", "line 3",
-                                      "alice.xml.unreadable"}), "") << out;
-             EXPECT_EQ(readFile(test + "/alice.xml.unreadable"), kBrokenAgenda);
+         [](const Finished& r) { std::ofstream(r.test + "/alice.xml") << kBrokenAgenda; },
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"Tests/series/alice.xml", "line 3", "alice.xml.unreadable"}), "")
+                 << r.out;
+             EXPECT_EQ(readFile(r.test + "/alice.xml.unreadable"), kBrokenAgenda);
              Agenda agenda;
-             EXPECT_EQ(agenda.read((test + "/alice.xml").c_str()), 1);
+             EXPECT_EQ(agenda.read((r.test + "/alice.xml").c_str()), 1);
          }},
         {"latin1-config", "alice\nseries\n\n\n",
          config().insert(config().find("<PARAMS>"), "<!-- J\xFCrgen -->\n"), nullptr,
-         [](GameProgram& game, const std::string&, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {"Tests/series/config.xml", "line 2"}), "") << out;
-             EXPECT_NE(out.find("gridno = 1"), std::string::npos);  // a free game
-             EXPECT_EQ(lines(readFile(game.folder + "/Tests/log.txt")).size(), 1u);
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"Tests/series/config.xml", "line 2"}), "") << r.out;
+             EXPECT_NE(r.out.find("gridno = 1"), std::string::npos);  // a free game
+             EXPECT_EQ(lines(readFile(r.folder + "/Tests/log.txt")).size(), 1u);
          }},
-        {"no-games", "alice\nseries\n\n\n", config("", "show_markup"), nullptr,
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {"Tests/series/config.xml", "show_markup"}), "") << out;
-             EXPECT_NE(out.find("gridno = 1"), std::string::npos);
-             EXPECT_EQ(access((test + "/log.txt").c_str(), F_OK), -1);
-         }},
-        {"missing-puzzle", "alice\nseries\n", config("    <GRID vals=\"1\" val0=\"5000\"/>\n"),
+        {"no-games", "alice\nseries\n\n\n", config("<GRID vals=\"1\" val0=\"1\"/>", "show_markup"),
          nullptr,
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string& title) {
-             EXPECT_NE(lineWith(out, {"sudoku-grids/g5000.txt", "sudoku-grids/g0.txt"}), "") << out;
-             EXPECT_NE(title.find("Puzzle 0 "), std::string::npos) << title;
-             EXPECT_EQ(readFile(test + "/log.txt").substr(0, 6), "   0  ");
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"Tests/series/config.xml", "show_markup"}), "") << r.out;
+             EXPECT_NE(r.out.find("gridno = 1"), std::string::npos);
+             EXPECT_EQ(access((r.test + "/log.txt").c_str(), F_OK), -1);
          }},
-        {"bytes-puzzle", "alice\nseries\n", config("    <GRID vals=\"1\" val0=\"77\"/>\n"),
-         [](GameProgram& game, const std::string&) {
+        {"missing-puzzle", "alice\nseries\n", config("<GRID vals=\"1\" val0=\"5000\"/>"),
+         nullptr,
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"sudoku-grids/g5000.txt", "sudoku-grids/g0.txt"}), "") << r.out;
+             EXPECT_NE(r.title.find("Puzzle 0 "), std::string::npos) << r.title;
+             EXPECT_EQ(readFile(r.test + "/log.txt").substr(0, 6), "   0  ");
+         }},
+        {"bytes-puzzle", "alice\nseries\n", config("<GRID vals=\"1\" val0=\"77\"/>"),
+         [](const Finished& r) {
              std::string bytes;
              for (int i = 0; i < 300; i++) bytes += (char)((i * 151 + 7) % 256);
-             game.writePuzzle(77, bytes);
+             std::ofstream(r.folder + "/sudoku-grids/g77.txt") << bytes;
          },
-         [](GameProgram&, const std::string& test, const std::string& out, const std::string&) {
-             EXPECT_NE(lineWith(out, {"sudoku-grids/g77.txt", "sudoku-grids/g0.txt"}), "") << out;
-             EXPECT_EQ(readFile(test + "/log.txt").substr(0, 6), "   0  ");
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"sudoku-grids/g77.txt", "sudoku-grids/g0.txt"}), "") << r.out;
+             EXPECT_EQ(readFile(r.test + "/log.txt").substr(0, 6), "   0  ");
          }},
         {"permutation", "bob\n\n\n13\n", "", nullptr,
-         [](GameProgram& game, const std::string&, const std::string& out, const std::string& title) {
-             EXPECT_NE(lineWith(out, {"permutation 13", "permutation 0"}), "") << out;
-             EXPECT_NE(title.find("Permutation 0 "), std::string::npos) << title;
-             EXPECT_EQ(readFile(game.folder + "/Tests/log.txt").substr(13, 4), "   0");
+         [](const Finished& r) {
+             EXPECT_NE(lineWith(r.out, {"permutation 13", "permutation 0"}), "") << r.out;
+             EXPECT_NE(r.title.find("Permutation 0 "), std::string::npos) << r.title;
+             EXPECT_EQ(readFile(r.folder + "/Tests/log.txt").substr(13, 4), "   0");
          }},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         GameProgram game(std::string("data-") + c.name, c.answers);
         const std::string test = game.folder + "/Tests/series";
-        runCommand("mkdir -p '" + test + "' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
-                   game.folder + "/sudoku-grids/'");
+        runCommand("mkdir -p '" + test + "'");
         if (!c.configText.empty()) std::ofstream(test + "/config.xml") << c.configText;
-        if (c.setUp) c.setUp(game, test);
+        if (c.setUp) c.setUp({game.folder, test, "", ""});
         ASSERT_TRUE(game.start());
         const std::string title = game.title();
         game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
         ASSERT_TRUE(game.exited(5000));
-        c.check(game, test, game.output(), title);
+        c.check({game.folder, test, game.output(), title});
     }
 }
 
@@ -155,8 +137,7 @@ TEST_F(StudyDataTest, ReadOnlyTestFolderIsReportedBeforeTheGame) {
     GameProgram game("data-read-only", "alice\nseries\n");
     const std::string test = game.folder + "/Tests/series";
     makeWritable(test);
-    runCommand("mkdir -p '" + test + "' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
-               game.folder + "/sudoku-grids/'");
+    runCommand("mkdir -p '" + test + "'");
     std::ofstream(test + "/config.xml") << config();
     if (!madeReadOnly(test)) GTEST_SKIP() << "no way to make a folder read-only here";
     const bool started = game.start();
@@ -175,8 +156,7 @@ TEST_F(StudyDataTest, ReadOnlyTestFolderIsReportedBeforeTheGame) {
 // Esc while the view is being turned: the turning so far is in the log.
 TEST_F(StudyDataTest, TurningUntilTheEndIsLogged) {
     GameProgram game("data-turning", "bob\n\n\n\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g1.txt' '" +
-               game.folder + "/sudoku-grids/'");
+    runCommand("mkdir -p '" + game.folder + "/Tests'");
     ASSERT_TRUE(game.start());
     // Over two seconds of turning between the click and Esc.
     game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1 sleep 2.2 key Escape");
