@@ -1,6 +1,6 @@
 // Reading digits: cells off the picture, the cell classification and its
 // correlation, the pattern files, and teaching and correcting with scripted
-// clicks and keys.
+// clicks and keys (the program tests teach and correct through the window).
 #include "SceneTest.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -163,8 +163,7 @@ TEST_F(PatternFolder, TeachingWritesMissingPatternsOnlyAndCorrectionsAreMerged) 
     ASSERT_EQ(symlink(TABRELO_DATA "/sudoku-grids", "sudoku-grids"), 0);
     ASSERT_EQ(symlink(TABRELO_DATA "/camcalib.txt", "camcalib.txt"), 0);
     std::ofstream("patterns/p5.bmp") << "kept";  // never replaced, even unusable
-    SceneDescription scene = sceneAt(10, 20, 14);
-    SceneRun run(scene);
+    SceneRun run(sceneAt(10, 20, 14));
     const FrameTruth truth = run.step(0);
     ASSERT_EQ(run.c.gridFound, 1);
     const auto printed = [&](int i) { return truth.digits[9 * (8 - i / 9) + i % 9]; };
@@ -177,18 +176,9 @@ TEST_F(PatternFolder, TeachingWritesMissingPatternsOnlyAndCorrectionsAreMerged) 
     for (int d = 1; d <= 9; d++) {
         EXPECT_EQ(std::filesystem::exists("patterns/p_th" + std::to_string(d) + ".bmp"), d != 5);
         EXPECT_EQ(t.digit[cellOf[d]], d);
-        if (d == 5) continue;
-        const cv::Mat loaded = loadPattern(("patterns/p" + std::to_string(d) + ".bmp").c_str(), stdout);
-        EXPECT_EQ(cv::norm(loaded, t.patterns.grey[d], cv::NORM_INF), 0) << d;
     }
     std::ifstream kept("patterns/p5.bmp");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
-    readDigits(run.vision, run.c.grey);
-    for (int i = 0; i < 81; i++)
-        if (printed(i) != 5) {
-            EXPECT_EQ(t.digit[i], printed(i)) << i;
-        }
-
     ScriptedInput correct;
     correct.clicks = {clickOn(40), clickOn(8), cv::Point(200, 20)};  // y = 380: outside
     correct.keys = {'0', '7'};

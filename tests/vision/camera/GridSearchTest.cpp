@@ -207,9 +207,10 @@ TEST(Compute3DPose, DegenerateCorrespondencesKeepThePose) {
         {{{100, 100}, {300, nan}, {300, 300}, {100, 300}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}, {0, 9, 0}}, 4},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(vision.Compute3DPose(c.image, c.model, c.count), 0) << &c - cases;
-        EXPECT_EQ(std::memcmp(kept, vision.translation, sizeof kept), 0) << &c - cases;
-        EXPECT_EQ(vision.poseCount, 1) << &c - cases;
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(vision.Compute3DPose(c.image, c.model, c.count), 0);
+        EXPECT_EQ(std::memcmp(kept, vision.translation, sizeof kept), 0);
+        EXPECT_EQ(vision.poseCount, 1);
     }
 }
 
