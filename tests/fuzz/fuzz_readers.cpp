@@ -40,10 +40,7 @@ void check(bool ok, const char* what) {
     }
 }
 
-FILE* sink() {
-    static FILE* f = std::fopen("/dev/null", "w");
-    return f;
-}
+FILE* const sink = std::fopen("/dev/null", "w");
 
 // Scratch files are per process (several fuzzers may run side by side), in
 // TMPDIR when it is set.
@@ -121,11 +118,11 @@ void consoleAnswers(const uint8_t* data, size_t size) {
     if (!in) return;  // fmemopen refuses an empty buffer
     SessionSettings session;
     Sudoku board;
-    askUserName(session, in, sink());
-    askTestName(session, in, sink());
+    askUserName(session, in, sink);
+    askTestName(session, in, sink);
     for (int game = 0; game < 2; game++) {
-        askGridNumber(session, in, sink());
-        askPermutation(session, in, sink());
+        askGridNumber(session, in, sink);
+        askPermutation(session, in, sink);
         checkConsoleFiles(session);
         loadChosenPuzzle(board, session);
     }
@@ -279,12 +276,12 @@ void studyFiles(const uint8_t* data, size_t size) {
     Sudoku board;
     TestSettings settings;
     settings.read(doc, session, board);
-    settings.print(sink());
+    settings.print(sink);
     Agenda agenda;
     if (agenda.read(doc) > 0) {
         check(agenda.length <= Agenda::kCapacity, "length inside the slots");
         check(agenda.current >= 0 && agenda.current < agenda.length, "current inside the agenda");
-        agenda.print(settings, sink());
+        agenda.print(settings, sink);
         XMLDoc file;
         agenda.toDoc(file, "player");
         Agenda back;
