@@ -48,39 +48,6 @@ INSTANTIATE_TEST_SUITE_P(Scenes, FoundGrid,
                                            std::vector<double>{-30, 25, 14, 0.2, 0.6, 1.5},
                                            std::vector<double>{-8, 18, 13, 0.5, 1.2, 4}));
 
-// Two extracted lines through one shared corner, each with three corners of
-// its own, listed in either order: near-parallel ones lose the first listed.
-TEST(Crossings, NearParallelLinesThroughOneCornerLoseTheFirstListed) {
-    const float x = 200, y = 200;
-    for (float apart : {15.0f, 25.0f})
-        for (int swapped = 0; swapped < 2; swapped++) {
-            SCOPED_TRACE(testing::Message() << apart << " degrees, swapped " << swapped);
-            PointList corners(1);
-            LineSet lines(1);
-            ImagePoint* shared = new ImagePoint(x, y, 0);
-            corners.append(shared);
-            ImageLine* made[2];
-            for (int k = 0; k < 2; k++) {
-                const float a = 90 + (k != swapped ? apart : 0), t = a * (float)kDegToRad;
-                made[k] = new ImageLine(a, normalDistance(a, x, y), k);
-                lines.append(made[k]);
-                for (float along : {-100.0f, -50.0f, 50.0f})
-                    corners.append(new ImagePoint(x - along * std::sin(t), y + along * std::cos(t), 0));
-            }
-            associateCorners(lines, corners);
-            ASSERT_EQ(shared->lines.count, 2);
-            recordCrossings(corners);
-            for (int k = 0; k < 2; k++) {
-                EXPECT_EQ(made[k]->valid, apart > 20 || k == 1);
-                ASSERT_EQ(made[k]->crossings.count, apart > 20);
-                if (apart > 20) {
-                    EXPECT_EQ(made[k]->crossings.first->item, shared);
-                    EXPECT_EQ(made[k]->crossingLines.first->item, made[1 - k]);
-                }
-            }
-        }
-}
-
 // Hand-made horizontal lines crossed by one perpendicular line.
 struct LineFixture : ::testing::Test {
     GridSearch search;

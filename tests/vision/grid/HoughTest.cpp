@@ -131,19 +131,4 @@ TEST(WindowMaximum, AsTheFullAccumulatorsWindowFindsIt) {
     }
 }
 
-TEST(MarkLineBand, ObliqueLineTestsAStripPerRow) {
-    const int theta = 45, d = 300;
-    cv::Mat angle(480, 640, CV_16S, cv::Scalar(theta)), distance(480, 640, CV_16S);
-    for (int y = 0; y < 480; y++)
-        for (int x = 0; x < 640; x++) distance.at<short>(y, x) = (short)normalDistance(theta, x, y);
-    cv::Mat mask(480, 640, CV_8U, cv::Scalar(0));
-    MarkLineBand(angle, distance, mask, 255, theta, 60, d, 400, 5);
-    // The band reaches about 7 pixels to either side of the line on its row.
-    for (int y = 50; y < 300; y += 50) {
-        const int xl = xOnLine(theta, d, y);
-        const int probes[][2] = {{0, 255}, {6, 255}, {9, 0}, {-9, 0}};  // offset, mark
-        for (const auto& p : probes) EXPECT_EQ(mask.at<unsigned char>(y, xl + p[0]), p[1]) << y << " " << p[0];
-    }
-}
-
 }  // namespace
