@@ -152,7 +152,6 @@ void puzzleFile(const uint8_t* data, size_t size) {
 
 // Scene files: one accepted keeps its documented ranges and is filmed, first
 // and last frame with their truth, on small frames so that many get through.
-
 void sceneFile(const uint8_t* data, size_t size) {
     SceneDescription scene;
     if (!readSceneFile(inputFile(data, size), scene)) return;

@@ -137,13 +137,9 @@ TEST_F(LineFixture, CompletionAddsTheStrongerSideFirst) {
     // The local accumulator is built from the frame's votes.
     search.votes.cells = {(50 + search.diagonal) * 360 + 270, (500 + search.diagonal) * 360 + 270};
     search.votes.weights = {0.8f, 0.5f};
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    EXPECT_EQ(FindGridLines(search, grey, 2, out), 1);
-    std::fclose(out);
-    const std::string log = text;
-    std::free(text);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FindGridLines(search, grey, 2, stdout), 1);
+    const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_EQ(distances(search.horizontal),
               (std::vector<float>{50, 100, 150, 200, 250, 300, 350, 400, 450, 500}));
     EXPECT_EQ(distances(search.horizontal, true), kTen);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 #include <vector>
 
 namespace {
@@ -60,30 +58,6 @@ TEST(LineSets, MixedOrientationsStillEndTheSort) {
     for (LineNode* n = set.nodeAt(ids(set).size() - 1); n; n = n->previous) backward++;
     EXPECT_EQ(ids(set).size(), 3u);
     EXPECT_EQ(backward, 3);
-}
-
-TEST(LineSets, NeighbourSwapSortMatchesStableSort) {
-    std::mt19937 random(7);
-    std::vector<std::pair<float, float>> keys;  // angle, distance; the id is the index
-    LineSet byAngle(1), byDistance(1);
-    for (int i = 0; i < 40; i++) {
-        keys.emplace_back((float)(random() % 5 * 45), (float)((int)(random() % 7) - 3));
-        byAngle.append(new ImageLine(keys[i].first, keys[i].second, i));
-        byDistance.append(new ImageLine(keys[i].first, keys[i].second, i));
-    }
-    byAngle.sortByAngle();
-    byDistance.sortByDistance();
-    for (int distanceFirst = 0; distanceFirst < 2; distanceFirst++) {
-        std::vector<int> expected(40);
-        for (int i = 0; i < 40; i++) expected[i] = i;
-        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
-            const auto key = [&](int i) {
-                return distanceFirst ? std::make_pair(keys[i].second, keys[i].first) : keys[i];
-            };
-            return key(a) < key(b);
-        });
-        EXPECT_EQ(ids(distanceFirst ? byDistance : byAngle), expected);
-    }
 }
 
 }  // namespace
