@@ -1,5 +1,5 @@
 #!/bin/bash
-# Builds every fuzz target into its own folder with clang's libFuzzer.
+# Builds the fuzz targets with clang's libFuzzer.
 # Usage: build_fuzzers.sh <source dir> <build dir>
 set -euo pipefail
 src=$1 build=$2

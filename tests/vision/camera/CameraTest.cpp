@@ -1,15 +1,12 @@
-// The camera stand-in, scene and calibration files and the camera sources:
-// what they refuse and what they keep.
+// The camera stand-in, scene and calibration files, the camera sources and
+// the camera step's choices: what they refuse and what they keep.
 #include "CameraSource.h"
-#include "PuzzleFile.h"
 #include "SceneTest.h"
-#include "Sheet.h"
 
 #include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -21,24 +18,26 @@ std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "tabrelo" + std::to_string(getpid()) + "_" + name;
 }
 
+// What was written to the file from the given offset on.
+std::string textFrom(FILE* f, long offset = 0) {
+    std::fseek(f, offset, SEEK_SET);
+    std::string text;
+    for (int ch; (ch = std::fgetc(f)) != EOF;) text += (char)ch;
+    return text;
+}
+
 TEST(SyntheticCamera, MissingCalibrationOrPuzzleIsRefusedWithOneLine) {
     enterDataFolder();
-    struct Case {
-        const char* calibration;
-        int gridNumber;
-        const char* line;
-    } cases[] = {
-        {"no-such-calibration.txt", 1, "cannot read calibration file no-such-calibration.txt\n"},
-        {"camcalib.txt", 999, "cannot read puzzle file sudoku-grids/g999.txt\n"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [calibration, grid] : {std::make_pair("none.txt", 1), std::make_pair("camcalib.txt", 999)}) {
         SceneDescription scene;
-        scene.calibration = c.calibration;
-        scene.gridNumber = c.gridNumber;
+        scene.calibration = calibration;
+        scene.gridNumber = grid;
         SyntheticCamera camera;
         testing::internal::CaptureStdout();
-        EXPECT_EQ(camera.open(scene), 0) << c.line;
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+        EXPECT_EQ(camera.open(scene), 0);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_NE(out.find(grid == 1 ? "none.txt" : "g999.txt"), std::string::npos) << out;
     }
 }
 
@@ -59,8 +58,7 @@ TEST(SceneFile, BadLinesAreNamed) {
         SceneDescription scene;
         testing::internal::CaptureStdout();
         EXPECT_EQ(readSceneFile(path.c_str(), scene), 0) << c[0];
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "scene file " + path + ", " + c[1] + "\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "scene file " + path + ", " + c[1] + "\n");
     }
     std::remove(path.c_str());
     SceneDescription scene;
@@ -69,36 +67,52 @@ TEST(SceneFile, BadLinesAreNamed) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open scene file " + path + "\n");
 }
 
-TEST(Calibration, ReadsNumbersInOrderAndKeepsWhatIsMissing) {
-    CameraCalibration c;
-    ASSERT_EQ(readCalibration(TABRELO_DATA "/camcalib.txt", c), 1);
-    const std::string path = tempPath("calib.txt");
-    std::ofstream(path) << "1 0 2\n0 3 4\n0 0 1\n";
-    EXPECT_EQ(readCalibration(path.c_str(), c), 1);
-    EXPECT_EQ(c.intrinsic[4], 3.0f);
-    EXPECT_EQ(c.distortion[0], -0.11f);
-    EXPECT_STREQ(c.name, "webcam");
-
-    std::ofstream(path) << "5 0 2 0 3 4 0 0 1 0.5 oops 0.25 0.125 name\n";
-    EXPECT_EQ(readCalibration(path.c_str(), c), 1);
-    EXPECT_EQ(c.distortion[0], 0.5f);
-    EXPECT_EQ(c.distortion[1], 0.09f);
-    EXPECT_STREQ(c.name, "webcam");
-
-    std::ofstream(path) << "5 0 2 0 3 4 0 0 1 0 0 0 0 " << std::string(100, 'n') << "\n";
-    EXPECT_EQ(readCalibration(path.c_str(), c), 1);
-    EXPECT_EQ(std::strlen(c.name), 79u);
+// Over the shipped calibration: a short file keeps the numbers it lacks, and
+// one with unusable intrinsics is refused whole in one line.
+TEST(Calibration, ReadsNumbersInOrderAndRefusesUnusableOnesInOneLine) {
+    const std::string path = tempPath("cal.txt");
+    const struct {
+        const char* text;
+        int taken;
+        float focal, k1, k2;
+    } cases[] = {
+        {"1 0 2\n0 3 4\n0 0 1\n", 1, 3, -0.11f, 0.09f},
+        {"5 0 2 0 3 4 0 0 1 0.5 oops 0.25 0.125 name\n", 1, 3, 0.5f, 0.09f},  // up to the bad word
+        {"0 0 320 0 600 240 0 0 1 0 0 0 0 zero", 0},
+        {"600 0 320 0 -600 240 0 0 1 0 0 0 0 negative", 0},
+        {"600 0 320 0 600 240 0 0 1 nan 0 0 0 nan", 0},
+        {"inf 0 320 0 600 240 0 0 1 0 0 0 0 infinite", 0},
+        {"600 0 320 0 600 240 0 0 1 1e39 0 0 0 beyond-float", 0},
+    };
+    for (const auto& k : cases) {
+        std::ofstream(path) << k.text;
+        CameraCalibration calibration;
+        ASSERT_EQ(readCalibration(TABRELO_DATA "/camcalib.txt", calibration), 1);
+        const CameraCalibration before = calibration;
+        FILE* out = std::tmpfile();
+        EXPECT_EQ(readCalibration(path.c_str(), calibration, out), k.taken) << k.text;
+        const std::string message = textFrom(out);
+        std::fclose(out);
+        EXPECT_STREQ(calibration.name, before.name) << k.text;
+        if (k.taken) {
+            EXPECT_EQ(calibration.intrinsic[4], k.focal) << k.text;
+            EXPECT_EQ(calibration.distortion[0], k.k1) << k.text;
+            EXPECT_EQ(calibration.distortion[1], k.k2) << k.text;
+            EXPECT_EQ(message, "") << k.text;
+        } else {
+            EXPECT_EQ(std::memcmp(&before, &calibration, sizeof before), 0) << k.text;
+            EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << k.text;
+            EXPECT_NE(message.find(path), std::string::npos) << k.text;
+        }
+    }
     std::remove(path.c_str());
-    EXPECT_EQ(readCalibration(path.c_str(), c), 0);
-    EXPECT_EQ(c.intrinsic[0], 5.0f);
 }
 
 TEST(CameraSource, ABrokenImageEndsTheSequence) {
     // The second frame's header claims a height far beyond what OpenCV decodes.
     const std::string prefix = tempPath("broken_");
     const cv::Mat shot(8, 8, CV_8UC3, cv::Scalar(20, 140, 240));
-    ASSERT_TRUE(cv::imwrite(prefix + "000.bmp", shot));
-    ASSERT_TRUE(cv::imwrite(prefix + "001.bmp", shot));
+    ASSERT_TRUE(cv::imwrite(prefix + "000.bmp", shot) && cv::imwrite(prefix + "001.bmp", shot));
     {
         std::fstream broken(prefix + "001.bmp", std::ios::in | std::ios::out | std::ios::binary);
         const char height[4] = {0, 0, 0x40, 0};  // biHeight, little-endian 2^22
@@ -116,50 +130,84 @@ TEST(CameraSource, ABrokenImageEndsTheSequence) {
     std::remove((prefix + "001.bmp").c_str());
 }
 
-TEST(CameraSource, SceneFilesAndBadSources) {
+TEST(CameraSource, ScenesLoopPicturesAreOneFrameAndBadSourcesFail) {
     enterDataFolder();
-    cv::Mat frame;
-    const std::string path = tempPath("moving.scene");
+    const std::string path = tempPath("moving.scene"), picture = tempPath("still.jpg");
     std::ofstream(path) << "size 200 150\npuzzle 1\nframes 2\npose 0 0 30\npath 10 0 30\n";
-    CameraSource camera;
-    ASSERT_EQ(camera.open(path), 1);
-    EXPECT_EQ(camera.get(cv::CAP_PROP_FRAME_HEIGHT), 150);
-    EXPECT_EQ(camera.set(cv::CAP_PROP_FRAME_HEIGHT, 280), 0);
-    cv::Mat first, second, third;
-    ASSERT_EQ(camera.read(first), 1);
-    ASSERT_NE(camera.truth(), nullptr);
-    const cv::Point2f start = camera.truth()->crossings[0];
-    ASSERT_EQ(camera.read(second), 1);
-    EXPECT_GT(cv::norm(camera.truth()->crossings[0] - start), 1);
-    ASSERT_EQ(camera.read(third), 1);  // the scene starts again
-    EXPECT_EQ(cv::norm(first, third, cv::NORM_INF), 0);
-    EXPECT_EQ(first.type(), CV_8UC3);
-    EXPECT_EQ(first.size(), cv::Size(200, 150));
-    ASSERT_EQ(camera.open(path), 1);
-    camera.loop = 0;
-    EXPECT_EQ(camera.read(first) + camera.read(second) + camera.read(third), 2);
-    std::remove(path.c_str());
-
-    // One picture is one frame: once without looping, for ever with it.
-    const std::string picture = tempPath("still.jpg");
     ASSERT_TRUE(cv::imwrite(picture, cv::Mat(90, 120, CV_8UC3, cv::Scalar(20, 140, 200))));
-    for (int loop : {0, 1}) {
-        ASSERT_EQ(camera.open(picture), 1);
-        EXPECT_EQ(camera.get(cv::CAP_PROP_FRAME_WIDTH), 120);
+    CameraSource camera;
+    cv::Mat first, second, third;
+    for (int loop : {1, 0}) {
+        ASSERT_EQ(camera.open(path), 1);
         camera.loop = loop;
-        ASSERT_EQ(camera.read(frame = cv::Mat()), 1);
-        EXPECT_EQ(frame.size(), cv::Size(120, 90));
-        EXPECT_EQ(camera.read(frame), loop);
+        EXPECT_EQ(camera.read(first) + camera.read(second) + camera.read(third), 2 + loop);
+        EXPECT_EQ(first.size(), cv::Size(200, 150));
+        EXPECT_GT(cv::norm(first, second, cv::NORM_INF), 0);
+        EXPECT_TRUE(!loop || cv::norm(first, third, cv::NORM_INF) == 0) << "the scene starts again";
+        // One picture is one frame: once without looping, for ever with it.
+        ASSERT_EQ(camera.open(picture), 1);
+        camera.loop = loop;
+        ASSERT_EQ(camera.read(first), 1);
+        EXPECT_EQ(first.size(), cv::Size(120, 90));
+        EXPECT_EQ(camera.read(first), loop);
     }
+    std::remove(path.c_str());
     std::remove(picture.c_str());
-
     testing::internal::CaptureStdout();
     EXPECT_EQ(camera.open(path), 0);
     EXPECT_EQ(camera.open(tempPath("nothing_%03d.png")), 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("camera source " + path + " cannot be opened\n"), std::string::npos);
-    EXPECT_EQ(camera.isOpened(), 0);
-    EXPECT_EQ(camera.read(frame), 0);
+    EXPECT_EQ(camera.isOpened() + camera.read(first), 0);
+}
+
+TEST(CameraStep, CameraChoiceTakesTheNamedCalibrationOrSaysWhyNot) {
+    const struct {
+        const char *answer, *folder, *name;  // camera name afterwards
+        int taken;
+    } cases[] = {
+        {"Logitech\n", TABRELO_DATA, "logitech", 1},
+        {"", TABRELO_DATA, "tcm", 1},  // end of input: the default
+        {"logitech\n", "/", "before", 0},
+    };
+    for (const auto& k : cases) {
+        ASSERT_EQ(chdir(k.folder), 0);
+        GridVision vision;
+        std::snprintf(vision.calibration.name, sizeof vision.calibration.name, "before");
+        FILE* in = std::tmpfile();
+        std::fputs(k.answer, in);
+        std::rewind(in);
+        FILE* out = vision.out = std::tmpfile();
+        EXPECT_EQ(chooseCamera(vision, in, out), k.taken) << k.answer;
+        const std::string text = textFrom(out);
+        std::fclose(in);
+        std::fclose(out);
+        EXPECT_STREQ(vision.calibration.name, k.name) << k.answer;
+        // A calibration not taken is not printed as if it were.
+        EXPECT_EQ(text.find(k.name) != std::string::npos, (bool)k.taken) << text;
+    }
+}
+
+TEST(CameraStep, ASourceThatEndsKeepsTheLastPictureAndSaysSoOnce) {
+    enterDataFolder();
+    CameraState c;
+    GridVision vision;
+    FILE* out = std::tmpfile();
+    const std::string path = tempPath("short.scene");
+    std::ofstream(path) << "size 160 120\npuzzle 1\nframes 2\n";
+    ASSERT_EQ(c.source.open(path), 1);
+    c.source.loop = 0;
+    ASSERT_EQ(setUpImages(c, vision, cv::Size(160, 120), out), 1);
+    ASSERT_EQ(processFrame(c, vision, out) + processFrame(c, vision, out), 2);
+    const cv::Mat last = c.live.clone();
+    const long before = std::ftell(out);
+    EXPECT_EQ(processFrame(c, vision, out), 0);
+    EXPECT_EQ(processFrame(c, vision, out), 0);
+    const std::string text = textFrom(out, before);
+    std::fclose(out);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_EQ(cv::norm(c.live, last, cv::NORM_INF), 0);
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -1,52 +1,15 @@
-// Reading the printed digits of the stand-in's frames with the shipped
-// patterns, the cell classification, the pattern files, and teaching and
-// correcting with scripted clicks and keys.
-#include "CameraStep.h"
+// Reading digits: cells off the picture, the cell classification and its
+// correlation, the pattern files, and teaching with scripted clicks.
 #include "SceneTest.h"
 
 #include <opencv2/imgcodecs.hpp>
 
-#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
-
-// One frame of a scene worked on like a camera step; the truth of its digits.
-struct SceneFrame {
-    CameraState c;
-    GridVision vision;
-    FrameTruth truth;
-    bool found = false;
-
-    explicit SceneFrame(const SceneDescription& scene) {
-        SyntheticCamera camera;
-        if (!camera.open(scene)) return;
-        setUpImages(c, vision, cv::Size(scene.width, scene.height), stdout);
-        cv::Mat frame;
-        camera.render(0, frame, &truth);
-        takeLiveFrame(c, frame);
-        workOnFrame(c, vision, stdout);
-        found = c.gridFound == 1;
-    }
-    // The printed digit of grid row g (from the bottom), column k.
-    int printed(int g, int k) const { return truth.digits[9 * (8 - g) + k]; }
-};
-
-TEST(DigitReader, ShippedPatternsReadEveryPrintedCellAcrossPoses) {
-    enterDataFolder();
-    const double poses[][3] = {{0, 0, 14}, {-10, 30, 16}, {-35, 15, 17}, {8, 35, 18}};
-    for (const auto& p : poses) {
-        SceneFrame f(sceneAt(p[0], p[1], p[2]));
-        SCOPED_TRACE(testing::Message() << "pose " << p[0] << " " << p[1] << " " << p[2]);
-        ASSERT_TRUE(f.found);
-        for (int i = 0; i < 81; i++) EXPECT_EQ(f.vision.digits.digit[i], f.printed(i / 9, i % 9)) << i;
-        EXPECT_EQ(f.vision.digits.loadPending, 1);
-        for (int d = 1; d <= 9; d++) EXPECT_FALSE(f.vision.digits.readClasses[d].empty()) << d;
-    }
-}
 
 // A grid running off the picture, with the scene's true pose: the cells
 // whose middle the frame shows read what is printed, the others "?", not the
@@ -59,8 +22,7 @@ TEST(DigitReader, CellsNotWhollyInThePictureAreUnknown) {
     SyntheticCamera camera;
     ASSERT_TRUE(camera.open(scene));
     FrameTruth truth;
-    cv::Mat grey = greyFrame(camera, 0, &truth);
-    cv::flip(grey, grey, 0);
+    const cv::Mat grey = bottomUpGrey(camera, &truth);
     GridVision vision;
     ASSERT_TRUE(vision.readCalibration("camcalib.txt"));
     loadPatterns(vision.digits.patterns, stdout);
@@ -75,11 +37,10 @@ TEST(DigitReader, CellsNotWhollyInThePictureAreUnknown) {
     const cv::Rect picture(0, 0, grey.cols - 1, grey.rows - 1);
     int unknown = 0;
     for (int i = 0; i < 81; i++) {
-        const double x = i % 9, y = i / 9;
         bool whole = true;
         for (const double dx : {0.1, 0.9})
             for (const double dy : {0.1, 0.9})
-                whole = whole && picture.contains(camera.project(x + dx, y + dy, 0, 0));
+                whole = whole && picture.contains(camera.project(i % 9 + dx, i / 9 + dy, 0, 0));
         EXPECT_EQ(vision.digits.digit[i], whole ? truth.digits[9 * (8 - i / 9) + i % 9] : -1) << i;
         unknown += !whole;
     }
@@ -143,20 +104,13 @@ protected:
         std::filesystem::create_directories(folder + "/patterns");
         ASSERT_EQ(chdir(folder.c_str()), 0);
     }
-    std::string bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 };
 
-TEST_F(PatternFolder, SavedPatternsStandUprightInTheFileAndLoadBackAsSaved) {
-    cv::Mat pattern(20, 12, CV_8U);
-    cv::randu(pattern, 0, 256);
-    ASSERT_EQ(savePattern("patterns/p4.bmp", pattern), 1);
-    const cv::Mat file = cv::imread("patterns/p4.bmp", cv::IMREAD_UNCHANGED);
-    ASSERT_EQ(file.size(), pattern.size());
-    EXPECT_EQ(cv::norm(file.row(0), pattern.row(pattern.rows - 1), cv::NORM_INF), 0);
-    EXPECT_EQ(cv::norm(loadPattern("patterns/p4.bmp", stdout), pattern, cv::NORM_INF), 0);
+// Patterns stand upright in their files: the program tests read the shipped
+// ones and those they teach.
+TEST_F(PatternFolder, SavingLeavesNoPartFileAndFailsWithoutItsFolder) {
+    ASSERT_EQ(savePattern("patterns/p4.bmp", cv::Mat(20, 12, CV_8U, cv::Scalar(9))), 1);
+    EXPECT_TRUE(std::filesystem::exists("patterns/p4.bmp"));
     EXPECT_FALSE(std::filesystem::exists("patterns/p4.bmp.part"));
     EXPECT_EQ(savePattern("no-folder-file/p4.bmp", cv::Mat()), 0);
 }
@@ -179,87 +133,40 @@ TEST_F(PatternFolder, UnusablePatternFilesAreSkippedWithOneLineEach) {
     for (int d = 1; d <= 9; d++) EXPECT_EQ(patterns.thresholded[d].empty(), d != 4) << d;
 }
 
-// Clicks and keys given in advance; the dialogue ends when they run out.
-class ScriptedInput : public OperatorInput {
-public:
+// Clicks given in advance; the dialogue ends when they run out.
+struct ScriptedClicks : OperatorInput {
     std::deque<cv::Point> clicks;
-    std::deque<int> keys;
-    int shown = 0;
-    void show(const cv::Mat& display) override { shown += display.size() == cv::Size(400, 400); }
+    void show(const cv::Mat&) override {}
     int waitClick(int* x, int* y) override {
         if (clicks.empty()) return 0;
         *x = clicks.front().x, *y = clicks.front().y;
         clicks.pop_front();
         return 1;
     }
-    int waitDigitKey() override {
-        if (keys.empty()) return -1;
-        const int key = keys.front();
-        keys.pop_front();
-        return key;
-    }
+    int waitDigitKey() override { return -1; }
 };
 
-// Where the operator clicks on grid row g (from the bottom), column k in "DUMP".
-cv::Point clickOn(int g, int k) { return cv::Point(40 + 40 * k, 400 - (40 + 40 * g)); }
-
-TEST_F(PatternFolder, TeachingWritesMissingPatternsOnlyAndLaterFramesReadThem) {
+// Teaching from a folder that holds one pattern file: the others are
+// written, that one never replaced (the program tests teach an empty folder).
+TEST_F(PatternFolder, TeachingWritesMissingPatternsOnly) {
     ASSERT_EQ(symlink(TABRELO_DATA "/sudoku-grids", "sudoku-grids"), 0);
     ASSERT_EQ(symlink(TABRELO_DATA "/camcalib.txt", "camcalib.txt"), 0);
     std::ofstream("patterns/p5.bmp") << "kept";  // never replaced, even unusable
-    SceneFrame f(sceneAt(10, 20, 14));
-    ASSERT_TRUE(f.found);
-    EXPECT_EQ(f.vision.digits.digit[0], f.printed(0, 0) ? -1 : 0);  // no patterns: "?"
-    ScriptedInput input;
+    SceneRun run(sceneAt(10, 20, 14));
+    const FrameTruth truth = run.step(0);
+    ASSERT_EQ(run.c.gridFound, 1);
     int cellOf[10] = {};
-    for (int i = 80; i >= 0; i--) cellOf[f.printed(i / 9, i % 9)] = i;
-    for (int d = 1; d <= 9; d++) input.clicks.push_back(clickOn(cellOf[d] / 9, cellOf[d] % 9));
-    teachDigits(f.vision, f.c.grey, input);
-    EXPECT_GE(input.shown, 10);
+    for (int i = 80; i >= 0; i--) cellOf[truth.digits[9 * (8 - i / 9) + i % 9]] = i;
+    ScriptedClicks teach;
+    for (int d = 1; d <= 9; d++)  // cell i (row i / 9 from the bottom) in "DUMP"
+        teach.clicks.emplace_back(40 + 40 * (cellOf[d] % 9), 360 - 40 * (cellOf[d] / 9));
+    teachDigits(run.vision, run.c.grey, teach);
     for (int d = 1; d <= 9; d++) {
-        const std::string name = "patterns/p" + std::to_string(d) + ".bmp";
         EXPECT_EQ(std::filesystem::exists("patterns/p_th" + std::to_string(d) + ".bmp"), d != 5);
-        EXPECT_EQ(f.vision.digits.digit[cellOf[d]], d);
-        EXPECT_EQ(f.vision.digits.flag[cellOf[d]], 1);
-        if (d == 5) continue;
-        const cv::Mat loaded = loadPattern(name.c_str(), stdout);
-        EXPECT_EQ(cv::norm(loaded, f.vision.digits.patterns.grey[d], cv::NORM_INF), 0) << d;
+        EXPECT_EQ(run.vision.digits.digit[cellOf[d]], d);
     }
-    EXPECT_EQ(bytes("patterns/p5.bmp"), "kept");
-    readDigits(f.vision, f.c.grey);
-    for (int i = 0; i < 81; i++)
-        if (f.printed(i / 9, i % 9) != 5) {
-            EXPECT_EQ(f.vision.digits.digit[i], f.printed(i / 9, i % 9)) << i;
-        }
-}
-
-TEST_F(PatternFolder, DialoguesEndOnAClickOutsideOrWhenTheOperatorLeaves) {
-    ASSERT_EQ(symlink(TABRELO_DATA "/sudoku-grids", "sudoku-grids"), 0);
-    ASSERT_EQ(symlink(TABRELO_DATA "/camcalib.txt", "camcalib.txt"), 0);
-    SceneFrame f(sceneAt(0, 10, 14));
-    ASSERT_TRUE(f.found);
-    DigitTables& t = f.vision.digits;
-    ScriptedInput teach;
-    teach.clicks = {cv::Point(380, 200)};  // x = 380 lies outside: digit 1 skipped, then Esc
-    teachDigits(f.vision, f.c.grey, teach);
-    EXPECT_TRUE(std::filesystem::is_empty("patterns"));
-
-    ScriptedInput correct;
-    correct.clicks = {clickOn(4, 4), clickOn(0, 8), cv::Point(200, 20)};  // y = 380: outside
-    correct.keys = {'0', '7'};
-    correctDigits(f.vision, f.c.grey, correct);
-    EXPECT_EQ(t.digit[40], 0);
-    EXPECT_EQ(t.flag[40], 1);
-    EXPECT_EQ(t.digit[8], 7);
-    EXPECT_EQ(t.flag[8], 1);
-    EXPECT_FALSE(t.correctedClasses[7].empty());
-    EXPECT_EQ(t.mergePending, 1);
-
-    ScriptedInput leaves;  // a click, then Esc instead of the digit
-    leaves.clicks = {clickOn(8, 0)};
-    correctDigits(f.vision, f.c.grey, leaves);
-    EXPECT_EQ(t.flag[72], 0);
-    EXPECT_TRUE(leaves.clicks.empty());
+    std::ifstream kept("patterns/p5.bmp");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
 }
 
 }  // namespace

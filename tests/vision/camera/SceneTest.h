@@ -2,6 +2,7 @@
 // shipped data folder is the working folder, as for the program.
 #pragma once
 
+#include "CameraStep.h"
 #include "SyntheticCamera.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +10,14 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 inline void enterDataFolder() { ASSERT_EQ(chdir(TABRELO_DATA), 0); }
 
 inline SceneDescription sceneAt(double rotation, double tilt, double distance) {
     SceneDescription scene;
     scene.gridNumber = 1;
-    scene.start.rotation = rotation;
-    scene.start.tilt = tilt;
-    scene.start.distance = distance;
+    scene.start = {rotation, tilt, distance};
     scene.end = scene.start;
     scene.blur = 0.6;
     scene.noise = 1.5;
@@ -24,9 +25,35 @@ inline SceneDescription sceneAt(double rotation, double tilt, double distance) {
     return scene;
 }
 
-inline cv::Mat greyFrame(const SyntheticCamera& camera, int frame, FrameTruth* truth) {
+// The grey frame as the camera step makes it: rows bottom-up.
+inline cv::Mat bottomUpGrey(const SyntheticCamera& camera, FrameTruth* truth) {
     cv::Mat colour, grey;
-    camera.render(frame, colour, truth);
+    camera.render(0, colour, truth);
     cv::cvtColor(colour, grey, cv::COLOR_BGR2GRAY);
+    cv::flip(grey, grey, 0);
     return grey;
 }
+
+// The camera step over the frames of a scene, as the program runs it, in
+// the working folder of the caller.
+struct SceneRun {
+    CameraState c;
+    GridVision vision;
+    SyntheticCamera camera;
+    FILE* out = std::tmpfile();
+
+    explicit SceneRun(const SceneDescription& scene) {
+        EXPECT_EQ(camera.open(scene), 1);
+        setUpImages(c, vision, cv::Size(scene.width, scene.height), out);
+    }
+    ~SceneRun() { std::fclose(out); }
+
+    FrameTruth step(int frame) {
+        cv::Mat colour;
+        FrameTruth truth;
+        camera.render(frame, colour, &truth);
+        takeLiveFrame(c, colour);
+        workOnFrame(c, vision, out);
+        return truth;
+    }
+};
