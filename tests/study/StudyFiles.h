@@ -1,13 +1,9 @@
-// Helpers of the study tests: files in a scratch folder of the build, and
-// printouts caught as text.
+// Files of the study tests, in a scratch folder of the build.
 #pragma once
 
 #include "../TextHelpers.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -22,4 +18,3 @@ inline std::string writeScratch(const std::string& name, const std::string& text
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
-
