@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <initializer_list>
 #include <string>
 
 namespace {
@@ -12,29 +10,6 @@ namespace {
 void parse(const std::string& text, int grid[81]) {
     ASSERT_EQ(text.size(), 81u);
     for (int i = 0; i < 81; i++) grid[i] = text[i] - '0';
-}
-
-int cellAt(int r, int c) { return 9 * r + c; }
-
-CandidateGrid openGrid() {
-    const int empty[81] = {};
-    return CandidateGrid(empty);
-}
-
-// The cells that lost d between two positions.
-std::string lost(const CandidateGrid& before, const CandidateGrid& after, int d) {
-    std::string cells;
-    for (int cell = 0; cell < 81; cell++)
-        if (before.hasCandidate(cell, d) && !after.hasCandidate(cell, d))
-            cells += "(" + std::to_string(cell / 9) + "," + std::to_string(cell % 9) + ")";
-    return cells;
-}
-
-int candidatesRemoved(const CandidateGrid& before, const CandidateGrid& after) {
-    int n = 0;
-    for (int cell = 0; cell < 81; cell++)
-        n += __builtin_popcount(before.candidates[cell] & ~after.candidates[cell]);
-    return n;
 }
 
 TEST(Grader, EasyEvilAndUngradable) {
@@ -87,44 +62,6 @@ TEST(Grader, OneStepOfATechniqueUnlocksThePuzzle) {
         EXPECT_FALSE(gradePuzzle(grid, c.technique).solved);
         EXPECT_TRUE(gradePuzzle(grid, c.technique + 1).solved);
     }
-}
-
-TEST(Grader, PointingStrikesTheRestOfTheLine) {
-    // 5 in box 0 only in row 0, and 2 in box 4 only in column 5.
-    const struct {
-        int box, digit;
-        std::initializer_list<int> keep;
-        const char* lost;
-    } kCases[] = {{0, 5, {cellAt(0, 0), cellAt(0, 1)}, "(0,3)(0,4)(0,5)(0,6)(0,7)(0,8)"},
-                  {4, 2, {cellAt(3, 5), cellAt(5, 5)}, "(0,5)(1,5)(2,5)(6,5)(7,5)(8,5)"}};
-    for (const auto& c : kCases) {
-        CandidateGrid g = openGrid();
-        for (int cell : gridUnits().cells[18 + c.box])
-            if (std::find(c.keep.begin(), c.keep.end(), cell) == c.keep.end())
-                g.candidates[cell] &= uint16_t(~(1u << c.digit));
-        const CandidateGrid before = g;
-        EXPECT_FALSE(applyTechnique(g, Claiming));
-        ASSERT_TRUE(applyTechnique(g, Pointing));
-        EXPECT_EQ(lost(before, g, c.digit), c.lost);
-        EXPECT_EQ(candidatesRemoved(before, g), 6);
-        EXPECT_FALSE(applyTechnique(g, Pointing));
-    }
-}
-
-TEST(Grader, XYWingStrikesWhatBothPincersSee) {
-    CandidateGrid g = openGrid();
-    g.candidates[cellAt(0, 0)] = (1 << 1) | (1 << 2);  // pivot
-    g.candidates[cellAt(0, 5)] = (1 << 1) | (1 << 3);  // pincer in its row
-    g.candidates[cellAt(5, 0)] = (1 << 2) | (1 << 3);  // pincer in its column
-    const CandidateGrid before = g;
-    ASSERT_TRUE(applyTechnique(g, XYWing));
-    EXPECT_EQ(lost(before, g, 3), "(5,5)");
-    EXPECT_EQ(candidatesRemoved(before, g), 1);
-    EXPECT_FALSE(applyTechnique(g, XYWing));
-    // A pincer that shares both digits with the pivot makes no wing.
-    g = before;
-    g.candidates[cellAt(5, 0)] = (1 << 1) | (1 << 2);
-    EXPECT_FALSE(applyTechnique(g, XYWing));
 }
 
 }  // namespace

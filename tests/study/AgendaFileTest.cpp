@@ -82,18 +82,6 @@ TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
     }
 }
 
-TEST(AgendaFile, UnreadableFileIsKeptAsideUnderAFreeName) {
-    const std::string path = writeScratch("aside.xml", "<AGENDA>broken");
-    const std::string taken = writeScratch("aside.xml.unreadable", "kept from before");
-    const std::string aside = keepFileAside(path.c_str());
-    ASSERT_NE("", aside);
-    EXPECT_EQ("<AGENDA>broken", readFile(aside));
-    EXPECT_EQ("kept from before", readFile(taken));
-    EXPECT_NE(0, access(path.c_str(), F_OK));
-    EXPECT_EQ("", keepFileAside(path.c_str()));  // nothing left to move
-    unlink(aside.c_str());
-}
-
 TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
     std::string items;
     for (int i = 0; i < 100; i++)
