@@ -150,43 +150,10 @@ TEST(Markup, DigitBandAndStack) {
     EXPECT_EQ(b.noteAt(4, 4, 5), 0);
 }
 
-// Grid rows count from the bottom; a flagged entry replaces the player's
-// digit but never a given; merging keeps earlier cells.
+// Grid rows count from the bottom. Loading starts from fresh cells but keeps
+// tiles, difficulty and evaluation; merging replaces the player's digits with
+// flagged ones, never a given. Both copy the images the camera reuses.
 TEST(Recognition, LoadAndMerge) {
-    Sudoku b;
-    int digits[81] = {}, flags[81] = {};
-    digits[0] = 4;  // grid row 0 = board row 8
-    flags[0] = 1;
-    digits[80] = 6;  // grid row 8 = board row 0, unflagged
-    digits[10] = -1;
-    b.loadRecognizedGrid(digits, flags, nullptr, 9, 9, nullptr);
-    EXPECT_EQ(b.kindAt(8, 0), Recognized);
-    EXPECT_EQ(b.kindAt(0, 8), RecognizedUnflagged);
-    EXPECT_EQ(b.countEmptyCells(), 79);
-
-    Sudoku m;
-    m.setDigit(7, 1, 2, Entered);
-    m.setDigit(7, 2, 3, Given);
-    m.setDigit(7, 4, 4, Entered);
-    int md[81] = {}, mf[81] = {};
-    md[10] = 8;  // over the player's 2
-    md[11] = 9;  // over the given 3
-    md[12] = 5;  // flag 0: skipped
-    md[13] = 7;  // flag 0 over the player's 4: left alone
-    mf[10] = mf[11] = 1;
-    m.mergeRecognizedDigits(md, mf, nullptr, 9, 9, nullptr);
-    EXPECT_EQ(m.digitAt(7, 1), 8);
-    EXPECT_EQ(m.kindAt(7, 1), Recognized);
-    EXPECT_EQ(m.digitAt(7, 2), 3);
-    EXPECT_EQ(m.kindAt(7, 2), Given);
-    EXPECT_EQ(m.digitAt(7, 3), 0);
-    EXPECT_EQ(m.kindAt(7, 4), Entered);
-    md[10] = mf[10] = 0;  // merging does not reset
-    m.mergeRecognizedDigits(md, mf, nullptr, 9, 9, nullptr);
-    EXPECT_EQ(m.digitAt(7, 1), 8);
-}
-
-TEST(Recognition, LoadStartsFromFreshCellsAndKeepsTheRest) {
     Sudoku b;
     b.setDigit(4, 4, 9, Entered, cv::Mat(2, 2, CV_8UC1, cv::Scalar(1)));
     b.setNote(0, 0, 3, NoteBad);
@@ -196,17 +163,20 @@ TEST(Recognition, LoadStartsFromFreshCellsAndKeepsTheRest) {
     b.digitImages[2] = cv::Mat(3, 3, CV_8UC1, cv::Scalar(22));
     int digits[81] = {}, flags[81] = {};
     cv::Mat snapshots[81], images[10];
-    digits[8 * 9 + 4] = 6;  // board row 0, column 4
-    flags[8 * 9 + 4] = 1;
-    snapshots[8 * 9 + 4] = cv::Mat(5, 5, CV_8UC1, cv::Scalar(66));
+    digits[0] = 4;  // grid row 0 = board row 8
+    digits[76] = 6;  // board row 0, column 4
+    digits[80] = 7;  // unflagged
+    digits[10] = -1;
+    flags[0] = flags[76] = 1;
+    snapshots[76] = cv::Mat(5, 5, CV_8UC1, cv::Scalar(66));
     images[7] = cv::Mat(3, 3, CV_8UC1, cv::Scalar(77));
     b.loadRecognizedGrid(digits, flags, snapshots, 9, 9, images);
-
-    EXPECT_EQ(b.digitAt(4, 4), 0);  // the entered digit went with the reset
+    EXPECT_EQ(b.kindAt(8, 0), Recognized);
+    EXPECT_EQ(b.kindAt(0, 8), RecognizedUnflagged);
+    EXPECT_EQ(b.countEmptyCells(), 78);  // the entered digit went with the reset
     EXPECT_TRUE(b.cell(4, 4).snapshot.empty());
     EXPECT_EQ(b.noteAt(0, 0, 3), NoteUndecided);
-    EXPECT_EQ(b.digitAt(0, 4), 6);
-    snapshots[8 * 9 + 4].setTo(cv::Scalar(0));  // the camera reuses its images
+    snapshots[76].setTo(cv::Scalar(0));
     images[7].setTo(cv::Scalar(0));
     EXPECT_EQ(b.cell(0, 4).snapshot.at<unsigned char>(2, 2), 66);
     EXPECT_EQ(b.digitImages[7].at<unsigned char>(1, 1), 77);
@@ -214,6 +184,23 @@ TEST(Recognition, LoadStartsFromFreshCellsAndKeepsTheRest) {
     EXPECT_EQ(b.tiles.size(), 1u);
     EXPECT_EQ(b.difficulty, 3);
     EXPECT_EQ(b.getEvaluate(), 0);
+
+    b.setDigit(7, 1, 2, Entered);
+    b.setDigit(7, 2, 3, Given);
+    b.setDigit(7, 4, 4, Entered);
+    int md[81] = {}, mf[81] = {};
+    md[10] = 8;  // over the player's 2
+    md[11] = 9;  // over the given 3
+    md[12] = 5;  // flag 0: skipped
+    md[13] = 7;  // flag 0 over the player's 4: left alone
+    mf[10] = mf[11] = 1;
+    b.mergeRecognizedDigits(md, mf, nullptr, 9, 9, nullptr);
+    EXPECT_EQ(b.kindAt(7, 1), Recognized);
+    EXPECT_EQ(b.digitAt(7, 1), 8);
+    EXPECT_EQ(b.digitAt(7, 2), 3);
+    EXPECT_EQ(b.digitAt(7, 3), 0);
+    EXPECT_EQ(b.kindAt(7, 4), Entered);
+    EXPECT_EQ(b.digitAt(8, 0), 4);  // merging does not reset
 }
 
 TEST(Recognition, WiderRowsNeverReachPastTheEightyFirstEntry) {

@@ -134,17 +134,6 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
     EXPECT_TRUE(near(at(1.5, 4.5), 204, 230, 230));  // box 3 holds only the 8
 }
 
-TEST_F(DrawingTest, TilesAndTheCurrentTileFrame) {
-    board.addTile(10.5f, 4.5f, 5);
-    const auto green = [](const cv::Vec3b& p) { return p[1] > 200 && p[0] < 60 && p[2] < 60; };
-    render();
-    EXPECT_GT(count(10.1, 4.1, 10.9, 4.9, orangeish), 3);
-    EXPECT_EQ(count(10.0, 4.0, 11.0, 5.0, green), 0);
-    ASSERT_NE(board.pickTile(10.5f, 4.5f), nullptr);
-    render();
-    EXPECT_GT(count(10.0, 4.0, 11.0, 5.0, green), 20);
-}
-
 // The panes show each row's and column's missing digits, and frame a
 // duplicate in red while evaluating.
 TEST_F(DrawingTest, OverviewPanesShowMissingAndDuplicateDigits) {

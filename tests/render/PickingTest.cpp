@@ -65,26 +65,6 @@ TEST_F(ViewTest, PlacesBesideTheBoardFollowTheTableBounds) {
     EXPECT_TRUE(board.inCornerArea((int)b.y, (int)b.x));
 }
 
-TEST_F(ViewTest, LeftDragTurnsAboutTheBoardCentre) {
-    session.show_3D = 1;
-    const cv::Point centreBefore = toPixel(4.5, 4.5);
-    window->turningPress(kLeftButton, kButtonDown, cx + 10, cy);
-    window->turningDrag(cx + 90, cy);
-    window->turningPress(kLeftButton, kButtonUp, cx + 90, cy);
-    render();
-    EXPECT_LE(cv::norm(toPixel(4.5, 4.5) - centreBefore), 1.5);
-    // From 10 to 90 pixels right of the centre the trackball point sinks from
-    // acos(10/180) to acos(90/180) below the pole; the board turns by 1.5708 times
-    // that about the vertical through its centre, its right side going down.
-    const double turn = 1.57079632675 * (std::acos(10.0 / 180) - std::acos(90.0 / 180));
-    const cv::Point left = toPixel(0, 0), right = toPixel(9, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslated(-4, -5, -27);  // the flat view
-    EXPECT_LE(cv::norm(left - toPixel(4.5 - 4.5 * std::cos(turn), 0, 4.5 * std::sin(turn))), 2.0);
-    EXPECT_LE(cv::norm(right - toPixel(4.5 + 4.5 * std::cos(turn), 0, -4.5 * std::sin(turn))), 2.0);
-}
-
 TEST_F(ViewTest, TurningGuideAndAPressOutsideIt) {
     session.show_3D = 1;
     ASSERT_EQ(window->setMouseMode(kTurningMode), 1);

@@ -1,10 +1,8 @@
-// The camera game's picture: the video behind the board, plain or pasted
-// onto the grid plane, and the board drawn where the pose puts the grid.
+// The camera game's picture behind the board: the video, plain or pasted
+// onto the grid plane.
 #include "CameraStep.h"
 #include "RenderFixture.h"
 #include "VideoBackground.h"
-
-#include <opencv2/calib3d.hpp>
 
 #include <unistd.h>
 
@@ -67,27 +65,6 @@ protected:
         window->setPoseFlag(1);
         window->setCalibrationFlag(1);
         window->applyProjection();
-    }
-
-    // The window pixels where the ground-truth pose puts the board rectangle
-    // (without the lens distortion, which the GL views do not model).
-    cv::Mat seenArea(double x0, double y0, double x1, double y1) const {
-        const double sx = (double)window->width / picture.cols, sy = (double)window->height / picture.rows;
-        std::vector<cv::Point3f> corners;
-        for (int k = 0; k <= 80; k++) {  // along the four sides
-            const double f = (k % 20) / 20.0;
-            const int side = k / 20 % 4;
-            const double xs[5] = {x0, x1, x1, x0, x0}, ys[5] = {y0, y0, y1, y1, y0};
-            corners.emplace_back(xs[side] + (xs[side + 1] - xs[side]) * f, ys[side] + (ys[side + 1] - ys[side]) * f, 0);
-        }
-        std::vector<cv::Point2f> image;
-        cv::projectPoints(corners, truth.rotationVector, truth.translation, truth.intrinsic, cv::noArray(), image);
-        std::vector<cv::Point> outline;
-        for (const cv::Point2f& p : image)
-            outline.emplace_back((int)std::lround((p.x + 0.5) * sx - 0.5), (int)std::lround((p.y + 0.5) * sy - 0.5));
-        cv::Mat area = cv::Mat::zeros(window->height, window->width, CV_8U);
-        cv::fillPoly(area, std::vector<std::vector<cv::Point>>{outline}, cv::Scalar(255));
-        return area;
     }
 
     void drawBackground() {
@@ -155,41 +132,6 @@ TEST_F(VideoBackground, FlippedViewTiltsThePlaneAndLeavesBlackWhereNothingWasSee
     EXPECT_GT(same, points * 3 / 4);
     EXPECT_LT(elsewhere, points / 2);
     EXPECT_EQ(cv::countNonZero(grey(frame).rowRange(0, 60)), 0);  // above the tilted plane
-}
-
-// What the board adds to the video lies where the camera saw the grid: the
-// table area, an entered digit's cell.
-TEST_F(VideoBackground, BoardIsDrawnOnThePrintedGrid) {
-    session.show_3D = 0;
-    session.show_overviews = 0;
-    session.show_repulsive = 0;
-    board.resetCells();
-    for (cv::Size size : {cv::Size(640, 480), cv::Size(900, 500)}) {
-        SCOPED_TRACE(size);
-        openWithVideo(size, 10, cv::Size(640, 480), 20);
-        // Pixels that differ from the frame before, against the area grown and
-        // shrunk by 3 pixels; the status texts along the top and bottom edges are left out.
-        const auto expectAddedOnly = [&](const cv::Mat& before, const cv::Mat& area, double share) {
-            cv::Mat d, grown, shrunk, kernel = cv::Mat::ones(7, 7, CV_8U);
-            cv::absdiff(frame, before, d);
-            cv::Mat channels[3];
-            cv::split(d, channels);
-            const cv::Mat added = cv::max(channels[0], cv::max(channels[1], channels[2])) > 6;
-            cv::dilate(area, grown, kernel);
-            cv::erode(area, shrunk, kernel);
-            EXPECT_EQ(cv::countNonZero((added & ~grown)(cv::Range(38, added.rows - 30), cv::Range::all())), 0);
-            EXPECT_GT(cv::countNonZero(added & shrunk), share * cv::countNonZero(shrunk));
-        };
-        drawBackground();
-        const cv::Mat video = frame.clone();
-        render();
-        const cv::Mat table = frame.clone();
-        expectAddedOnly(video, seenArea(-3, -3, 12, 12), 0.99);
-        ASSERT_TRUE(board.setDigit(0, 2, 4, Entered));
-        render();
-        expectAddedOnly(table, seenArea(2, 8, 3, 9), 0.9);
-        board.clearCell(0, 2);
-    }
 }
 
 }  // namespace

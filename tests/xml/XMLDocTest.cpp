@@ -1,7 +1,5 @@
 #include "XMLDoc.h"
 
-#include "../TextHelpers.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -20,28 +18,6 @@ XMLDoc parsed(const std::string& text) {
     XMLDoc doc;
     EXPECT_EQ(1, doc.readText(text.data(), text.size())) << text;
     return doc;
-}
-
-TEST(XMLRead, OwnFileRoundTripsByteForByte) {
-    const std::string text =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-        "<AGENDA>\n"
-        "  <USER>Tom &amp; Jerry &lt;3</USER>\n"
-        "  <ITEM_0>\n"
-        "    <NOTE/>\n"
-        "  </ITEM_0>\n"
-        "</AGENDA>\n";
-    const std::string path = tempPath("own.xml");
-    { std::ofstream(path, std::ios::binary) << text; }
-    XMLDoc doc;
-    ASSERT_EQ(1, doc.read(path.c_str()));
-    EXPECT_TRUE(doc.errors.empty());
-    XMLPos pos(doc);
-    ASSERT_EQ(1, pos.goDown("AGENDA"));
-    ASSERT_EQ(1, pos.goDown("USER"));
-    EXPECT_EQ("Tom & Jerry <3", pos.content());
-    ASSERT_EQ(1, doc.write(path.c_str()));
-    EXPECT_EQ(text, readFile(path));
 }
 
 // Attributes come back sorted and in double quotes; all white space stays;

@@ -99,7 +99,6 @@ TEST(XMLHostile, EntitiesAndOutsideFiles) {
     { FILE* f = fopen(secret.c_str(), "w"); fputs("SECRET", f); fclose(f); }
     { FILE* f = fopen(dtd.c_str(), "w"); fprintf(f, "<!ENTITY e SYSTEM 'file://%s'>", secret.c_str()); fclose(f); }
     expectUnreadableText("<!DOCTYPE a SYSTEM 'file://" + dtd + "'><a>&e;</a>");
-    expectUnreadableText("<!DOCTYPE a SYSTEM 'file://" + dtd + "'><a/>");
     expectUnreadableText("<!DOCTYPE a PUBLIC '-//X//Y//EN' 'http://example.invalid/a.dtd'><a/>");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY e SYSTEM 'file://" + secret + "'>]><a>&e;</a>");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY % p SYSTEM 'file://" + dtd + "'> %p;]><a>&e;</a>");
