@@ -76,7 +76,7 @@ TEST_F(ViewTest, TurningGuideAndAPressOutsideIt) {
         return false;
     };
     // The cross lines, the circle and the square, and nothing between.
-    for (const cv::Point& p : {cv::Point(0, -100), cv::Point(100, 0), cv::Point(180, 0), cv::Point(0, -180),
+    for (const cv::Point& p : {cv::Point(0, -100), cv::Point(100, 0), cv::Point(127, -127), cv::Point(-127, 127),
                                cv::Point(-216, -50), cv::Point(-100, -216)})
         EXPECT_TRUE(guide(cx + p.x, cy + p.y)) << p;
     EXPECT_FALSE(guide(cx + 100, cy - 100));
