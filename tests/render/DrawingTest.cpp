@@ -186,30 +186,6 @@ TEST_F(DrawingTest, StatusTextsAndTheWonMessageReadableOverThePanes) {
     EXPECT_GT(cv::countNonZero(plainLight(message) & (grey(frame)(message) < 60)), 150);
 }
 
-TEST_F(DrawingTest, CameraGameStartPromptAndInputMode) {
-    session.arMode = 1;
-    FrameInputs in;
-    in.clockElapsed = 5000;
-    const auto draw = [&] {
-        glClear(GL_COLOR_BUFFER_BIT);  // the camera game clears only the depth
-        render(in);
-    };
-    draw();
-    EXPECT_GT(whiteIn(440, 0, 540, 31), 40);  // the start prompt
-    EXPECT_GT(whiteIn(10, 455, 60, 470), 10);  // the input mode
-    const cv::Mat mouse = frame(cv::Rect(10, 455, 50, 15)).clone();
-    in.useMouse = 0;
-    draw();
-    EXPECT_GT(cv::norm(mouse, frame(cv::Rect(10, 455, 50, 15))), 0);
-    in.recognitionFrozen = 1;  // key o: the game runs and the clock shows
-    draw();
-    EXPECT_EQ(whiteIn(440, 0, 540, 31), 0);
-    EXPECT_GT(whiteIn(540, 0, 640, 16), 10);
-    session.arMode = 0;
-    draw();
-    EXPECT_EQ(whiteIn(0, 440, 60, 480), 0);
-}
-
 // Grid labels keep clear of the given digits and (in 2D) the panes; a row
 // and a column strip in 3D are each one even tint.
 TEST_F(DrawingTest, LabelsKeepClearOfPanesAndDigitsAndStripsTintEvenly) {
