@@ -65,12 +65,6 @@ TEST_F(DrawingTest, DigitsNotesConflictsAndTheTable) {
     EXPECT_EQ(inCell(0, 5, notWhite), 0);
 }
 
-// Cells that get a funnel for a tile with digit 4 at x = -0.5 beside row 4.
-bool funnelExpected(const Sudoku& board, int r, int c) {
-    const SudokuCell& cell = board.cell(r, c);
-    return cell.digit == 0 && cell.candidates[4] && cell.notes[4] != NoteBad && (r / 3 == 1 || c / 3 == 0);
-}
-
 TEST_F(DrawingTest, DiscsOnlyWhereTheTileDigitMayGo) {
     session.show_attractive = 1;
     board.addTile(-0.5f, 4.5f, 4);
@@ -79,9 +73,11 @@ TEST_F(DrawingTest, DiscsOnlyWhereTheTileDigitMayGo) {
     int funnels = 0;
     for (int r = 0; r < 9; r++) {
         for (int c = 0; c < 9; c++) {
-            if (board.cell(r, c).digit) continue;
+            const SudokuCell& cell = board.cell(r, c);
+            if (cell.digit) continue;
             const cv::Vec3b p = at(c + 0.40, 8 - r + 0.5);  // inside the disc, beside the small 4
-            const bool expected = funnelExpected(board, r, c);
+            // A funnel for the tile's 4 beside row 4: band 1 and stack 0.
+            const bool expected = cell.candidates[4] && cell.notes[4] != NoteBad && (r / 3 == 1 || c / 3 == 0);
             funnels += expected;
             EXPECT_TRUE(expected ? near(p, 178, 178, 222, 8) : near(p, 255, 255, 255, 2)) << r << "," << c;
         }

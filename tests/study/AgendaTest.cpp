@@ -1,25 +1,10 @@
-#include "Agenda.h"
-#include "TestSettings.h"
+#include "StudyFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
-
-// Puzzles {12, 80}, permutations {0, 5}, colored {1, 0}, one value for the rest.
-TestSettings seriesSettings() {
-    TestSettings settings;
-    for (int grid : {12, 80}) settings.puzzles.add(grid);
-    for (int permutation : {0, 5}) settings.permutations.add(permutation);
-    for (int colored : {1, 0}) settings.colored.add(colored);
-    for (auto list : {&settings.AR, &settings.overviews}) list->add(0);
-    for (auto list : {&settings.in3D, &settings.repulsive, &settings.attractive, &settings.markup,
-                      &settings.evaluate})
-        list->add(1);
-    return settings;
-}
 
 Agenda agendaOf(int length, int step, int current) {
     Agenda agenda;
@@ -28,17 +13,6 @@ Agenda agendaOf(int length, int step, int current) {
     agenda.step = step;
     agenda.current = current;
     return agenda;
-}
-
-// The order a player meets the games in.
-std::vector<int> walk(Agenda agenda) {
-    std::vector<int> order;
-    for (int i = agenda.length > 0 ? agenda.currentItem() : -1; i >= 0; i = agenda.nextItem()) {
-        order.push_back(i);
-        agenda.record(1000);
-        if (order.size() > 60) break;
-    }
-    return order;
 }
 
 // The last list turns fastest; the walk's start comes from the seed: an odd

@@ -1,7 +1,5 @@
-#include "Agenda.h"
 #include "Counterbalance.h"
 #include "StudyFiles.h"
-#include "TestSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -31,26 +29,19 @@ TEST(Counterbalance, WilliamsRowsAreBalanced) {
     }
 }
 
-std::vector<int> playedGrids(Agenda agenda) {
-    std::vector<int> order;
-    for (int i = agenda.length > 0 ? agenda.currentItem() : -1; i >= 0; i = agenda.nextItem()) {
-        order.push_back(agenda.items[i].grid * 10 + agenda.items[i].colored);
-        agenda.record(1);
-    }
-    return order;
+// An item's grid, permutation and colour in one number.
+int gameOf(const AgendaItem& item) { return item.grid * 100 + item.permutation * 10 + item.colored; }
+
+std::vector<int> playedGames(const Agenda& agenda) {
+    std::vector<int> games;
+    for (int i : walk(agenda)) games.push_back(gameOf(agenda.items[i]));
+    return games;
 }
 
 // Each new participant of a counterbalanced series takes the next row, and
 // keeps it when the agenda is read back.
 TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
-    TestSettings settings;  // grids {3, 4}, colored {1, 0}, one value for the rest
-    settings.puzzles.add(3);
-    settings.puzzles.add(4);
-    settings.colored.add(1);
-    settings.colored.add(0);
-    for (auto list : {&settings.permutations, &settings.AR, &settings.in3D, &settings.repulsive,
-                      &settings.attractive, &settings.overviews, &settings.markup, &settings.evaluate})
-        list->add(1);
+    TestSettings settings = seriesSettings();
     settings.counterbalance = 1;
     const std::string folder = scratchPath("balanced");
     std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
@@ -61,16 +52,15 @@ TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
         testing::internal::CaptureStdout();
         buildAgenda(agenda, settings, folder.c_str(), 1);
         testing::internal::GetCapturedStdout();
-        ASSERT_EQ(agenda.length, 4);
+        ASSERT_EQ(agenda.length, 8);
         std::vector<int> expected;
-        for (int game : williamsRow(4, k))
-            expected.push_back(plain.items[game].grid * 10 + plain.items[game].colored);
-        EXPECT_EQ(playedGrids(agenda), expected) << k;
+        for (int game : williamsRow(8, k)) expected.push_back(gameOf(plain.items[game]));
+        EXPECT_EQ(playedGames(agenda), expected) << k;
         const std::string path = folder + "/p" + std::to_string(k) + ".xml";
         ASSERT_TRUE(agenda.write(path.c_str(), "p"));
         Agenda resumed;
-        ASSERT_EQ(resumed.read(path.c_str()), 4);
-        EXPECT_EQ(playedGrids(resumed), expected) << k;
+        ASSERT_EQ(resumed.read(path.c_str()), 8);
+        EXPECT_EQ(playedGames(resumed), expected) << k;
     }
 }
 
