@@ -12,14 +12,11 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <string>
-#include <sys/stat.h>
 
 class RenderFixture : public ::testing::Test {
 protected:
@@ -43,6 +40,7 @@ protected:
     }
 
     void open(int w, int h) {
+        if (glutWindow) glutDestroyWindow(glutWindow);
         glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
         glutInitWindowPosition(0, 0);
         glutInitWindowSize(w, h);
@@ -53,10 +51,7 @@ protected:
         window->reshape(w, h);
     }
 
-    void SetUp() override {
-        ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt"));
-    }
-
+    void SetUp() override { ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt")); }
     void TearDown() override {
         if (glutWindow) glutDestroyWindow(glutWindow);
     }
@@ -77,15 +72,7 @@ protected:
         cv::flip(up, frame, 0);
     }
 
-    void save(const std::string& name) {
-        const std::string folder = TABRELO_BUILD "/render-shots";
-        mkdir(folder.c_str(), 0755);
-        cv::Mat bgr;
-        cv::cvtColor(frame, bgr, cv::COLOR_RGB2BGR);
-        cv::imwrite(folder + "/" + name + ".png", bgr);
-    }
-
-    // Window pixel (column, row from the top) of a board point in the view drawn last.
+    // Window pixel (column, row from the top) of a board point in the view in force.
     cv::Point toPixel(double bx, double by, double bz = 0) const {
         GLdouble modelView[16], projection[16], wx, wy, wz;
         GLint viewport[4];
@@ -107,13 +94,27 @@ protected:
         const cv::Point a = toPixel(x0, y0), b = toPixel(x1, y1);
         int n = 0;
         for (int r = std::min(a.y, b.y); r <= std::max(a.y, b.y); r++)
-            for (int c = std::min(a.x, b.x); c <= std::max(a.x, b.x); c++)
-                if (test(frame.at<cv::Vec3b>(r, c))) n++;
+            for (int c = std::min(a.x, b.x); c <= std::max(a.x, b.x); c++) n += test(frame.at<cv::Vec3b>(r, c));
         return n;
+    }
+
+    // Window pixels inside the board rectangle (x0, y0)..(x1, y1) at height z.
+    cv::Mat boardMask(double x0, double y0, double x1, double y1, double z = 0) const {
+        cv::Mat mask = cv::Mat::zeros(frame.size(), CV_8U);
+        const cv::Point corners[4] = {toPixel(x0, y0, z), toPixel(x1, y0, z), toPixel(x1, y1, z),
+                                      toPixel(x0, y1, z)};
+        cv::fillConvexPoly(mask, corners, 4, cv::Scalar(255));
+        return mask;
     }
 };
 
 inline bool near(const cv::Vec3b& p, int r, int g, int b, int tolerance = 6) {
     return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
            std::abs(p[2] - b) <= tolerance;
+}
+
+inline cv::Mat grey(const cv::Mat& rgb) {
+    cv::Mat g;
+    cv::cvtColor(rgb, g, cv::COLOR_RGB2GRAY);
+    return g;
 }

@@ -1,45 +1,35 @@
 #include "Agenda.h"
 #include "StudyFiles.h"
-#include "XMLDoc.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <random>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 Agenda sample() {
     Agenda agenda;
-    agenda.length = 2;
-    agenda.step = 1;
-    agenda.current = 1;
-    agenda.items[0] = AgendaItem{12, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 3725000};
-    agenda.items[1] = AgendaItem{80, 5, 0, 0, 1, 1, 1, 0, 1, 1, 0, 0};
+    agenda.length = 1;
+    agenda.current = 0;
+    agenda.items[0] = AgendaItem{12, 5, 0, 1, 1, 1, 1, 0, 1, 1, 1, 3725000};
     return agenda;
-}
-
-std::string item(int i, const char* values) {
-    return "<ITEM_" + std::to_string(i) + ">" + values + "</ITEM_" + std::to_string(i) + ">";
 }
 
 const char* const kSampleFile =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
     "<AGENDA>\n"
     "  <USER>Tom &amp; &lt;Jerry&gt;</USER>\n"
-    "  <AGENDA_LENGTH>2</AGENDA_LENGTH>\n"
-    "  <CURR>1</CURR>\n"
+    "  <AGENDA_LENGTH>1</AGENDA_LENGTH>\n"
+    "  <CURR>0</CURR>\n"
     "  <INC>1</INC>\n"
     "  <ITEM_0>\n"
     "    <INDEX>0</INDEX>\n"
     "    <GRID>12</GRID>\n"
-    "    <PERMUTATION>0</PERMUTATION>\n"
+    "    <PERMUTATION>5</PERMUTATION>\n"
     "    <AR>0</AR>\n"
     "    <COLORED>1</COLORED>\n"
     "    <IN3D>1</IN3D>\n"
@@ -54,93 +44,45 @@ const char* const kSampleFile =
     "    <MINUTES>2</MINUTES>\n"
     "    <SECONDS>5</SECONDS>\n"
     "  </ITEM_0>\n"
-    "  <ITEM_1>\n"
-    "    <INDEX>1</INDEX>\n"
-    "    <GRID>80</GRID>\n"
-    "    <PERMUTATION>5</PERMUTATION>\n"
-    "    <AR>0</AR>\n"
-    "    <COLORED>0</COLORED>\n"
-    "    <IN3D>1</IN3D>\n"
-    "    <REPULSIVE>1</REPULSIVE>\n"
-    "    <ATTRACTIVE>1</ATTRACTIVE>\n"
-    "    <OVERVIEWS>0</OVERVIEWS>\n"
-    "    <MARKUP>1</MARKUP>\n"
-    "    <EVALUATE>1</EVALUATE>\n"
-    "    <DONE>0</DONE>\n"
-    "    <MILLISECONDS>0</MILLISECONDS>\n"
-    "    <HOURS>0</HOURS>\n"
-    "    <MINUTES>0</MINUTES>\n"
-    "    <SECONDS>0</SECONDS>\n"
-    "  </ITEM_1>\n"
     "</AGENDA>\n";
+
+std::string item(int i, const std::string& values) {
+    return "<ITEM_" + std::to_string(i) + ">" + values + "</ITEM_" + std::to_string(i) + ">";
+}
 
 TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
     const std::string path = scratchPath("Tom.xml");
     ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
     EXPECT_EQ(kSampleFile, readFile(path));
-
     Agenda back;
-    ASSERT_EQ(2, back.read(path.c_str()));
-    EXPECT_EQ(1, back.current);
-    EXPECT_EQ(1, back.step);
-    EXPECT_EQ(3725000, back.items[0].milliseconds);
-    EXPECT_EQ(80, back.items[1].grid);
-    EXPECT_EQ(0, back.items[1].done);
+    ASSERT_EQ(1, back.read(path.c_str()));
     ASSERT_EQ(1, back.write(path.c_str(), "Tom & <Jerry>"));
     EXPECT_EQ(kSampleFile, readFile(path));
-
-    // The XML layer alone gives the same bytes and the name back.
-    XMLDoc doc;
-    ASSERT_EQ(1, doc.read(path.c_str()));
-    EXPECT_EQ(kSampleFile, doc.text());
-    XMLPos pos(doc);
-    ASSERT_TRUE(pos.goDown("AGENDA") && pos.goDown("USER"));
-    EXPECT_EQ("Tom & <Jerry>", pos.content());
 }
 
 TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
-    const std::string cut = std::string(kSampleFile).substr(0, 300);
-    const std::string cutLine = "line " + std::to_string(std::count(cut.begin(), cut.end(), '\n') + 1);
     // The problem names the place in the file; a file that is not there has none.
     const struct {
         std::string path;
         const char* inProblem;
-    } kCases[] = {{scratchPath("nobody.xml"), nullptr},
-                  {writeScratch("params.xml", "<PARAMS/>"), "AGENDA"},
-                  {writeScratch("cut.xml", cut), cutLine.c_str()}};
+    } kCases[] = {{scratchPath("nobody.xml"), ""},
+                  {writeScratch("params.xml", "<PARAMS/>"), "AGENDA"}};
     for (const auto& c : kCases) {
         Agenda agenda = sample();
         std::string problem = "left from before";
         EXPECT_EQ(0, agenda.read(c.path.c_str(), problem));
-        if (c.inProblem)
-            EXPECT_NE(problem.find(c.inProblem), std::string::npos) << problem;
-        else
-            EXPECT_EQ("", problem);
-        EXPECT_EQ(2, agenda.length);
-        EXPECT_EQ(1, agenda.current);
-        EXPECT_EQ(80, agenda.items[1].grid);
+        EXPECT_EQ(*c.inProblem == 0, problem.empty()) << problem;
+        EXPECT_NE(problem.find(c.inProblem), std::string::npos) << problem;
+        EXPECT_EQ(1, agenda.length);
+        EXPECT_EQ(3725000, agenda.items[0].milliseconds);
     }
-}
-
-TEST(AgendaFile, UnreadableFileIsKeptAsideUnderAFreeName) {
-    const std::string path = writeScratch("aside.xml", "<AGENDA>broken");
-    const std::string taken = writeScratch("aside.xml.unreadable", "kept from before");
-    const std::string aside = keepFileAside(path.c_str());
-    ASSERT_NE("", aside);
-    EXPECT_NE(taken, aside);
-    EXPECT_EQ("<AGENDA>broken", readFile(aside));
-    EXPECT_EQ("kept from before", readFile(taken));
-    EXPECT_NE(0, access(path.c_str(), F_OK));
-    EXPECT_EQ("", keepFileAside(path.c_str()));  // nothing left to move
-    unlink(aside.c_str());
-    unlink(taken.c_str());
 }
 
 TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
     std::string items;
     for (int i = 0; i < 100; i++)
-        items += item(i, ("<INDEX>" + std::to_string(i) + "</INDEX><GRID>" + std::to_string(i + 1) +
-                          "</GRID><DONE>1</DONE>").c_str());
+        items += item(i, "<INDEX>" + std::to_string(i) + "</INDEX><GRID>" + std::to_string(i + 1) +
+                             "</GRID><DONE>1</DONE>");
     Agenda agenda;
     ASSERT_EQ(60, agenda.read(writeScratch("long.xml", "<AGENDA><AGENDA_LENGTH>100</AGENDA_LENGTH>"
                                                        "<CURR>75</CURR><INC>-7</INC>" + items +
@@ -155,11 +97,18 @@ TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
                             item(2, "<INDEX>2</INDEX><GRID>3</GRID><DONE>0</DONE>") + "</AGENDA>";
     Agenda cut;
     ASSERT_EQ(3, cut.read(writeScratch("odd.xml", odd).c_str()));
-    EXPECT_EQ(-1, cut.items[0].grid);
+    EXPECT_EQ(0, cut.current);
+    // Items never read stay blank; missing values read as unset, a missing time as none.
+    const AgendaItem& blank = cut.items[0];
+    for (int v : {blank.grid, blank.permutation, blank.AR, blank.colored, blank.in3D, blank.repulsive,
+                  blank.attractive, blank.overviews, blank.markup, blank.evaluate, blank.done,
+                  blank.milliseconds})
+        EXPECT_EQ(-1, v);
     EXPECT_EQ(-1, cut.items[1].grid);
     EXPECT_EQ(3, cut.items[2].grid);
-    EXPECT_EQ(0, cut.current);
-    // Items never read are blank (done -1): the walk finds the one open item.
+    EXPECT_EQ(-1, cut.items[2].AR);
+    EXPECT_EQ(0, cut.items[2].milliseconds);
+    // The walk finds the one open item.
     EXPECT_EQ(2, cut.nextItem());
     EXPECT_EQ(2, cut.nextItem());
     cut.record(1);
@@ -168,10 +117,9 @@ TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
     Agenda negative;
     EXPECT_EQ(0, negative.read(writeScratch("negative.xml",
                                             "<AGENDA><AGENDA_LENGTH>-5</AGENDA_LENGTH></AGENDA>").c_str()));
-    EXPECT_EQ(0, negative.length);
 }
 
-TEST(AgendaFile, FailedWriteKeepsTheOldFile) {
+TEST(AgendaFile, FailedWriteKeepsTheOldFileAndSaysSo) {
     const std::string path = scratchPath("full-disk.xml");
     ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
     Agenda bigger = sample();
@@ -187,8 +135,7 @@ TEST(AgendaFile, FailedWriteKeepsTheOldFile) {
         testing::internal::CaptureStdout();
         const int written = bigger.write(path.c_str(), "Tom");
         const std::string out = testing::internal::GetCapturedStdout();
-        _exit(written == 0 && out == "cannot write agenda file " + path +
-                                          "; the previous file is unchanged\n" ? 0 : 1);
+        _exit(written == 0 && out.find("unchanged") != std::string::npos ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
@@ -200,36 +147,33 @@ TEST(AgendaFile, FailedWriteKeepsTheOldFile) {
     // Where there was no file, none is said to be unchanged.
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, sample().write(scratchPath("no-folder/x.xml").c_str(), "Tom"));
-    EXPECT_EQ("cannot write agenda file " + scratchPath("no-folder/x.xml") + "\n",
-              testing::internal::GetCapturedStdout());
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("x.xml"), std::string::npos);
+    EXPECT_EQ(out.find("unchanged"), std::string::npos);
 }
 
 TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
     const std::string path = scratchPath("killed.xml");
-    Agenda one = sample();
-    Agenda two = sample();
+    Agenda one = sample(), two = sample();
     two.length = 60;
     for (int i = 0; i < 60; i++) two.items[i] = AgendaItem{i, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, i * 1000};
-    ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
-    const std::string oldText = readFile(path);
-    ASSERT_EQ(1, two.write(path.c_str(), "Tom & <Jerry>"));
+    ASSERT_EQ(1, two.write(path.c_str(), "Tom"));
     const std::string newText = readFile(path);
     ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
-
     std::mt19937 random(20261206);
     for (int round = 0; round < 40; round++) {
         fflush(stdout);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (int i = 0;; i++) (i % 2 ? one : two).write(path.c_str(), "Tom & <Jerry>");
+            for (int i = 0;; i++) (i % 2 ? one : two).write(path.c_str(), i % 2 ? "Tom & <Jerry>" : "Tom");
         }
         usleep(200 + random() % 3000);
         kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(child, waitpid(child, &status, 0));
         const std::string text = readFile(path);
-        ASSERT_TRUE(text == oldText || text == newText) << "round " << round << ": " << text.size();
+        ASSERT_TRUE(text == kSampleFile || text == newText) << "round " << round << ": " << text.size();
         unlink((path + ".tmp" + std::to_string(child)).c_str());
     }
 }
