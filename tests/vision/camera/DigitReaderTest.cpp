@@ -95,20 +95,28 @@ TEST(DigitReader, BestCorrelationIsTheMaximumOfOpenCVsNormedCorrelation) {
     }
 }
 
-class PatternFolder : public ::testing::Test {
-protected:
-    std::string folder = std::string(TABRELO_BUILD) + "/digit-runs/" +
-                         testing::UnitTest::GetInstance()->current_test_info()->name();
-    void SetUp() override {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/patterns");
-        ASSERT_EQ(chdir(folder.c_str()), 0);
+// Clicks given in advance; the dialogue ends when they run out.
+struct ScriptedClicks : OperatorInput {
+    std::deque<cv::Point> clicks;
+    void show(const cv::Mat&) override {}
+    int waitClick(int* x, int* y) override {
+        if (clicks.empty()) return 0;
+        *x = clicks.front().x, *y = clicks.front().y;
+        clicks.pop_front();
+        return 1;
     }
+    int waitDigitKey() override { return -1; }
 };
 
-// Saving leaves no part file and fails without its folder; unusable pattern
-// files are skipped with one line each.
-TEST_F(PatternFolder, SavingAndSkippingUnusablePatternFiles) {
+// Pattern files in a folder of the build: saving leaves no part file and
+// fails without its folder; unusable files are skipped with one line each;
+// teaching from a folder that holds one file writes the others, never
+// replacing that one (the program tests teach an empty folder).
+TEST(PatternFiles, SavingSkippingUnusableOnesAndTeachingMissingOnesOnly) {
+    const std::string folder = std::string(TABRELO_BUILD) + "/digit-runs";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/patterns");
+    ASSERT_EQ(chdir(folder.c_str()), 0);
     ASSERT_EQ(savePattern("patterns/p_th4.bmp", cv::Mat(20, 12, CV_8U, cv::Scalar(0))), 1);
     EXPECT_FALSE(std::filesystem::exists("patterns/p_th4.bmp.part"));
     EXPECT_EQ(savePattern("no-folder-file/p4.bmp", cv::Mat()), 0);
@@ -126,24 +134,9 @@ TEST_F(PatternFolder, SavingAndSkippingUnusablePatternFiles) {
     std::fclose(out);
     EXPECT_EQ(lines, 3);
     for (int d = 1; d <= 9; d++) EXPECT_EQ(patterns.thresholded[d].empty(), d != 4) << d;
-}
 
-// Clicks given in advance; the dialogue ends when they run out.
-struct ScriptedClicks : OperatorInput {
-    std::deque<cv::Point> clicks;
-    void show(const cv::Mat&) override {}
-    int waitClick(int* x, int* y) override {
-        if (clicks.empty()) return 0;
-        *x = clicks.front().x, *y = clicks.front().y;
-        clicks.pop_front();
-        return 1;
-    }
-    int waitDigitKey() override { return -1; }
-};
-
-// Teaching from a folder that holds one pattern file: the others are
-// written, that one never replaced (the program tests teach an empty folder).
-TEST_F(PatternFolder, TeachingWritesMissingPatternsOnly) {
+    std::filesystem::remove_all("patterns");
+    std::filesystem::create_directory("patterns");
     ASSERT_EQ(symlink(TABRELO_DATA "/sudoku-grids", "sudoku-grids"), 0);
     ASSERT_EQ(symlink(TABRELO_DATA "/camcalib.txt", "camcalib.txt"), 0);
     std::ofstream("patterns/p5.bmp") << "kept";  // never replaced, even unusable
