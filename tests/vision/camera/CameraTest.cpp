@@ -18,14 +18,6 @@ std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "tabrelo" + std::to_string(getpid()) + "_" + name;
 }
 
-// What was written to the file from the given offset on.
-std::string textFrom(FILE* f, long offset = 0) {
-    std::fseek(f, offset, SEEK_SET);
-    std::string text;
-    for (int ch; (ch = std::fgetc(f)) != EOF;) text += (char)ch;
-    return text;
-}
-
 TEST(SyntheticCamera, MissingCalibrationOrPuzzleIsRefusedWithOneLine) {
     enterDataFolder();
     for (const auto& [calibration, grid] : {std::make_pair("none.txt", 1), std::make_pair("camcalib.txt", 999)}) {

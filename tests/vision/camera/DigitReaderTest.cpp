@@ -4,6 +4,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -128,11 +129,9 @@ TEST(PatternFiles, SavingSkippingUnusableOnesAndTeachingMissingOnesOnly) {
     FILE* out = std::tmpfile();
     DigitPatterns patterns;
     EXPECT_EQ(loadPatterns(patterns, out), 1);
-    std::rewind(out);
-    int lines = 0;
-    for (int ch; (ch = std::fgetc(out)) != EOF;) lines += ch == '\n';
+    const std::string said = textFrom(out);
     std::fclose(out);
-    EXPECT_EQ(lines, 3);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
     for (int d = 1; d <= 9; d++) EXPECT_EQ(patterns.thresholded[d].empty(), d != 4) << d;
 
     std::filesystem::remove_all("patterns");
