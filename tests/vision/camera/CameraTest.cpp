@@ -18,14 +18,6 @@ std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "tabrelo" + std::to_string(getpid()) + "_" + name;
 }
 
-// What was written to the file from the given offset on.
-std::string textFrom(FILE* f, long offset = 0) {
-    std::fseek(f, offset, SEEK_SET);
-    std::string text;
-    for (int ch; (ch = std::fgetc(f)) != EOF;) text += (char)ch;
-    return text;
-}
-
 TEST(SyntheticCamera, MissingCalibrationOrPuzzleIsRefusedWithOneLine) {
     enterDataFolder();
     for (const auto& [calibration, grid] : {std::make_pair("none.txt", 1), std::make_pair("camcalib.txt", 999)}) {
@@ -108,8 +100,15 @@ TEST(Calibration, ReadsNumbersInOrderAndRefusesUnusableOnesInOneLine) {
     std::remove(path.c_str());
 }
 
-TEST(CameraSource, ABrokenImageEndsTheSequence) {
-    // The second frame's header claims a height far beyond what OpenCV decodes.
+TEST(CameraSource, BrokenImagesEndSequencesScenesLoopPicturesAreOneFrameBadSourcesFail) {
+    enterDataFolder();
+    const std::string path = tempPath("moving.scene"), picture = tempPath("still.jpg");
+    std::ofstream(path) << "size 200 150\npuzzle 1\nframes 2\npose 0 0 30\npath 10 0 30\n";
+    ASSERT_TRUE(cv::imwrite(picture, cv::Mat(90, 120, CV_8UC3, cv::Scalar(20, 140, 200))));
+    CameraSource camera;
+    cv::Mat first, second, third;
+    // A broken image ends a sequence: the second frame's header claims a
+    // height far beyond what OpenCV decodes.
     const std::string prefix = tempPath("broken_");
     const cv::Mat shot(8, 8, CV_8UC3, cv::Scalar(20, 140, 240));
     ASSERT_TRUE(cv::imwrite(prefix + "000.bmp", shot) && cv::imwrite(prefix + "001.bmp", shot));
@@ -119,24 +118,13 @@ TEST(CameraSource, ABrokenImageEndsTheSequence) {
         broken.seekp(22);
         broken.write(height, 4);
     }
-    CameraSource camera;
     ASSERT_EQ(camera.open(prefix + "%03d.bmp"), 1);
-    cv::Mat frame;
     for (int i = 0; i < 3; i++) {
-        ASSERT_EQ(camera.read(frame), 1);
-        EXPECT_EQ(cv::norm(frame, shot, cv::NORM_INF), 0) << "frame " << i;
+        ASSERT_EQ(camera.read(first), 1);
+        EXPECT_EQ(cv::norm(first, shot, cv::NORM_INF), 0) << "frame " << i;
     }
     std::remove((prefix + "000.bmp").c_str());
     std::remove((prefix + "001.bmp").c_str());
-}
-
-TEST(CameraSource, ScenesLoopPicturesAreOneFrameAndBadSourcesFail) {
-    enterDataFolder();
-    const std::string path = tempPath("moving.scene"), picture = tempPath("still.jpg");
-    std::ofstream(path) << "size 200 150\npuzzle 1\nframes 2\npose 0 0 30\npath 10 0 30\n";
-    ASSERT_TRUE(cv::imwrite(picture, cv::Mat(90, 120, CV_8UC3, cv::Scalar(20, 140, 200))));
-    CameraSource camera;
-    cv::Mat first, second, third;
     for (int loop : {1, 0}) {
         ASSERT_EQ(camera.open(path), 1);
         camera.loop = loop;
@@ -151,6 +139,22 @@ TEST(CameraSource, ScenesLoopPicturesAreOneFrameAndBadSourcesFail) {
         EXPECT_EQ(first.size(), cv::Size(120, 90));
         EXPECT_EQ(camera.read(first), loop);
     }
+    // The camera step over a source that ends keeps the last picture and says so once.
+    CameraState c;
+    GridVision vision;
+    FILE* said = std::tmpfile();
+    ASSERT_EQ(c.source.open(path), 1);
+    c.source.loop = 0;
+    ASSERT_EQ(setUpImages(c, vision, cv::Size(200, 150), said), 1);
+    ASSERT_EQ(processFrame(c, vision, said) + processFrame(c, vision, said), 2);
+    const cv::Mat last = c.live.clone();
+    const long before = std::ftell(said);
+    EXPECT_EQ(processFrame(c, vision, said), 0);
+    EXPECT_EQ(processFrame(c, vision, said), 0);
+    const std::string text = textFrom(said, before);
+    std::fclose(said);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_EQ(cv::norm(c.live, last, cv::NORM_INF), 0);
     std::remove(path.c_str());
     std::remove(picture.c_str());
     testing::internal::CaptureStdout();
@@ -186,28 +190,6 @@ TEST(CameraStep, CameraChoiceTakesTheNamedCalibrationOrSaysWhyNot) {
         // A calibration not taken is not printed as if it were.
         EXPECT_EQ(text.find(k.name) != std::string::npos, (bool)k.taken) << text;
     }
-}
-
-TEST(CameraStep, ASourceThatEndsKeepsTheLastPictureAndSaysSoOnce) {
-    enterDataFolder();
-    CameraState c;
-    GridVision vision;
-    FILE* out = std::tmpfile();
-    const std::string path = tempPath("short.scene");
-    std::ofstream(path) << "size 160 120\npuzzle 1\nframes 2\n";
-    ASSERT_EQ(c.source.open(path), 1);
-    c.source.loop = 0;
-    ASSERT_EQ(setUpImages(c, vision, cv::Size(160, 120), out), 1);
-    ASSERT_EQ(processFrame(c, vision, out) + processFrame(c, vision, out), 2);
-    const cv::Mat last = c.live.clone();
-    const long before = std::ftell(out);
-    EXPECT_EQ(processFrame(c, vision, out), 0);
-    EXPECT_EQ(processFrame(c, vision, out), 0);
-    const std::string text = textFrom(out, before);
-    std::fclose(out);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-    EXPECT_EQ(cv::norm(c.live, last, cv::NORM_INF), 0);
-    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -95,44 +96,6 @@ TEST(DigitReader, BestCorrelationIsTheMaximumOfOpenCVsNormedCorrelation) {
     }
 }
 
-class PatternFolder : public ::testing::Test {
-protected:
-    std::string folder = std::string(TABRELO_BUILD) + "/digit-runs/" +
-                         testing::UnitTest::GetInstance()->current_test_info()->name();
-    void SetUp() override {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/patterns");
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-    }
-};
-
-// Patterns stand upright in their files: the program tests read the shipped
-// ones and those they teach.
-TEST_F(PatternFolder, SavingLeavesNoPartFileAndFailsWithoutItsFolder) {
-    ASSERT_EQ(savePattern("patterns/p4.bmp", cv::Mat(20, 12, CV_8U, cv::Scalar(9))), 1);
-    EXPECT_TRUE(std::filesystem::exists("patterns/p4.bmp"));
-    EXPECT_FALSE(std::filesystem::exists("patterns/p4.bmp.part"));
-    EXPECT_EQ(savePattern("no-folder-file/p4.bmp", cv::Mat()), 0);
-}
-
-TEST_F(PatternFolder, UnusablePatternFilesAreSkippedWithOneLineEach) {
-    cv::imwrite("patterns/p_th1.bmp", cv::Mat(kPatchSide + 1, 10, CV_8U, cv::Scalar(0)));
-    std::vector<uchar> png;
-    cv::imencode(".png", cv::Mat(10, 10, CV_16U, cv::Scalar(0)), png);
-    std::ofstream("patterns/p_th2.bmp", std::ios::binary).write((const char*)png.data(), png.size());
-    std::ofstream("patterns/p_th3.bmp") << "BM not a picture";
-    cv::imwrite("patterns/p_th4.bmp", cv::Mat(20, 12, CV_8U, cv::Scalar(0)));
-    FILE* out = std::tmpfile();
-    DigitPatterns patterns;
-    EXPECT_EQ(loadPatterns(patterns, out), 1);
-    std::rewind(out);
-    int lines = 0;
-    for (int ch; (ch = std::fgetc(out)) != EOF;) lines += ch == '\n';
-    std::fclose(out);
-    EXPECT_EQ(lines, 3);
-    for (int d = 1; d <= 9; d++) EXPECT_EQ(patterns.thresholded[d].empty(), d != 4) << d;
-}
-
 // Clicks given in advance; the dialogue ends when they run out.
 struct ScriptedClicks : OperatorInput {
     std::deque<cv::Point> clicks;
@@ -146,9 +109,33 @@ struct ScriptedClicks : OperatorInput {
     int waitDigitKey() override { return -1; }
 };
 
-// Teaching from a folder that holds one pattern file: the others are
-// written, that one never replaced (the program tests teach an empty folder).
-TEST_F(PatternFolder, TeachingWritesMissingPatternsOnly) {
+// Pattern files in a folder of the build: saving leaves no part file and
+// fails without its folder; unusable files are skipped with one line each;
+// teaching from a folder that holds one file writes the others, never
+// replacing that one (the program tests teach an empty folder).
+TEST(PatternFiles, SavingSkippingUnusableOnesAndTeachingMissingOnesOnly) {
+    const std::string folder = std::string(TABRELO_BUILD) + "/digit-runs";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/patterns");
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    ASSERT_EQ(savePattern("patterns/p_th4.bmp", cv::Mat(20, 12, CV_8U, cv::Scalar(0))), 1);
+    EXPECT_FALSE(std::filesystem::exists("patterns/p_th4.bmp.part"));
+    EXPECT_EQ(savePattern("no-folder-file/p4.bmp", cv::Mat()), 0);
+    cv::imwrite("patterns/p_th1.bmp", cv::Mat(kPatchSide + 1, 10, CV_8U, cv::Scalar(0)));
+    std::vector<uchar> png;
+    cv::imencode(".png", cv::Mat(10, 10, CV_16U, cv::Scalar(0)), png);
+    std::ofstream("patterns/p_th2.bmp", std::ios::binary).write((const char*)png.data(), png.size());
+    std::ofstream("patterns/p_th3.bmp") << "BM not a picture";
+    FILE* out = std::tmpfile();
+    DigitPatterns patterns;
+    EXPECT_EQ(loadPatterns(patterns, out), 1);
+    const std::string said = textFrom(out);
+    std::fclose(out);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
+    for (int d = 1; d <= 9; d++) EXPECT_EQ(patterns.thresholded[d].empty(), d != 4) << d;
+
+    std::filesystem::remove_all("patterns");
+    std::filesystem::create_directory("patterns");
     ASSERT_EQ(symlink(TABRELO_DATA "/sudoku-grids", "sudoku-grids"), 0);
     ASSERT_EQ(symlink(TABRELO_DATA "/camcalib.txt", "camcalib.txt"), 0);
     std::ofstream("patterns/p5.bmp") << "kept";  // never replaced, even unusable

@@ -1,7 +1,10 @@
-// The grid search and the grid's pose: on synthetic frames of known pose the
-// pose reprojects the crossings; hand-made line sets show the numbering, gap
-// filling and completion; bad correspondences leave the pose as it was.
+// The grid search, its accumulator and the grid's pose: on synthetic frames of
+// known pose the pose reprojects the crossings; hand-made line sets show the
+// numbering, gap filling and completion; bad correspondences leave the pose as
+// it was; a jump while following the grid is not passed on as a pose.
+#include "Geometry.h"
 #include "GridVision.h"
+#include "Hough.h"
 #include "SceneTest.h"
 
 #include <cmath>
@@ -10,43 +13,117 @@
 
 namespace {
 
-class FoundGrid : public ::testing::TestWithParam<std::vector<double>> {};
-
-// rotation, tilt, distance, light, blur, noise
-TEST_P(FoundGrid, PoseReprojectsTheCrossings) {
-    const std::vector<double>& p = GetParam();
-    SceneDescription scene = sceneAt(p[0], p[1], p[2]);
-    scene.light = p[3], scene.blur = p[4], scene.noise = p[5];
+// On frames of known pose: the pose reprojects the crossings; the
+// gathered-vote fast path gives exactly the cells and maxima of the plain
+// passes; correspondences from which no pose follows, and a tracked crossing
+// pulled onto the neighbouring corner, leave the pose as it was.
+TEST(FoundGrid, PoseReprojectsTheCrossingsFastPathVotesAsThePlainOneBadPairsKeepThePose) {
+    const struct {
+        double rotation, tilt, distance, light, blur, noise;
+    } scenes[] = {{0, 0, 12.5, 0.2, 0.6, 1.5},
+                  {10, 30, 13, 0.2, 0.6, 1.5},
+                  {-30, 25, 14, 0.2, 0.6, 1.5},
+                  {-8, 18, 13, 0.5, 1.2, 4}};
+    const float nan = std::nanf("");
+    const struct {
+        float image[4][2];
+        float model[4][3];
+        int count;
+    } degenerate[] = {
+        {{{100, 100}, {300, 100}, {300, 300}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}}, 3},
+        {{{100, 100}, {300, 100}, {300, 300}, {100, 300}}, {{0, 0, 0}, {3, 0, 0}, {6, 0, 0}, {9, 0, 0}}, 4},
+        {{{100, 100}, {200, 100}, {300, 100}, {400, 100}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}, {0, 9, 0}}, 4},
+        {{{100, 100}, {100, 100}, {100, 100}, {100, 100}}, {{1, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}}, 4},
+        {{{100, 100}, {300, nan}, {300, 300}, {100, 300}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}, {0, 9, 0}}, 4},
+    };
     enterDataFolder();
-    SyntheticCamera camera;
-    ASSERT_EQ(camera.open(scene), 1);
-    FrameTruth truth;
-    const cv::Mat grey = bottomUpGrey(camera, &truth);
-    GridVision vision;
-    vision.out = nullptr;
-    ASSERT_EQ(vision.readCalibration("camcalib.txt"), 1);
-    ASSERT_EQ(vision.findGrid(grey), 1);
-    ASSERT_EQ(vision.search.horizontal.count, 10);
-    ASSERT_EQ(vision.search.vertical.count, 10);
-    double sum = 0;
-    for (int k = 0; k < 100; k++) {
-        const cv::Point2f t = truth.crossings[k];
-        const double error =
-            cv::norm(vision.projectPoint(k % 10, k / 10, 0) - cv::Point2f(t.x, grey.rows - 1 - t.y));
-        sum += error;
-        if (k == 0 || k == 9 || k == 90 || k == 99) {
-            EXPECT_LT(error, 1.0) << "corner " << k;
-        }
-    }
-    EXPECT_LT(sum / 100, 0.5);
-    EXPECT_EQ(vision.poseCount, 2);
-}
+    for (const auto& p : scenes) {
+        SCOPED_TRACE(&p - scenes);
+        SceneDescription scene = sceneAt(p.rotation, p.tilt, p.distance);
+        scene.light = p.light, scene.blur = p.blur, scene.noise = p.noise;
+        SyntheticCamera camera;
+        ASSERT_EQ(camera.open(scene), 1);
+        FrameTruth truth;
+        const cv::Mat grey = bottomUpGrey(camera, &truth);
 
-INSTANTIATE_TEST_SUITE_P(Scenes, FoundGrid,
-                         ::testing::Values(std::vector<double>{0, 0, 12.5, 0.2, 0.6, 1.5},
-                                           std::vector<double>{10, 30, 13, 0.2, 0.6, 1.5},
-                                           std::vector<double>{-30, 25, 14, 0.2, 0.6, 1.5},
-                                           std::vector<double>{-8, 18, 13, 0.5, 1.2, 4}));
+        const int diagonal = (int)std::sqrt((double)grey.cols * grey.cols + grey.rows * grey.rows);
+        cv::Mat dx, dy, magnitude, angle, distance;
+        sobelDerivative(grey, 0, 1, 0, dx);
+        sobelDerivative(grey, 0, 0, 1, dy);
+        computeGradient(dx, dy, 0, magnitude, angle, 20, 1);
+        computeDistance(angle, distance);
+        HoughSpace plain, fast;
+        plain.init(2 * diagonal, 360, 0);
+        fast.init(2 * diagonal, 360, 0);
+        VoteList votes;
+        fast.collectVotes(angle, magnitude, distance, votes);
+        ASSERT_GT(votes.cells.size(), 10000u);
+        plain.vote(angle, magnitude, distance);
+        fast.vote(votes);
+        ASSERT_EQ(cv::norm(plain.accumulator, fast.accumulator, cv::NORM_INF), 0);
+        // Lines masked one by one, then everything: the plain masked vote
+        // counts afresh what blockMasked only updates.
+        cv::Mat mask(grey.size(), CV_8U, cv::Scalar(0));
+        for (int k = 0; k <= 25; k++) {
+            int a1, d1, a2, d2;
+            ASSERT_EQ(plain.maximum(&a1, &d1), fast.maximum(votes, &a2, &d2)) << "line " << k;
+            ASSERT_EQ(a1, a2) << "line " << k;
+            ASSERT_EQ(d1, d2) << "line " << k;
+            if (k < 24)
+                MarkLineBand(angle, distance, mask, 255, a1, 60, d1, 400, 5);
+            else
+                mask.setTo(255);
+            plain.maskedVote(angle, magnitude, distance, mask);
+            fast.blockMasked(votes, mask);
+            ASSERT_EQ(cv::norm(plain.accumulator, fast.accumulator, cv::NORM_INF), 0) << "line " << k;
+        }
+
+        GridVision vision;
+        vision.out = nullptr;
+        ASSERT_EQ(vision.readCalibration("camcalib.txt"), 1);
+        ASSERT_EQ(vision.findGrid(grey), 1);
+        ASSERT_EQ(vision.search.horizontal.count, 10);
+        ASSERT_EQ(vision.search.vertical.count, 10);
+        double sum = 0;
+        for (int k = 0; k < 100; k++) {
+            const cv::Point2f t = truth.crossings[k];
+            const double error =
+                cv::norm(vision.projectPoint(k % 10, k / 10, 0) - cv::Point2f(t.x, grey.rows - 1 - t.y));
+            sum += error;
+            if (k == 0 || k == 9 || k == 90 || k == 99) {
+                EXPECT_LT(error, 1.0) << "corner " << k;
+            }
+        }
+        EXPECT_LT(sum / 100, 0.5);
+        EXPECT_EQ(vision.poseCount, 2);
+        // Pairs from which no pose follows leave the pose as it was.
+        float kept[3];
+        std::memcpy(kept, vision.translation, sizeof kept);
+        for (const auto& c : degenerate) {
+            EXPECT_EQ(vision.Compute3DPose(c.image, c.model, c.count), 0) << &c - degenerate;
+            EXPECT_EQ(std::memcmp(kept, vision.translation, sizeof kept), 0) << &c - degenerate;
+            EXPECT_EQ(vision.poseCount, 2) << &c - degenerate;
+        }
+
+        GridCrossings crossings;
+        for (int i : kTrackedLines)
+            for (int j : kTrackedLines) {
+                const int k = crossings.count++;
+                crossings.image[k][0] = truth.crossings[10 * i + j].x;
+                crossings.image[k][1] = truth.crossings[10 * i + j].y;
+                crossings.model[k][0] = (float)j;
+                crossings.model[k][1] = (float)i;
+            }
+        ASSERT_EQ(vision.poseFromTrackedCrossings(crossings), 1);
+        const int poses = vision.poseCount;
+        const cv::Point2f centre = vision.projectPoint(4.5f, 4.5f, 0);
+        crossings.image[5][0] = truth.crossings[34].x;  // the crossing (3, 3) onto (4, 3)
+        crossings.image[5][1] = truth.crossings[34].y;
+        EXPECT_EQ(vision.poseFromTrackedCrossings(crossings), 0);
+        EXPECT_EQ(vision.poseCount, poses);
+        EXPECT_EQ(cv::norm(vision.projectPoint(4.5f, 4.5f, 0) - centre), 0);
+    }
+}
 
 // Hand-made horizontal lines crossed by one perpendicular line.
 struct LineFixture : ::testing::Test {
@@ -77,7 +154,7 @@ struct LineFixture : ::testing::Test {
 
 const std::vector<float> kTen = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 
-TEST_F(LineFixture, IndicesFollowTheSpacing) {
+TEST_F(LineFixture, IndicesFollowTheSpacingAndGapsAreFilledFromVotes) {
     const struct {
         std::vector<float> distances, indices;
     } cases[] = {
@@ -94,22 +171,18 @@ TEST_F(LineFixture, IndicesFollowTheSpacing) {
         if (c.distances.size() == 5) {
             EXPECT_EQ(search.all.nodeAt(2)->item->valid, 0);
         }
+        if (c.distances.size() == 9) {  // the double step's gap filled half way, from votes only
+            const Completion completion{search, grey, hough, 1, nullptr};
+            EXPECT_EQ(FillGaps(completion, set, crossing, 50), 9);
+            EXPECT_EQ(set.count, 9);
+            hough.accumulator.at<float>(203 + hough.distanceOffset, 90 + hough.angleOffset) = 0.8f;
+            EXPECT_EQ(FillGaps(completion, set, crossing, 50), 9);
+            EXPECT_EQ(distances(set), (std::vector<float>{50, 100, 150, 203, 250, 300, 350, 400, 450, 500}));
+            EXPECT_EQ(distances(set, true), kTen);
+            EXPECT_EQ(search.all.count, 10);
+        }
         search.all.clear();
     }
-}
-
-TEST_F(LineFixture, FillGapsPredictsHalfWayAndRefusesWeakLines) {
-    LineSet set;
-    horizontals({50, 100, 150, 250, 300, 350, 400, 450, 500}, set);
-    AssignGridIndices(set, 50, crossing, 1, nullptr);
-    const Completion c{search, grey, hough, 1, nullptr};
-    EXPECT_EQ(FillGaps(c, set, crossing, 50), 9);  // nothing voted: the gap stays
-    EXPECT_EQ(set.count, 9);
-    hough.accumulator.at<float>(203 + hough.distanceOffset, 90 + hough.angleOffset) = 0.8f;
-    EXPECT_EQ(FillGaps(c, set, crossing, 50), 9);
-    EXPECT_EQ(distances(set), (std::vector<float>{50, 100, 150, 203, 250, 300, 350, 400, 450, 500}));
-    EXPECT_EQ(distances(set, true), kTen);
-    EXPECT_EQ(search.all.count, 10);
 }
 
 TEST_F(LineFixture, PredictionOutsideTheAccumulatorIsRefused) {
@@ -147,33 +220,36 @@ TEST_F(LineFixture, CompletionAddsTheStrongerSideFirst) {
     EXPECT_LT(log.find("**adding below"), log.find("**adding above"));
 }
 
-// Pairs from which no pose follows leave the pose as it was.
-TEST(Compute3DPose, DegenerateCorrespondencesKeepThePose) {
-    GridVision vision;
-    vision.out = nullptr;
-    ASSERT_EQ(vision.readCalibration(TABRELO_DATA "/camcalib.txt"), 1);
-    const float good[4][2] = {{100, 100}, {300, 100}, {300, 300}, {100, 300}};
-    const float square[4][3] = {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}, {0, 9, 0}};
-    ASSERT_EQ(vision.Compute3DPose(good, square, 4), 1);
-    float kept[3];
-    std::memcpy(kept, vision.translation, sizeof kept);
-    const float nan = std::nanf("");
-    const struct {
-        float image[4][2];
-        float model[4][3];
-        int count;
-    } cases[] = {
-        {{{100, 100}, {300, 100}, {300, 300}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}}, 3},
-        {{{100, 100}, {300, 100}, {300, 300}, {100, 300}}, {{0, 0, 0}, {3, 0, 0}, {6, 0, 0}, {9, 0, 0}}, 4},
-        {{{100, 100}, {200, 100}, {300, 100}, {400, 100}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}, {0, 9, 0}}, 4},
-        {{{100, 100}, {100, 100}, {100, 100}, {100, 100}}, {{1, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}}, 4},
-        {{{100, 100}, {300, nan}, {300, 300}, {100, 300}}, {{0, 0, 0}, {9, 0, 0}, {9, 9, 0}, {0, 9, 0}}, 4},
+// Two frames far apart: the second is not handed on as a pose, and the
+// search takes the grid up again right after, on the truth.
+TEST(TrackedPath, AJumpIsNoticedAndTheSearchFindsTheGridAgain) {
+    const CameraPose jumps[][2] = {
+        {{3, 10, 15}, {3, 10, 15, 1, 0}},           // one cell sideways
+        {{3, 10, 15}, {20, 10, 15}},                // turned by 17 degrees
+        {{6, 10, 15}, {6, 10, 15, 0.5, 0.5}},
+        {{3, 10, 15}, {3, 10, 15, -3, 0}},          // thick lines onto thick lines
+        {{3, 0, 18, 0, 1.5}, {3, 0, 18, 0, -1.5}},  // three cells up the picture
+        {{3, 0, 16}, {3, 0, 12}},                   // much nearer
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        EXPECT_EQ(vision.Compute3DPose(c.image, c.model, c.count), 0);
-        EXPECT_EQ(std::memcmp(kept, vision.translation, sizeof kept), 0);
-        EXPECT_EQ(vision.poseCount, 1);
+    enterDataFolder();
+    for (const auto& j : jumps) {
+        SceneDescription scene = sceneAt(0, 0, 14);
+        scene.start = j[0];
+        scene.end = j[1];
+        scene.frames = 2;
+        SceneRun run(scene);
+        run.step(0);
+        ASSERT_EQ(run.c.gridFound, 1);
+        const int poses = run.vision.poseCount;
+        run.step(1);
+        EXPECT_EQ(run.c.gridFound, 0) << &j - jumps;
+        EXPECT_EQ(run.vision.poseCount, poses) << &j - jumps;
+        const FrameTruth truth = run.step(1);
+        EXPECT_EQ(run.c.gridFound, 1);
+        for (int k : {0, 9, 90, 99}) {
+            const cv::Point2f p = run.vision.projectPoint(k % 10, k / 10, 0);
+            EXPECT_LT(cv::norm(cv::Point2f(p.x, run.c.height - 1 - p.y) - truth.crossings[k]), 1.5);
+        }
     }
 }
 

@@ -11,8 +11,17 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 inline void enterDataFolder() { ASSERT_EQ(chdir(TABRELO_DATA), 0); }
+
+// What was written to the file from the given offset on.
+inline std::string textFrom(FILE* f, long offset = 0) {
+    std::fseek(f, offset, SEEK_SET);
+    std::string text;
+    for (int ch; (ch = std::fgetc(f)) != EOF;) text += (char)ch;
+    return text;
+}
 
 inline SceneDescription sceneAt(double rotation, double tilt, double distance) {
     SceneDescription scene;

@@ -46,7 +46,7 @@ protected:
     float cell(int theta, int r) const { return space.accumulator.at<float>(r + 56, theta + 180); }
 };
 
-TEST_F(Accumulator, VotesOnePerPixelInsideTheBorderAndTheFirstMaximumWins) {
+TEST_F(Accumulator, VotesOnePerPixelInsideTheBorderTheFirstMaximumWinsWindowsClamp) {
     set(5, 5, 30, 10);
     set(6, 9, 30, 10);
     set(1, 5, 30, 10);    // in the two-pixel border: no vote
@@ -62,6 +62,23 @@ TEST_F(Accumulator, VotesOnePerPixelInsideTheBorderAndTheFirstMaximumWins) {
     space.accumulator.at<float>(10 + 56, 30 + 180) = 0;  // the strongest line gone
     space.maximum(&a, &d);
     EXPECT_EQ(a * 1000 + d, 10020);
+    // Windows reaching beyond the space are clamped on either side; those
+    // wholly outside it, and an empty space, find nothing and leave a and d.
+    EXPECT_FLOAT_EQ(space.maximumInWindow(50, 500, 15, 500, &a, &d), 0.2f);
+    EXPECT_EQ(a * 1000 + d, 100020);
+    EXPECT_FLOAT_EQ(space.maximumInWindow(-500, 50, -500, 20, &a, &d), 0.2f);
+    EXPECT_EQ(a * 1000 + d, 10020);
+    a = 7, d = 8;
+    // Left of, right of, below and above the space.
+    const int outside[][4] = {{-400, -181, 0, 10}, {180, 300, 0, 10}, {0, 10, 56, 80}, {0, 10, -90, -57}};
+    for (const auto& w : outside) EXPECT_EQ(space.maximumInWindow(w[0], w[1], w[2], w[3], &a, &d), -1);
+    EXPECT_EQ(a * 1000 + d, 7008);
+    HoughSpace empty;
+    VoteList none;
+    EXPECT_EQ(empty.maximum(&a, &d), -1);
+    EXPECT_EQ(empty.maximum(none, &a, &d), -1);
+    EXPECT_EQ(empty.maximumInWindow(-180, 179, -10, 10, &a, &d), -1);
+    EXPECT_EQ(a * 1000 + d, 7008);
 }
 
 TEST_F(Accumulator, MaskedPixelsBlockTheirCellsWhateverTheOrder) {
@@ -78,27 +95,6 @@ TEST_F(Accumulator, MaskedPixelsBlockTheirCellsWhateverTheOrder) {
     EXPECT_EQ(cell(40, -3), -1);
     EXPECT_FLOAT_EQ(space.maximum(&a, &d), 0.2f);
     EXPECT_EQ(a * 1000 + d, 50000);
-}
-
-TEST_F(Accumulator, WindowClampsAndMissesOutside) {
-    set(5, 5, 100, 20);
-    set(6, 6, 10, -20);
-    space.vote(angle, magnitude, distance);
-    EXPECT_FLOAT_EQ(space.maximumInWindow(0, 179, 0, 100, &a, &d), 0.2f);
-    EXPECT_EQ(a * 1000 + d, 100020);
-    EXPECT_FLOAT_EQ(space.maximumInWindow(-500, 50, -500, 0, &a, &d), 0.2f);
-    EXPECT_EQ(a * 1000 + d, 9980);
-    a = 7, d = 8;
-    // Left of, right of, below and above the space.
-    const int outside[][4] = {{-400, -181, 0, 10}, {180, 300, 0, 10}, {0, 10, 56, 80}, {0, 10, -90, -57}};
-    for (const auto& w : outside) EXPECT_EQ(space.maximumInWindow(w[0], w[1], w[2], w[3], &a, &d), -1);
-    EXPECT_EQ(a * 1000 + d, 7008);
-    HoughSpace empty;
-    VoteList none;
-    EXPECT_EQ(empty.maximum(&a, &d), -1);
-    EXPECT_EQ(empty.maximum(none, &a, &d), -1);
-    EXPECT_EQ(empty.maximumInWindow(-180, 179, -10, 10, &a, &d), -1);
-    EXPECT_EQ(a * 1000 + d, 7008);
 }
 
 // Strips of noise, a flat one (no votes) and a bright square whose left and

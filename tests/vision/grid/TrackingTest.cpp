@@ -27,30 +27,32 @@ cv::Mat gridPicture(const bool (*drawn)[10] = nullptr) {
     return grey;
 }
 
-GridPrediction unmovedPrediction() {
-    GridPrediction p;
-    for (int k = 0; k < 4; k++) {
-        const int at = kTrackedLines[k];
-        p.vertical[k][0] = cv::Point2f(gridX(at), gridY(0));
-        p.vertical[k][1] = cv::Point2f(gridX(at), gridY(9));
-        p.horizontal[k][0] = cv::Point2f(gridX(0), gridY(at));
-        p.horizontal[k][1] = cv::Point2f(gridX(9), gridY(at));
-    }
-    return p;
-}
-
 float track(ImageLine& line, const cv::Mat& grey, const cv::Point2f* a, const cv::Point2f* b) {
     return TrackLine(line, grey, a, b, GridTunables(), TrackReport());
 }
 
-TEST(Tracking, AGridThatHasNotMovedIsFoundAgainWithSixteenCrossings) {
+// Predicted where it was: all sixteen crossings found again; with only
+// vertical lines 0 and 9 and horizontal line 3 drawn, two crossings lose it.
+TEST(Tracking, AGridThatHasNotMovedIsFoundAgainAndTwoCrossingsLoseIt) {
+    GridPrediction unmoved;
+    for (int k = 0; k < 4; k++) {
+        const int at = kTrackedLines[k];
+        unmoved.vertical[k][0] = cv::Point2f(gridX(at), gridY(0));
+        unmoved.vertical[k][1] = cv::Point2f(gridX(at), gridY(9));
+        unmoved.horizontal[k][0] = cv::Point2f(gridX(0), gridY(at));
+        unmoved.horizontal[k][1] = cv::Point2f(gridX(9), gridY(at));
+    }
     GridCrossings crossings;
-    ASSERT_EQ(TrackGrid(gridPicture(), unmovedPrediction(), GridTunables(), crossings, TrackReport()), 1);
+    ASSERT_EQ(TrackGrid(gridPicture(), unmoved, GridTunables(), crossings, TrackReport()), 1);
     ASSERT_EQ(crossings.count, 16);
     for (int k = 0; k < 16; k++) {
         EXPECT_NEAR(crossings.image[k][0], gridX((int)crossings.model[k][0]), 1.0);
         EXPECT_NEAR(crossings.image[k][1], gridY((int)crossings.model[k][1]), 1.0);
     }
+    bool drawn[2][10] = {};
+    drawn[0][0] = drawn[0][9] = drawn[1][3] = true;
+    EXPECT_EQ(TrackGrid(gridPicture(drawn), unmoved, GridTunables(), crossings, TrackReport()), 0);
+    EXPECT_EQ(crossings.count, 2);
 }
 
 // The turns go the way that keeps the strip line's distance positive: the
@@ -87,8 +89,9 @@ TEST(Tracking, StripScoreIsTheShareOfColumnsOnTheLine) {
     }
 }
 
-// A segment along thin vertical line 1, moved sideways by the offset.
-TEST(Tracking, PrintedLineShareSeesTheLineNearTheSegmentOnly) {
+// A segment along thin vertical line 1, moved sideways by the offset, sees
+// the line near it only; lines out of reach of the picture score nothing.
+TEST(Tracking, PrintedLineShareSeesTheLineNearTheSegmentOnlyAndLinesOutOfReachNothing) {
     const cv::Mat grey = gridPicture();
     for (const float offset : {0.0f, 3.0f, -3.0f, 7.0f, -8.0f, 20.0f}) {
         const float x = gridX(1) + offset;
@@ -96,24 +99,11 @@ TEST(Tracking, PrintedLineShareSeesTheLineNearTheSegmentOnly) {
         EXPECT_EQ(share > 0.9f, std::fabs(offset) < 5) << offset;
         EXPECT_TRUE(share > 0.9f || share < 0.1f) << offset;
     }
-}
-
-TEST(Tracking, LinesOutOfReachScoreNothing) {
-    const cv::Mat grey = gridPicture();
     const cv::Point2f near1(300, 100), near2(300.5f, 101), far1(0, 0), far2(2000, 0);
     ImageLine below(90, 900, 0), shorter(63, 300, 0), longer(90, 0, 0);
     EXPECT_EQ(track(below, grey, nullptr, nullptr), 0);
     EXPECT_EQ(track(shorter, grey, &near1, &near2), 0);  // under 2 pixels
     EXPECT_EQ(track(longer, grey, &far1, &far2), 0);     // beyond the diagonal
-}
-
-TEST(Tracking, TwoCrossingsLoseTheGrid) {
-    // Only vertical lines 0 and 9 and horizontal line 3 are there to be found.
-    bool drawn[2][10] = {};
-    drawn[0][0] = drawn[0][9] = drawn[1][3] = true;
-    GridCrossings crossings;
-    EXPECT_EQ(TrackGrid(gridPicture(drawn), unmovedPrediction(), GridTunables(), crossings, TrackReport()), 0);
-    EXPECT_EQ(crossings.count, 2);
 }
 
 TEST(Tracking, CrossingsOutsideTheFrameAreNotCounted) {
