@@ -1,9 +1,7 @@
 // What a researcher gets from the real program: the event log of a scripted
-// game, its rows after a kill, the report of a series played by a scripted
-// participant, and the pilot check of a series.
+// game, its rows after a kill, and the pilot check of a series.
 #include "GameProgram.h"
 
-#include "Agenda.h"
 #include "Csv.h"
 #include "SessionSettings.h"
 
@@ -177,76 +175,6 @@ TEST(PilotCheck, BrokenSeriesNameEachProblem) {
     const std::string missing = pilot(base, "Tests/none");
     EXPECT_EQ(missing.substr(missing.rfind("status=")), "status=2\n");
     EXPECT_NE(missing.find("Tests/none/config.xml"), std::string::npos);
-}
-
-// A scripted participant wins the first game of the series after a clash
-// taken back, moves on with Next game, fills one cell of the second and
-// quits with Esc.
-TEST_F(ResearchProgramTest, ReportOfAScriptedParticipant) {
-    const NearlySolved p = nearlySolved(2);
-    const std::string test = std::string(TABRELO_BUILD) + "/game-runs/report-series";
-    runCommand("rm -rf '" + test + "' && mkdir -p '" + test + "'");
-    std::ofstream(test + "/config.xml") << seriesConfig(
-        "<GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"0\"/>"
-        "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>");
-    GameProgram game("report", "ann\nstudy\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests' && ln -s '" + test + "' '" + game.folder +
-               "/Tests/study'");
-    std::ofstream(game.folder + "/sudoku-grids/g7.txt") << p.text;
-    auto count = [&](const char* event) {
-        int n = 0;
-        for (const auto& row : eventRows(test + "/ann-events.csv")) n += row[6] == event;
-        return n;
-    };
-    ASSERT_TRUE(game.start());
-    const int a = p.empty[0], b = p.empty[1];
-    drag(game, clashing(p, a), a);
-    // Pauses around the click keep the presses from making double presses.
-    game.xdo("sleep 0.4 " + game.moveTo(a % 9 + 0.5, 8.5 - a / 9) + "click 1 sleep 0.35");
-    ASSERT_TRUE(waitUntil([&] { return count("digit_removed") == 1; }, 8000));
-    for (int i : {a, b, a}) {
-        const int entered = count("digit_entered");
-        drag(game, p.solution[i], i);
-        ASSERT_TRUE(waitUntil([&] { return count("digit_entered") > entered; }, 8000));
-        if (i == b) {
-            ASSERT_TRUE(waitUntil([&] { return count("won") == 1; }, 8000));
-            ASSERT_TRUE(game.chooseMenuEntry(1));
-            ASSERT_TRUE(waitUntil([&] { return count("game_start") == 2; }, 8000));
-        }
-    }
-    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
-    ASSERT_TRUE(game.exited(5000));
-
-    const std::string run = runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"");
-    ASSERT_NE(run.find("status=0"), std::string::npos) << run;
-    Rows games = parseCsv(readFile(test + "/report/games.csv"));
-    ASSERT_EQ(games.size(), 3u);
-    const std::vector<std::string>& header = games[0];
-    auto column = [&](const char* name) { return std::find(header.begin(), header.end(), name) - header.begin(); };
-    Agenda agenda;
-    ASSERT_EQ(agenda.read((test + "/ann.xml").c_str()), 2);
-    for (int g = 0; g < 2; g++) {
-        const std::vector<std::string>& r = games[g + 1];
-        const std::vector<std::string> expected = {"ann", std::to_string(g + 1), "7", "easy", "0",
-                                                   g == 0 ? "3" : "1", g == 0 ? "1" : "0",
-                                                   g == 0 ? "1" : "0", g == 0 ? "1" : "0"};
-        std::vector<std::string> got;
-        for (const char* name : {"player", "game", "grid", "difficulty", "permutation", "moves",
-                                 "removals", "errors", "won"})
-            got.push_back(r.at(column(name)));
-        EXPECT_EQ(got, expected) << g;
-    }
-    // The won game's time is the one the agenda recorded.
-    const long ms = std::stol(games[1][column("solving_ms")]);
-    const AgendaItem& won = agenda.items[agenda.items[0].done ? 0 : 1];
-    EXPECT_NE(won.done, 0);
-    EXPECT_LE(std::abs(won.milliseconds - ms), 40) << ms;
-
-    // The page stands alone and draws its charts.
-    const std::string html = readFile(test + "/report/index.html");
-    EXPECT_EQ(html.find("<script"), std::string::npos);
-    EXPECT_EQ(html.find("src="), std::string::npos);
-    EXPECT_NE(html.find("<svg class=\"chart\""), std::string::npos);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // A whole user study through the real program: a test folder with a two-game
-// series, a player who solves, moves on with the popup menu, quits, comes
-// back and finishes; and a free game's menu: remembered boards, automatic
-// markup and the next game.
+// series, a player who takes back a clash, solves, moves on with the popup
+// menu, quits, comes back and finishes, and the report of her first session;
+// and a free game's menu: remembered boards, automatic markup and the next
+// game.
 #include "GameProgram.h"
 
 #include "Agenda.h"
+#include "Csv.h"
 
 #include <regex>
 #include <vector>
@@ -15,10 +17,11 @@ namespace {
 const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
 
 // The puzzle as the program shows it: read, permuted and printed; its last
-// empty cell and that cell's digit.
+// empty cell, that cell's digit and one that clashes there (the next cell's
+// in its row).
 struct Puzzle {
     std::string printout;
-    int cell = -1, digit = 0;
+    int cell = -1, digit = 0, clash = 0;
 };
 
 Puzzle permutedPuzzle(const std::string& path, int permutation) {
@@ -34,6 +37,7 @@ Puzzle permutedPuzzle(const std::string& path, int permutation) {
         if (grid[i] != 0) continue;
         p.cell = i;
         p.digit = solution[i];
+        p.clash = solution[i / 9 * 9 + (i % 9 + 1) % 9];
     }
     p.printout = printed([&](FILE* out) { board.print(out); });
     return p;
@@ -103,6 +107,18 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
               std::string::npos);
     EXPECT_EQ(game.output().find("gridno"), std::string::npos);
     const int first = colouredBoard(game.screenshot("game1")) ? 0 : 1, second = 1 - first;
+    auto count = [&](const char* event) {
+        int n = 0;
+        for (const auto& row : parseCsv(readFile(test + "/alice-events.csv"))) n += row[6] == event;
+        return n;
+    };
+    // A clash taken back first; pauses around the click keep the presses
+    // from making double presses.
+    game.dragTile(puzzle.clash, puzzle.cell / 9, puzzle.cell % 9);
+    ASSERT_TRUE(waitUntil([&] { return count("digit_entered") == 1; }, 8000));
+    game.xdo("sleep 0.4 " + game.moveTo(puzzle.cell % 9 + 0.5, 8.5 - puzzle.cell / 9) +
+             "click 1 sleep 0.35");
+    ASSERT_TRUE(waitUntil([&] { return count("digit_removed") == 1; }, 8000));
     ASSERT_TRUE(solveAndGoOn());
     const cv::Mat game2 = game.screenshotWhen(
         "game2", [](const cv::Mat& s) { return countPixels(s, kCounters, white) > 0; });
@@ -130,6 +146,30 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     // The won time, as the log shows it to the second.
     EXPECT_GT(saved.items[first].milliseconds, 0);
     EXPECT_LE(std::abs(saved.items[first].milliseconds / 1000 - loggedSeconds(log[0])), 1);
+
+    // The report of the session: the won game at the agenda's time, the game left.
+    const std::string run = runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"");
+    ASSERT_NE(run.find("status=0"), std::string::npos) << run;
+    const std::vector<std::vector<std::string>> games = parseCsv(readFile(test + "/report/games.csv"));
+    ASSERT_EQ(games.size(), 3u);
+    const std::vector<std::string>& header = games[0];
+    auto column = [&](const char* name) { return std::find(header.begin(), header.end(), name) - header.begin(); };
+    for (int g = 0; g < 2; g++) {
+        const std::vector<std::string> expected = {"alice", std::to_string(g + 1), "7", "easy", "5",
+                                                   g == 0 ? "2" : "0", g == 0 ? "1" : "0",
+                                                   g == 0 ? "1" : "0", g == 0 ? "1" : "0"};
+        std::vector<std::string> got;
+        for (const char* name : {"player", "game", "grid", "difficulty", "permutation", "moves",
+                                 "removals", "errors", "won"})
+            got.push_back(games[g + 1].at(column(name)));
+        EXPECT_EQ(got, expected) << g;
+    }
+    EXPECT_LE(std::abs(saved.items[first].milliseconds - std::stol(games[1][column("solving_ms")])), 40);
+    // The page stands alone and draws its charts.
+    const std::string html = readFile(test + "/report/index.html");
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("src="), std::string::npos);
+    EXPECT_NE(html.find("<svg class=\"chart\""), std::string::npos);
 
     // Second session: the agenda is read, not built, and alice goes on with
     // the second item and its conditions.
