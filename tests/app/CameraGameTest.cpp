@@ -72,41 +72,8 @@ std::string liveWindow(GameProgram& program) {
 }
 
 // Each on its own X server: ctest runs them side by side.
-using CameraGame = ProgramTest;
 using CameraGameDigits = ProgramTest;
 using CameraGameView = ProgramTest;
-
-TEST_F(CameraGame, GridFrameConsoleKeysHelpPauseAndTheGameWindowsEsc) {
-    GameProgram program("camera-keys", "\n\n");
-    runCommand("cp -r '" TABRELO_DATA "/scenes' '" TABRELO_DATA "/imgs' '" TABRELO_DATA
-               "/patterns' '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
-               program.folder + "/'");
-    program.camera = "scenes/table.scene";
-    ASSERT_TRUE(program.start());
-    EXPECT_TRUE(program.waitForOutput("Image size: 640 x 480 = 307200 pixels\n", 5000));
-    const std::string live = liveWindow(program);
-    ASSERT_FALSE(live.empty());
-    // The grid found is framed in yellow in the live picture.
-    EXPECT_TRUE(waitUntil([&] {
-        const cv::Mat s = program.screenshot("live", live);
-        return countPixels(s, cv::Rect(0, 0, s.cols, s.rows), yellow) >= 300;
-    })) << "no grid frame in the live picture";
-    EXPECT_TRUE(sendKeyUntil(program, live, "h", "m      toggle between using the mouse and using tiles\n"));
-
-    // While paused nothing else runs: the game window's help waits for the second p.
-    program.xdo("key --window " + live + " p");
-    ASSERT_TRUE(program.waitForOutput("type p to continue\n", 5000));
-    program.xdo("key --window " + program.windowId + " h");
-    EXPECT_FALSE(program.waitForOutput("available commands (in OpenGL window)", 1000));
-    // The key that ends the pause must not be lost: it goes, as typed, to the
-    // live window with the keyboard focus.
-    program.xdo("windowfocus --sync " + live + " key p");
-    EXPECT_TRUE(program.waitForOutput("available commands (in OpenGL window)", 10000));
-
-    program.xdo("key --window " + program.windowId + " Escape");
-    ASSERT_TRUE(program.exited(5000));
-    EXPECT_EQ(program.status, 255);
-}
 
 // Teaching and correcting with real clicks in "DUMP", starting without
 // patterns: the first click, in the margin, skips digit 1 and tells where the
@@ -176,9 +143,10 @@ TEST_F(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
 
 }  // namespace
 
-// A still scene: the game window shows the scene's frame behind the board,
-// tinted where the table area lies on the printed grid, and an entered digit
-// lands on its printed cell.
+// A still scene: the grid found is framed in the live picture, the console's
+// keys work, the game window shows the scene's frame behind the board, tinted
+// where the table area lies on the printed grid, an entered digit lands on its
+// printed cell, and Esc ends the program.
 TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
     GameProgram program{"camera-view", "\n\n"};
     FrameTruth truth;
@@ -198,8 +166,24 @@ TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
     };
     program.camera = "scenes/still.scene";
     ASSERT_TRUE(program.start());
-    // The console's window would hide the game window's pixels from the screenshots.
+    EXPECT_TRUE(program.waitForOutput("Image size: 640 x 480 = 307200 pixels\n", 5000));
     const std::string live = liveWindow(program);
+    ASSERT_FALSE(live.empty());
+    EXPECT_TRUE(waitUntil([&] {
+        const cv::Mat s = program.screenshot("live", live);
+        return countPixels(s, cv::Rect(0, 0, s.cols, s.rows), yellow) >= 300;
+    })) << "no grid frame in the live picture";
+    EXPECT_TRUE(sendKeyUntil(program, live, "h", "m      toggle between using the mouse and using tiles\n"));
+    // While paused nothing else runs: the game window's help waits for the second p.
+    program.xdo("key --window " + live + " p");
+    ASSERT_TRUE(program.waitForOutput("type p to continue\n", 5000));
+    program.xdo("key --window " + program.windowId + " h");
+    EXPECT_FALSE(program.waitForOutput("available commands (in OpenGL window)", 1000));
+    // The key that ends the pause must not be lost: it goes, as typed, to the
+    // live window with the keyboard focus.
+    program.xdo("windowfocus --sync " + live + " key p");
+    EXPECT_TRUE(program.waitForOutput("available commands (in OpenGL window)", 10000));
+    // The console's window would hide the game window's pixels from the screenshots.
     program.xdo("windowmove " + live + " 0 600 windowmove " + program.windowId + " 0 0");
 
     cv::Mat shot;
@@ -270,4 +254,7 @@ TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
         return std::abs(changed.x - cell.x) <= 3 && std::abs(changed.y - cell.y) <= 3 &&
                std::abs(changed.br().x - cell.br().x) <= 3 && std::abs(changed.br().y - cell.br().y) <= 3;
     })) << "the entered digit is not on its printed cell: " << changed << " " << cell;
+    program.xdo("key --window " + program.windowId + " Escape");
+    ASSERT_TRUE(program.exited(5000));
+    EXPECT_EQ(program.status, 255);
 }
