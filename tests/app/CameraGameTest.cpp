@@ -12,24 +12,6 @@ namespace {
 
 const std::string kDigitTable = "grid elements, as identified in the image: \n";
 
-// A one-frame scene of the sheet on the table, lit and posed as `lines` say,
-// in the program's run folder, which becomes the working folder; the frame
-// and its truth as the stand-in camera renders them for the program.
-bool openStillScene(const GameProgram& program, const std::string& lines, cv::Mat& frame,
-                    FrameTruth& truth) {
-    runCommand("cp -r '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
-               program.folder + "/' && mkdir -p '" + program.folder + "/scenes'");
-    std::ofstream(program.folder + "/scenes/still.scene")
-        << "size 640 480\ncalibration camcalib.txt\nframes 1\nblur 0.6\ntable 100\n" << lines;
-    SceneDescription scene;
-    SyntheticCamera camera;
-    if (chdir(program.folder.c_str()) != 0 || !readSceneFile("scenes/still.scene", scene) ||
-        !camera.open(scene))
-        return false;
-    camera.render(0, frame, &truth);
-    return true;
-}
-
 // The cells of the last digit table printed, the top row first, "0" for
 // empty and "?" for unknown.
 std::string lastDigitTable(const std::string& output) {
@@ -71,26 +53,68 @@ std::string liveWindow(GameProgram& program) {
     return id;
 }
 
-// Each on its own X server: ctest runs them side by side.
-using CameraGameDigits = ProgramTest;
-using CameraGameView = ProgramTest;
+}  // namespace
 
-// Teaching and correcting with real clicks in "DUMP", starting without
-// patterns: the first click, in the margin, skips digit 1 and tells where the
-// board image lies in the window; the cells clicked for 2..9 give their
-// patterns, which later frames read with; a misread 1 is corrected, and the
-// game window still quits on Esc.
-TEST_F(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
-    GameProgram program{"camera-teach", "\n\n"};
-    runCommand("cp -r '" TABRELO_DATA "/imgs' '" + program.folder + "/' && mkdir -p '" +
-               program.folder + "/patterns'");
+using CameraGame = ProgramTest;
+
+// A still scene of the sheet on the table, started without patterns: the grid
+// found is framed in the live picture, the console's keys work, digits are
+// taught and corrected, the game window shows the scene's frame behind the
+// board, tinted where the table area lies on the printed grid, an entered
+// digit lands on its printed cell, and Esc ends the program.
+TEST_F(CameraGame, TaughtDigitsAndTheBoardOnTheGridOverTheVideo) {
+    GameProgram program{"camera", "\n\n"};
+    runCommand("cp -r '" TABRELO_DATA "/imgs' '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA
+               "/sudoku-grids' '" + program.folder + "/' && mkdir -p '" + program.folder +
+               "/patterns' '" + program.folder + "/scenes'");
+    std::ofstream(program.folder + "/scenes/still.scene")
+        << "size 640 480\ncalibration camcalib.txt\nframes 1\nblur 0.6\ntable 100\n"
+           "puzzle 0 0\npose 3 10 15\nlight 0.25\n";
+    // The frame and its truth as the stand-in camera renders them for the
+    // program, in its run folder, which becomes the working folder.
+    SceneDescription scene;
+    SyntheticCamera camera;
+    ASSERT_EQ(chdir(program.folder.c_str()), 0);
+    ASSERT_TRUE(readSceneFile("scenes/still.scene", scene) && camera.open(scene));
     FrameTruth truth;
-    cv::Mat frame;
-    ASSERT_TRUE(openStillScene(program, "puzzle 1 0\npose 0 5 14\nlight 0.2\nnoise 2\n", frame,
-                               truth));
+    cv::Mat bgr, frame;
+    camera.render(0, bgr, &truth);
+    cv::cvtColor(bgr, frame, cv::COLOR_BGR2RGB);
+    // The window, as large as the frame, sees the board plane as the camera does.
+    std::vector<cv::Point2f> model, image;
+    for (int k = 0; k < 100; k++) {
+        model.emplace_back((float)(k % 10), (float)(k / 10));
+        image.push_back(truth.crossings[k]);
+    }
+    const cv::Matx33d H = cv::findHomography(model, image);
+    auto windowPoint = [&](double x, double y) {
+        const cv::Vec3d w = H * cv::Vec3d(x, y, 1);
+        return cv::Point((int)std::lround(w[0] / w[2]), (int)std::lround(w[1] / w[2]));
+    };
     program.camera = "scenes/still.scene";
     ASSERT_TRUE(program.start());
+    EXPECT_TRUE(program.waitForOutput("Image size: 640 x 480 = 307200 pixels\n", 5000));
     const std::string live = liveWindow(program);
+    ASSERT_FALSE(live.empty());
+    EXPECT_TRUE(waitUntil([&] {
+        const cv::Mat s = program.screenshot("live", live);
+        return countPixels(s, cv::Rect(0, 0, s.cols, s.rows), yellow) >= 300;
+    })) << "no grid frame in the live picture";
+    EXPECT_TRUE(sendKeyUntil(program, live, "h", "m      toggle between using the mouse and using tiles\n"));
+    // While paused nothing else runs: the game window's help waits for the second p.
+    program.xdo("key --window " + live + " p");
+    ASSERT_TRUE(program.waitForOutput("type p to continue\n", 5000));
+    program.xdo("key --window " + program.windowId + " h");
+    EXPECT_FALSE(program.waitForOutput("available commands (in OpenGL window)", 1000));
+    // The key that ends the pause must not be lost: it goes, as typed, to the
+    // live window with the keyboard focus.
+    program.xdo("windowfocus --sync " + live + " key p");
+    EXPECT_TRUE(program.waitForOutput("available commands (in OpenGL window)", 10000));
+
+    // Teaching with real clicks in "DUMP": the first click, in the margin,
+    // skips digit 1 and tells where the board image lies in the window; the
+    // cells clicked for 2..9 give their patterns, which later frames read
+    // with; a misread 1 is corrected.
     ASSERT_TRUE(sendKeyUntil(program, live, "t", "select a field in window DUMP with number 1\n"));
     const std::string dump = GameProgram::findWindow("^DUMP$");
     ASSERT_FALSE(dump.empty());
@@ -137,52 +161,6 @@ TEST_F(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
         if (truth.digits[i] != 1 || i == cellOf[1]) {
             EXPECT_EQ(read[i] - '0', truth.digits[i]) << i;
         }
-    program.xdo("key --window " + program.windowId + " Escape");
-    EXPECT_TRUE(program.exited(5000));
-}
-
-}  // namespace
-
-// A still scene: the grid found is framed in the live picture, the console's
-// keys work, the game window shows the scene's frame behind the board, tinted
-// where the table area lies on the printed grid, an entered digit lands on its
-// printed cell, and Esc ends the program.
-TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
-    GameProgram program{"camera-view", "\n\n"};
-    FrameTruth truth;
-    cv::Mat bgr, frame;
-    ASSERT_TRUE(openStillScene(program, "puzzle 0 0\npose 3 10 15\nlight 0.25\n", bgr, truth));
-    cv::cvtColor(bgr, frame, cv::COLOR_BGR2RGB);
-    // The window, as large as the frame, sees the board plane as the camera does.
-    std::vector<cv::Point2f> model, image;
-    for (int k = 0; k < 100; k++) {
-        model.emplace_back((float)(k % 10), (float)(k / 10));
-        image.push_back(truth.crossings[k]);
-    }
-    const cv::Matx33d H = cv::findHomography(model, image);
-    auto windowPoint = [&](double x, double y) {
-        const cv::Vec3d w = H * cv::Vec3d(x, y, 1);
-        return cv::Point((int)std::lround(w[0] / w[2]), (int)std::lround(w[1] / w[2]));
-    };
-    program.camera = "scenes/still.scene";
-    ASSERT_TRUE(program.start());
-    EXPECT_TRUE(program.waitForOutput("Image size: 640 x 480 = 307200 pixels\n", 5000));
-    const std::string live = liveWindow(program);
-    ASSERT_FALSE(live.empty());
-    EXPECT_TRUE(waitUntil([&] {
-        const cv::Mat s = program.screenshot("live", live);
-        return countPixels(s, cv::Rect(0, 0, s.cols, s.rows), yellow) >= 300;
-    })) << "no grid frame in the live picture";
-    EXPECT_TRUE(sendKeyUntil(program, live, "h", "m      toggle between using the mouse and using tiles\n"));
-    // While paused nothing else runs: the game window's help waits for the second p.
-    program.xdo("key --window " + live + " p");
-    ASSERT_TRUE(program.waitForOutput("type p to continue\n", 5000));
-    program.xdo("key --window " + program.windowId + " h");
-    EXPECT_FALSE(program.waitForOutput("available commands (in OpenGL window)", 1000));
-    // The key that ends the pause must not be lost: it goes, as typed, to the
-    // live window with the keyboard focus.
-    program.xdo("windowfocus --sync " + live + " key p");
-    EXPECT_TRUE(program.waitForOutput("available commands (in OpenGL window)", 10000));
     // The console's window would hide the game window's pixels from the screenshots.
     program.xdo("windowmove " + live + " 0 600 windowmove " + program.windowId + " 0 0");
 
