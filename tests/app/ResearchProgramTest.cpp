@@ -15,9 +15,6 @@ namespace {
 
 typedef std::vector<std::vector<std::string>> Rows;
 
-// A digit that clashes in cell i: the one of the next cell in its row.
-int clashing(const NearlySolved& p, int i) { return p.solution[i / 9 * 9 + (i % 9 + 1) % 9]; }
-
 Rows eventRows(const std::string& path) {
     Rows rows = parseCsv(readFile(path));
     if (!rows.empty()) rows.erase(rows.begin());
@@ -53,14 +50,16 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     };
     const int a = p.empty[0], b = p.empty[1], c = p.empty[2];
     auto cell = [](int i) { return std::array<std::string, 2>{std::to_string(i / 9), std::to_string(i % 9)}; };
-    const std::string da = std::to_string(p.solution[a]), db = std::to_string(clashing(p, b));
+    // A digit that clashes in cell b: the one of the next cell in its row.
+    const int clash = p.solution[b / 9 * 9 + (b % 9 + 1) % 9];
+    const std::string da = std::to_string(p.solution[a]), db = std::to_string(clash);
     ASSERT_TRUE(step(game.moveTo(10.5, 4.5) + "key f key s", {{"view_changed", "", "", "", "flat"},
                                                              {"clock_started", "", "", "", ""}}));
     drag(game, p.solution[a], a);
     ASSERT_TRUE(step("", {{"tile_put_down", "", "", da, ""},
                           {"tile_picked_up", "", "", da, ""},
                           {"digit_entered", cell(a)[0], cell(a)[1], da, ""}}));
-    drag(game, clashing(p, b), b);
+    drag(game, clash, b);
     ASSERT_TRUE(step("sleep 0.4 " + game.moveTo(b % 9 + 0.5, 8.5 - b / 9) + "click 1 " +
                          game.moveTo(c % 9 + 0.5, 8.5 - c / 9) + "key g key q key c",
                      {{"tile_put_down", "", "", db, ""},
