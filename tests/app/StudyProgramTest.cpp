@@ -202,9 +202,26 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     EXPECT_EQ(lines(readFile(test + "/log.txt")).size(), 3u);
 }
 
-// A free game through the popup menu: a remembered board comes back,
-// automatic markup goes on and off, and the next game reloads the puzzle at
-// once, moves the window up and asks for a new puzzle a few idle calls later.
+// Seconds of processor time (user and system) the process has used.
+double cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; i++) ticks += i >= 14 ? std::stod(field) : 0;
+    return ticks / sysconf(_SC_CLK_TCK);
+}
+
+bool turningGuide(const cv::Mat& rgb) {
+    return countPixels(rgb, cv::Rect(0, 0, rgb.cols, rgb.rows), [](const cv::Vec3b& p) {
+               return std::abs(p[0] - 51) < 8 && std::abs(p[1] - 128) < 8 && std::abs(p[2] - 178) < 8;
+           }) > 100;
+}
+
+// A free game: keys off the table make nothing, a quiet window rests, and
+// through the popup menu a remembered board comes back, automatic markup goes
+// on and off; a right drag shifts the turning view; the next game reloads the
+// puzzle at once, moves the window up and asks for a new puzzle a few idle
+// calls later.
 TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
     GameProgram game("menu", "bob\n\n0\n\n5\n2\n");
     runCommand("mkdir -p '" + game.folder + "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g5.txt' '" +
@@ -216,6 +233,16 @@ TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
     const cv::Mat before = game.screenshotWhen("before", flatView);
     ASSERT_FALSE(before.empty());
     EXPECT_EQ(countPixels(before, kStackDepth, white), 0);
+    // Key 5 over the black space left of the row pane; the views after it show later frames.
+    game.xdo(game.moveTo(-6, 4.5) + "key 5 key i");
+    game.screenshotWhen("oblique", [](const cv::Mat& s) { return !flatView(s); });
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Rect belowClock(0, 20, 640, 460);
+    EXPECT_EQ(cv::norm(before(belowClock), game.screenshotWhen("after", flatView)(belowClock)), 0);
+    // Two seconds without input: the window is not drawn over and over.
+    const double cpuBefore = cpuSeconds(game.pid);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_LT(cpuSeconds(game.pid) - cpuBefore, 0.2);
 
     ASSERT_TRUE(game.chooseMenuEntry(kPush));
     const auto depthShown = [](const cv::Mat& s) { return countPixels(s, kStackDepth, white) > 20; };
@@ -242,6 +269,19 @@ TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
         return cv::norm(before(boardRect()), s(boardRect())) == 0;
     };
     EXPECT_TRUE(cleared(game.screenshotWhen("cleared", cleared)));
+
+    // Turning mode, then a right drag from the row pane (off the board, inside
+    // the turning circle) two cells to the right: the view shifts, no menu
+    // opens. A press far outside the circle leaves turning mode.
+    game.xdo(game.moveTo(-6, 4.5) + "click 1");
+    ASSERT_TRUE(turningGuide(game.screenshotWhen("turning", turningGuide)));
+    game.xdo(game.moveTo(-1.5, 4.5) + "sleep 0.1 mousedown 3 sleep 0.1 " + game.moveTo(0.5, 4.5) +
+             "sleep 0.1 mouseup 3");
+    const auto moved = [](const cv::Mat& s) { return countPixels(s, cellRect(0, 2), orange) > 5; };
+    EXPECT_TRUE(moved(game.screenshotWhen("shifted", moved)));  // the given 5 of cell (0, 0)
+    EXPECT_TRUE(GameProgram::shownMenu().empty());
+    game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1");
+    ASSERT_FALSE(turningGuide(game.screenshotWhen("played", [](const cv::Mat& s) { return !turningGuide(s); })));
 
     // Only a new game moves the window.
     EXPECT_EQ(runCommand(placement), placed);
