@@ -12,39 +12,6 @@ namespace {
 
 const std::string kDigitTable = "grid elements, as identified in the image: \n";
 
-// A one-frame scene of the sheet on the table, lit and posed as `lines` say,
-// in the program's run folder, which becomes the working folder; the frame
-// and its truth as the stand-in camera renders them for the program.
-bool openStillScene(const GameProgram& program, const std::string& lines, cv::Mat& frame,
-                    FrameTruth& truth) {
-    runCommand("cp -r '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
-               program.folder + "/' && mkdir -p '" + program.folder + "/scenes'");
-    std::ofstream(program.folder + "/scenes/still.scene")
-        << "size 640 480\ncalibration camcalib.txt\nframes 1\nblur 0.6\ntable 100\n" << lines;
-    SceneDescription scene;
-    SyntheticCamera camera;
-    if (chdir(program.folder.c_str()) != 0 || !readSceneFile("scenes/still.scene", scene) ||
-        !camera.open(scene))
-        return false;
-    camera.render(0, frame, &truth);
-    return true;
-}
-
-// The cells of the last digit table printed, the top row first, "0" for
-// empty and "?" for unknown.
-std::string lastDigitTable(const std::string& output) {
-    const size_t at = output.rfind(kDigitTable);
-    std::istringstream lines(at == std::string::npos ? "" : output.substr(at));
-    std::string read;
-    for (std::string line; std::getline(lines, line) && read.size() < 81;) {
-        if (line.rfind("  r ", 0) != 0) continue;
-        std::istringstream cells(line.substr(5));
-        for (std::string cell; cells >> cell;)
-            if (cell != "|") read += cell == "." ? "0" : cell == "-1" ? "?" : cell;
-    }
-    return read;
-}
-
 bool yellow(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] < 80; }
 bool red(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 80 && p[2] < 80; }
 
@@ -59,40 +26,56 @@ bool sendKeyUntil(GameProgram& program, const std::string& window, const std::st
     return false;
 }
 
-// The live picture's window once the picture is shown in it (keys sent to
-// it before can be lost), else empty.
-std::string liveWindow(GameProgram& program) {
-    std::string id;
-    waitUntil([&] { return !(id = GameProgram::findWindow("Live Image ")).empty(); }, 10000);
-    if (!id.empty())
-        waitUntil([&] {
-            return countPixels(program.screenshot("live", id), cv::Rect(0, 0, 2000, 2000), red) > 0;
-        });
-    return id;
-}
+}  // namespace
 
-// Each on its own X server: ctest runs them side by side.
 using CameraGame = ProgramTest;
-using CameraGameDigits = ProgramTest;
-using CameraGameView = ProgramTest;
 
-TEST_F(CameraGame, GridFrameConsoleKeysHelpPauseAndTheGameWindowsEsc) {
-    GameProgram program("camera-keys", "\n\n");
-    runCommand("cp -r '" TABRELO_DATA "/scenes' '" TABRELO_DATA "/imgs' '" TABRELO_DATA
-               "/patterns' '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA "/sudoku-grids' '" +
-               program.folder + "/'");
-    program.camera = "scenes/table.scene";
+// A still scene of the sheet on the table, started without patterns: the grid
+// found is framed in the live picture, the console's keys work, digits are
+// taught and corrected, the game window shows the scene's frame behind the
+// board, tinted where the table area lies on the printed grid, an entered
+// digit lands on its printed cell, and Esc ends the program.
+TEST_F(CameraGame, TaughtDigitsAndTheBoardOnTheGridOverTheVideo) {
+    GameProgram program{"camera", "\n\n"};
+    runCommand("cp -r '" TABRELO_DATA "/imgs' '" TABRELO_DATA "/camcalib.txt' '" TABRELO_DATA
+               "/sudoku-grids' '" + program.folder + "/' && mkdir -p '" + program.folder +
+               "/patterns' '" + program.folder + "/scenes'");
+    std::ofstream(program.folder + "/scenes/still.scene")
+        << "size 640 480\ncalibration camcalib.txt\nframes 1\nblur 0.6\ntable 100\n"
+           "puzzle 0 0\npose 3 10 15\nlight 0.25\n";
+    // The frame and its truth as the stand-in camera renders them for the
+    // program, in its run folder, which becomes the working folder.
+    SceneDescription scene;
+    SyntheticCamera camera;
+    ASSERT_EQ(chdir(program.folder.c_str()), 0);
+    ASSERT_TRUE(readSceneFile("scenes/still.scene", scene) && camera.open(scene));
+    FrameTruth truth;
+    cv::Mat bgr, frame;
+    camera.render(0, bgr, &truth);
+    cv::cvtColor(bgr, frame, cv::COLOR_BGR2RGB);
+    // The window, as large as the frame, sees the board plane as the camera does.
+    std::vector<cv::Point2f> model, image;
+    for (int k = 0; k < 100; k++) {
+        model.emplace_back((float)(k % 10), (float)(k / 10));
+        image.push_back(truth.crossings[k]);
+    }
+    const cv::Matx33d H = cv::findHomography(model, image);
+    auto windowPoint = [&](double x, double y) {
+        const cv::Vec3d w = H * cv::Vec3d(x, y, 1);
+        return cv::Point((int)std::lround(w[0] / w[2]), (int)std::lround(w[1] / w[2]));
+    };
+    program.camera = "scenes/still.scene";
     ASSERT_TRUE(program.start());
     EXPECT_TRUE(program.waitForOutput("Image size: 640 x 480 = 307200 pixels\n", 5000));
-    const std::string live = liveWindow(program);
-    ASSERT_FALSE(live.empty());
-    // The grid found is framed in yellow in the live picture.
+    // The live picture's window, once the picture is shown in it: keys sent before can be lost.
+    std::string live;
+    ASSERT_TRUE(waitUntil([&] { return !(live = GameProgram::findWindow("Live Image ")).empty(); }, 10000));
+    waitUntil([&] { return countPixels(program.screenshot("live", live), cv::Rect(0, 0, 2000, 2000), red) > 0; });
     EXPECT_TRUE(waitUntil([&] {
         const cv::Mat s = program.screenshot("live", live);
         return countPixels(s, cv::Rect(0, 0, s.cols, s.rows), yellow) >= 300;
     })) << "no grid frame in the live picture";
     EXPECT_TRUE(sendKeyUntil(program, live, "h", "m      toggle between using the mouse and using tiles\n"));
-
     // While paused nothing else runs: the game window's help waits for the second p.
     program.xdo("key --window " + live + " p");
     ASSERT_TRUE(program.waitForOutput("type p to continue\n", 5000));
@@ -103,27 +86,10 @@ TEST_F(CameraGame, GridFrameConsoleKeysHelpPauseAndTheGameWindowsEsc) {
     program.xdo("windowfocus --sync " + live + " key p");
     EXPECT_TRUE(program.waitForOutput("available commands (in OpenGL window)", 10000));
 
-    program.xdo("key --window " + program.windowId + " Escape");
-    ASSERT_TRUE(program.exited(5000));
-    EXPECT_EQ(program.status, 255);
-}
-
-// Teaching and correcting with real clicks in "DUMP", starting without
-// patterns: the first click, in the margin, skips digit 1 and tells where the
-// board image lies in the window; the cells clicked for 2..9 give their
-// patterns, which later frames read with; a misread 1 is corrected, and the
-// game window still quits on Esc.
-TEST_F(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
-    GameProgram program{"camera-teach", "\n\n"};
-    runCommand("cp -r '" TABRELO_DATA "/imgs' '" + program.folder + "/' && mkdir -p '" +
-               program.folder + "/patterns'");
-    FrameTruth truth;
-    cv::Mat frame;
-    ASSERT_TRUE(openStillScene(program, "puzzle 1 0\npose 0 5 14\nlight 0.2\nnoise 2\n", frame,
-                               truth));
-    program.camera = "scenes/still.scene";
-    ASSERT_TRUE(program.start());
-    const std::string live = liveWindow(program);
+    // Teaching with real clicks in "DUMP": the first click, in the margin,
+    // skips digit 1 and tells where the board image lies in the window; the
+    // cells clicked for 2..9 give their patterns, which later frames read
+    // with; a misread 1 is corrected.
     ASSERT_TRUE(sendKeyUntil(program, live, "t", "select a field in window DUMP with number 1\n"));
     const std::string dump = GameProgram::findWindow("^DUMP$");
     ASSERT_FALSE(dump.empty());
@@ -164,42 +130,22 @@ TEST_F(CameraGameDigits, TaughtAndCorrectedWithClicksInDump) {
     const size_t printed = program.output().size();
     program.xdo("key --window " + dump + " Escape");
     ASSERT_TRUE(waitUntil([&] { return program.output().find(kDigitTable, printed) != std::string::npos; }));
-    const std::string read = lastDigitTable(program.output());
+    // The last digit table's cells, the top row first, "0" for empty and "?" for unknown.
+    const std::string printout = program.output();
+    std::istringstream table(printout.substr(printout.rfind(kDigitTable)));
+    std::string read;
+    for (std::string line; std::getline(table, line) && read.size() < 81;) {
+        if (line.rfind("  r ", 0) != 0) continue;
+        std::istringstream cells(line.substr(5));
+        for (std::string cell; cells >> cell;)
+            if (cell != "|") read += cell == "." ? "0" : cell == "-1" ? "?" : cell;
+    }
     ASSERT_EQ(read.size(), 81u);
     for (int i = 0; i < 81; i++)
         if (truth.digits[i] != 1 || i == cellOf[1]) {
             EXPECT_EQ(read[i] - '0', truth.digits[i]) << i;
         }
-    program.xdo("key --window " + program.windowId + " Escape");
-    EXPECT_TRUE(program.exited(5000));
-}
-
-}  // namespace
-
-// A still scene: the game window shows the scene's frame behind the board,
-// tinted where the table area lies on the printed grid, and an entered digit
-// lands on its printed cell.
-TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
-    GameProgram program{"camera-view", "\n\n"};
-    FrameTruth truth;
-    cv::Mat bgr, frame;
-    ASSERT_TRUE(openStillScene(program, "puzzle 0 0\npose 3 10 15\nlight 0.25\n", bgr, truth));
-    cv::cvtColor(bgr, frame, cv::COLOR_BGR2RGB);
-    // The window, as large as the frame, sees the board plane as the camera does.
-    std::vector<cv::Point2f> model, image;
-    for (int k = 0; k < 100; k++) {
-        model.emplace_back((float)(k % 10), (float)(k / 10));
-        image.push_back(truth.crossings[k]);
-    }
-    const cv::Matx33d H = cv::findHomography(model, image);
-    auto windowPoint = [&](double x, double y) {
-        const cv::Vec3d w = H * cv::Vec3d(x, y, 1);
-        return cv::Point((int)std::lround(w[0] / w[2]), (int)std::lround(w[1] / w[2]));
-    };
-    program.camera = "scenes/still.scene";
-    ASSERT_TRUE(program.start());
     // The console's window would hide the game window's pixels from the screenshots.
-    const std::string live = liveWindow(program);
     program.xdo("windowmove " + live + " 0 600 windowmove " + program.windowId + " 0 0");
 
     cv::Mat shot;
@@ -270,4 +216,7 @@ TEST_F(CameraGameView, BoardLiesOnTheGridOverTheVideo) {
         return std::abs(changed.x - cell.x) <= 3 && std::abs(changed.y - cell.y) <= 3 &&
                std::abs(changed.br().x - cell.br().x) <= 3 && std::abs(changed.br().y - cell.br().y) <= 3;
     })) << "the entered digit is not on its printed cell: " << changed << " " << cell;
+    program.xdo("key --window " + program.windowId + " Escape");
+    ASSERT_TRUE(program.exited(5000));
+    EXPECT_EQ(program.status, 255);
 }

@@ -1,5 +1,4 @@
-// The real program end to end: the console dialogue, Esc, and playing with
-// real mouse and key events on a private X server.
+// The real program end to end: the console dialogue and Esc.
 #include "GameProgram.h"
 
 #include "Agenda.h"
@@ -11,17 +10,7 @@ namespace {
 const char* const kGridPrompt =
     "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n";
 
-class GameProgramTest : public ProgramTest {
-protected:
-    // Esc over the window ends the program with "bye" and the status of exit(-1).
-    static void quit(GameProgram& game) {
-        game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
-        ASSERT_TRUE(game.exited(5000));
-        EXPECT_EQ(game.status, 255);
-        const std::string out = game.output();
-        EXPECT_EQ(out.substr(out.size() - 5), "\nbye\n");
-    }
-};
+using GameProgramTest = ProgramTest;
 
 // A free game with the console's defaults: the answers given, the window's
 // title and the printouts. Without a tests folder "Tests/" the results are
@@ -60,7 +49,10 @@ TEST_F(GameProgramTest, ConsoleDialogueOfAFreeGame) {
         ASSERT_TRUE(game.start());
         EXPECT_EQ(game.title(), "Vitrelo:   Easy Puzzle 1 *       Permutation 0   - " + c.name +
                                     " -   *** It's FUN ***\n");
-        quit(game);
+        // Esc over the window ends the program with the status of exit(-1).
+        game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
+        ASSERT_TRUE(game.exited(5000));
+        EXPECT_EQ(game.status, 255);
         SessionSettings s;
         s.setUserName(c.name.c_str());
         const std::string lost =
@@ -86,50 +78,6 @@ TEST_F(GameProgramTest, ConsoleDialogueOfAFreeGame) {
     Agenda saved;
     EXPECT_EQ(saved.read((folder + "Anonymous.xml").c_str()), 0);
     EXPECT_NE(readFile(folder + "Anonymous.xml").find("<USER>Anonymous</USER>"), std::string::npos);
-}
-
-// Seconds of processor time (user and system) the process has used.
-double cpuSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string field;
-    double ticks = 0;
-    for (int i = 1; i <= 15 && stat >> field; i++) ticks += i >= 14 ? std::stod(field) : 0;
-    return ticks / sysconf(_SC_CLK_TCK);
-}
-
-bool turningGuide(const cv::Mat& rgb) {
-    return countPixels(rgb, cv::Rect(0, 0, rgb.cols, rgb.rows), [](const cv::Vec3b& p) {
-               return std::abs(p[0] - 51) < 8 && std::abs(p[1] - 128) < 8 && std::abs(p[2] - 178) < 8;
-           }) > 100;
-}
-
-TEST_F(GameProgramTest, OffTheTableKeysMakeNothingQuietWindowRestsTurningViewShifts) {
-    GameProgram game("off-table", "\n\n0\n\n");
-    ASSERT_TRUE(game.start());
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Mat before = game.screenshotWhen("before", flatView);
-    // Key 5 over the black space left of the row pane; the views after it show later frames.
-    game.xdo(game.moveTo(-6, 4.5) + "key 5 key i");
-    game.screenshotWhen("oblique", [](const cv::Mat& s) { return !flatView(s); });
-    game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    const cv::Rect belowClock(0, 20, 640, 460);
-    EXPECT_EQ(cv::norm(before(belowClock), game.screenshotWhen("after", flatView)(belowClock)), 0);
-
-    // Two seconds without input: the window is not drawn over and over.
-    const double cpuBefore = cpuSeconds(game.pid);
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    EXPECT_LT(cpuSeconds(game.pid) - cpuBefore, 0.2);
-
-    // Turning mode, then a right drag from the row pane (off the board, inside
-    // the turning circle) two cells to the right: the view shifts, no menu opens.
-    game.xdo(game.moveTo(-6, 4.5) + "click 1");
-    ASSERT_TRUE(turningGuide(game.screenshotWhen("turning", turningGuide)));
-    game.xdo(game.moveTo(-1.5, 4.5) + "sleep 0.1 mousedown 3 sleep 0.1 " + game.moveTo(0.5, 4.5) +
-             "sleep 0.1 mouseup 3");
-    const auto moved = [](const cv::Mat& s) { return countPixels(s, cellRect(0, 2), orange) > 5; };
-    EXPECT_TRUE(moved(game.screenshotWhen("shifted", moved)));  // the given 5 of cell (0, 0)
-    EXPECT_TRUE(GameProgram::shownMenu().empty());
-    quit(game);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // What a researcher gets from the real program: the event log of a scripted
-// game, its rows after a kill, the report of a series played by a scripted
-// participant, and the pilot check of a series.
+// game and its rows after a kill in the next session, and the pilot check of
+// a series.
 #include "GameProgram.h"
 
-#include "Agenda.h"
 #include "Csv.h"
 #include "SessionSettings.h"
 
@@ -15,9 +14,6 @@
 namespace {
 
 typedef std::vector<std::vector<std::string>> Rows;
-
-// A digit that clashes in cell i: the one of the next cell in its row.
-int clashing(const NearlySolved& p, int i) { return p.solution[i / 9 * 9 + (i % 9 + 1) % 9]; }
 
 Rows eventRows(const std::string& path) {
     Rows rows = parseCsv(readFile(path));
@@ -54,14 +50,16 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     };
     const int a = p.empty[0], b = p.empty[1], c = p.empty[2];
     auto cell = [](int i) { return std::array<std::string, 2>{std::to_string(i / 9), std::to_string(i % 9)}; };
-    const std::string da = std::to_string(p.solution[a]), db = std::to_string(clashing(p, b));
+    // A digit that clashes in cell b: the one of the next cell in its row.
+    const int clash = p.solution[b / 9 * 9 + (b % 9 + 1) % 9];
+    const std::string da = std::to_string(p.solution[a]), db = std::to_string(clash);
     ASSERT_TRUE(step(game.moveTo(10.5, 4.5) + "key f key s", {{"view_changed", "", "", "", "flat"},
                                                              {"clock_started", "", "", "", ""}}));
     drag(game, p.solution[a], a);
     ASSERT_TRUE(step("", {{"tile_put_down", "", "", da, ""},
                           {"tile_picked_up", "", "", da, ""},
                           {"digit_entered", cell(a)[0], cell(a)[1], da, ""}}));
-    drag(game, clashing(p, b), b);
+    drag(game, clash, b);
     ASSERT_TRUE(step("sleep 0.4 " + game.moveTo(b % 9 + 0.5, 8.5 - b / 9) + "click 1 " +
                          game.moveTo(c % 9 + 0.5, 8.5 - c / 9) + "key g key q key c",
                      {{"tile_put_down", "", "", db, ""},
@@ -99,24 +97,18 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
         EXPECT_EQ(rows[i][3], "1");
     }
     EXPECT_GT(std::stol(rows.back()[0]), std::stol(rows[2][0]));
-}
 
-// Killed in the middle of a game, the log keeps every row it had shown and
-// ends with a whole row.
-TEST_F(ResearchProgramTest, KilledGameLeavesWholeRows) {
-    GameProgram game("events-kill", "kim\n\n0\n\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests'");
-    const std::string path = game.folder + "/Tests/kim-events.csv";
+    // Killed in the middle of the next session's game, the log keeps every
+    // row it had shown and ends with a whole row.
     ASSERT_TRUE(game.start());
     game.xdo(game.moveTo(10.5, 4.5) + "key f");
-    ASSERT_TRUE(waitUntil([&] { return eventRows(path).size() == 3; }, 8000));  // up to view_changed
+    ASSERT_TRUE(waitUntil([&] { return eventRows(path).size() == rows.size() + 3; }, 8000));  // up to view_changed
     const Rows before = eventRows(path);
     game.xdo(game.moveTo(10.5, 4.5) + "key s key q key c key s key q key c key s key q key c");
     kill(game.pid, SIGKILL);
     ASSERT_TRUE(game.exited(5000));
-    const std::string text = readFile(path);
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.back(), '\n');
+    ASSERT_FALSE(readFile(path).empty());
+    EXPECT_EQ(readFile(path).back(), '\n');
     const Rows after = eventRows(path);
     ASSERT_GE(after.size(), before.size());
     const char* const clock[] = {"clock_started", "clock_stopped", "clock_continued"};
@@ -177,76 +169,6 @@ TEST(PilotCheck, BrokenSeriesNameEachProblem) {
     const std::string missing = pilot(base, "Tests/none");
     EXPECT_EQ(missing.substr(missing.rfind("status=")), "status=2\n");
     EXPECT_NE(missing.find("Tests/none/config.xml"), std::string::npos);
-}
-
-// A scripted participant wins the first game of the series after a clash
-// taken back, moves on with Next game, fills one cell of the second and
-// quits with Esc.
-TEST_F(ResearchProgramTest, ReportOfAScriptedParticipant) {
-    const NearlySolved p = nearlySolved(2);
-    const std::string test = std::string(TABRELO_BUILD) + "/game-runs/report-series";
-    runCommand("rm -rf '" + test + "' && mkdir -p '" + test + "'");
-    std::ofstream(test + "/config.xml") << seriesConfig(
-        "<GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"0\"/>"
-        "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>");
-    GameProgram game("report", "ann\nstudy\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests' && ln -s '" + test + "' '" + game.folder +
-               "/Tests/study'");
-    std::ofstream(game.folder + "/sudoku-grids/g7.txt") << p.text;
-    auto count = [&](const char* event) {
-        int n = 0;
-        for (const auto& row : eventRows(test + "/ann-events.csv")) n += row[6] == event;
-        return n;
-    };
-    ASSERT_TRUE(game.start());
-    const int a = p.empty[0], b = p.empty[1];
-    drag(game, clashing(p, a), a);
-    // Pauses around the click keep the presses from making double presses.
-    game.xdo("sleep 0.4 " + game.moveTo(a % 9 + 0.5, 8.5 - a / 9) + "click 1 sleep 0.35");
-    ASSERT_TRUE(waitUntil([&] { return count("digit_removed") == 1; }, 8000));
-    for (int i : {a, b, a}) {
-        const int entered = count("digit_entered");
-        drag(game, p.solution[i], i);
-        ASSERT_TRUE(waitUntil([&] { return count("digit_entered") > entered; }, 8000));
-        if (i == b) {
-            ASSERT_TRUE(waitUntil([&] { return count("won") == 1; }, 8000));
-            ASSERT_TRUE(game.chooseMenuEntry(1));
-            ASSERT_TRUE(waitUntil([&] { return count("game_start") == 2; }, 8000));
-        }
-    }
-    game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
-    ASSERT_TRUE(game.exited(5000));
-
-    const std::string run = runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"");
-    ASSERT_NE(run.find("status=0"), std::string::npos) << run;
-    Rows games = parseCsv(readFile(test + "/report/games.csv"));
-    ASSERT_EQ(games.size(), 3u);
-    const std::vector<std::string>& header = games[0];
-    auto column = [&](const char* name) { return std::find(header.begin(), header.end(), name) - header.begin(); };
-    Agenda agenda;
-    ASSERT_EQ(agenda.read((test + "/ann.xml").c_str()), 2);
-    for (int g = 0; g < 2; g++) {
-        const std::vector<std::string>& r = games[g + 1];
-        const std::vector<std::string> expected = {"ann", std::to_string(g + 1), "7", "easy", "0",
-                                                   g == 0 ? "3" : "1", g == 0 ? "1" : "0",
-                                                   g == 0 ? "1" : "0", g == 0 ? "1" : "0"};
-        std::vector<std::string> got;
-        for (const char* name : {"player", "game", "grid", "difficulty", "permutation", "moves",
-                                 "removals", "errors", "won"})
-            got.push_back(r.at(column(name)));
-        EXPECT_EQ(got, expected) << g;
-    }
-    // The won game's time is the one the agenda recorded.
-    const long ms = std::stol(games[1][column("solving_ms")]);
-    const AgendaItem& won = agenda.items[agenda.items[0].done ? 0 : 1];
-    EXPECT_NE(won.done, 0);
-    EXPECT_LE(std::abs(won.milliseconds - ms), 40) << ms;
-
-    // The page stands alone and draws its charts.
-    const std::string html = readFile(test + "/report/index.html");
-    EXPECT_EQ(html.find("<script"), std::string::npos);
-    EXPECT_EQ(html.find("src="), std::string::npos);
-    EXPECT_NE(html.find("<svg class=\"chart\""), std::string::npos);
 }
 
 }  // namespace

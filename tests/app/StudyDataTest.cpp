@@ -64,6 +64,7 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
         std::string configText;
         std::function<void(const Finished&)> setUp;
         std::function<void(const Finished&)> check;
+        bool turnedUntilEsc = false;
     } kCases[] = {
         {"config-player", "config\nseries\n", config(), nullptr,
          [](const Finished& r) {
@@ -117,6 +118,15 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
              EXPECT_NE(r.title.find("Permutation 0 "), std::string::npos) << r.title;
              EXPECT_EQ(readFile(r.folder + "/Tests/log.txt").substr(13, 4), "   0");
          }},
+        // Esc while the view is being turned: the turning so far is in the log.
+        {"turning", "bob\n\n\n\n", "", nullptr,
+         [](const Finished& r) {
+             const std::string log = readFile(r.folder + "/Tests/log.txt");
+             ASSERT_GT(log.size(), 40u);
+             EXPECT_GE(std::atoi(log.substr(29, 8).c_str()), 2) << log;  // seconds turned
+             EXPECT_EQ(std::atoi(log.substr(38, 2).c_str()), 1) << log;  // one turning
+         },
+         true},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -127,6 +137,9 @@ TEST_F(StudyDataTest, UnreadableFilesAreReportedAndKept) {
         if (c.setUp) c.setUp({game.folder, test, "", ""});
         ASSERT_TRUE(game.start());
         const std::string title = game.title();
+        // Over two seconds of turning between the click and Esc.
+        if (c.turnedUntilEsc)
+            game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1 sleep 2.2");
         game.xdo(game.moveTo(4.5, 4.5) + "key Escape");
         ASSERT_TRUE(game.exited(5000));
         c.check({game.folder, test, game.output(), title});
@@ -151,20 +164,6 @@ TEST_F(StudyDataTest, ReadOnlyTestFolderIsReportedBeforeTheGame) {
     EXPECT_LT(out.find(said), out.find("Starting Live Viewer"));
     EXPECT_EQ(out.find("unchanged"), std::string::npos) << out;  // there was no agenda file
     EXPECT_EQ(access((test + "/alice.xml").c_str(), F_OK), -1);
-}
-
-// Esc while the view is being turned: the turning so far is in the log.
-TEST_F(StudyDataTest, TurningUntilTheEndIsLogged) {
-    GameProgram game("data-turning", "bob\n\n\n\n");
-    runCommand("mkdir -p '" + game.folder + "/Tests'");
-    ASSERT_TRUE(game.start());
-    // Over two seconds of turning between the click and Esc.
-    game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1 sleep 2.2 key Escape");
-    ASSERT_TRUE(game.exited(5000));
-    const std::string log = readFile(game.folder + "/Tests/log.txt");
-    ASSERT_GT(log.size(), 40u);
-    EXPECT_GE(std::atoi(log.substr(29, 8).c_str()), 2) << log;  // seconds turned
-    EXPECT_EQ(std::atoi(log.substr(38, 2).c_str()), 1) << log;  // one turning
 }
 
 }  // namespace

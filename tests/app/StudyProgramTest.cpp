@@ -1,10 +1,12 @@
 // A whole user study through the real program: a test folder with a two-game
-// series, a player who solves, moves on with the popup menu, quits, comes
-// back and finishes; and a free game's menu: remembered boards, automatic
-// markup and the next game.
+// series, a player who takes back a clash, solves, moves on with the popup
+// menu, quits, comes back and finishes, and the report of her first session;
+// and a free game's menu: remembered boards, automatic markup and the next
+// game.
 #include "GameProgram.h"
 
 #include "Agenda.h"
+#include "Csv.h"
 
 #include <regex>
 #include <vector>
@@ -15,10 +17,11 @@ namespace {
 const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
 
 // The puzzle as the program shows it: read, permuted and printed; its last
-// empty cell and that cell's digit.
+// empty cell, that cell's digit and one that clashes there (the next cell's
+// in its row).
 struct Puzzle {
     std::string printout;
-    int cell = -1, digit = 0;
+    int cell = -1, digit = 0, clash = 0;
 };
 
 Puzzle permutedPuzzle(const std::string& path, int permutation) {
@@ -34,6 +37,7 @@ Puzzle permutedPuzzle(const std::string& path, int permutation) {
         if (grid[i] != 0) continue;
         p.cell = i;
         p.digit = solution[i];
+        p.clash = solution[i / 9 * 9 + (i % 9 + 1) % 9];
     }
     p.printout = printed([&](FILE* out) { board.print(out); });
     return p;
@@ -103,6 +107,18 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
               std::string::npos);
     EXPECT_EQ(game.output().find("gridno"), std::string::npos);
     const int first = colouredBoard(game.screenshot("game1")) ? 0 : 1, second = 1 - first;
+    auto count = [&](const char* event) {
+        int n = 0;
+        for (const auto& row : parseCsv(readFile(test + "/alice-events.csv"))) n += row[6] == event;
+        return n;
+    };
+    // A clash taken back first; pauses around the click keep the presses
+    // from making double presses.
+    game.dragTile(puzzle.clash, puzzle.cell / 9, puzzle.cell % 9);
+    ASSERT_TRUE(waitUntil([&] { return count("digit_entered") == 1; }, 8000));
+    game.xdo("sleep 0.4 " + game.moveTo(puzzle.cell % 9 + 0.5, 8.5 - puzzle.cell / 9) +
+             "click 1 sleep 0.35");
+    ASSERT_TRUE(waitUntil([&] { return count("digit_removed") == 1; }, 8000));
     ASSERT_TRUE(solveAndGoOn());
     const cv::Mat game2 = game.screenshotWhen(
         "game2", [](const cv::Mat& s) { return countPixels(s, kCounters, white) > 0; });
@@ -130,6 +146,30 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     // The won time, as the log shows it to the second.
     EXPECT_GT(saved.items[first].milliseconds, 0);
     EXPECT_LE(std::abs(saved.items[first].milliseconds / 1000 - loggedSeconds(log[0])), 1);
+
+    // The report of the session: the won game at the agenda's time, the game left.
+    const std::string run = runCommand(TABRELO_BUILD "/tools/tabrelo-report '" + test + "'; echo \"status=$?\"");
+    ASSERT_NE(run.find("status=0"), std::string::npos) << run;
+    const std::vector<std::vector<std::string>> games = parseCsv(readFile(test + "/report/games.csv"));
+    ASSERT_EQ(games.size(), 3u);
+    const std::vector<std::string>& header = games[0];
+    auto column = [&](const char* name) { return std::find(header.begin(), header.end(), name) - header.begin(); };
+    for (int g = 0; g < 2; g++) {
+        const std::vector<std::string> expected = {"alice", std::to_string(g + 1), "7", "easy", "5",
+                                                   g == 0 ? "2" : "0", g == 0 ? "1" : "0",
+                                                   g == 0 ? "1" : "0", g == 0 ? "1" : "0"};
+        std::vector<std::string> got;
+        for (const char* name : {"player", "game", "grid", "difficulty", "permutation", "moves",
+                                 "removals", "errors", "won"})
+            got.push_back(games[g + 1].at(column(name)));
+        EXPECT_EQ(got, expected) << g;
+    }
+    EXPECT_LE(std::abs(saved.items[first].milliseconds - std::stol(games[1][column("solving_ms")])), 40);
+    // The page stands alone and draws its charts.
+    const std::string html = readFile(test + "/report/index.html");
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("src="), std::string::npos);
+    EXPECT_NE(html.find("<svg class=\"chart\""), std::string::npos);
 
     // Second session: the agenda is read, not built, and alice goes on with
     // the second item and its conditions.
@@ -162,9 +202,26 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     EXPECT_EQ(lines(readFile(test + "/log.txt")).size(), 3u);
 }
 
-// A free game through the popup menu: a remembered board comes back,
-// automatic markup goes on and off, and the next game reloads the puzzle at
-// once, moves the window up and asks for a new puzzle a few idle calls later.
+// Seconds of processor time (user and system) the process has used.
+double cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; i++) ticks += i >= 14 ? std::stod(field) : 0;
+    return ticks / sysconf(_SC_CLK_TCK);
+}
+
+bool turningGuide(const cv::Mat& rgb) {
+    return countPixels(rgb, cv::Rect(0, 0, rgb.cols, rgb.rows), [](const cv::Vec3b& p) {
+               return std::abs(p[0] - 51) < 8 && std::abs(p[1] - 128) < 8 && std::abs(p[2] - 178) < 8;
+           }) > 100;
+}
+
+// A free game: keys off the table make nothing, a quiet window rests, and
+// through the popup menu a remembered board comes back, automatic markup goes
+// on and off; a right drag shifts the turning view; the next game reloads the
+// puzzle at once, moves the window up and asks for a new puzzle a few idle
+// calls later.
 TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
     GameProgram game("menu", "bob\n\n0\n\n5\n2\n");
     runCommand("mkdir -p '" + game.folder + "/Tests' && cp '" TABRELO_DATA "/sudoku-grids/g5.txt' '" +
@@ -176,6 +233,16 @@ TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
     const cv::Mat before = game.screenshotWhen("before", flatView);
     ASSERT_FALSE(before.empty());
     EXPECT_EQ(countPixels(before, kStackDepth, white), 0);
+    // Key 5 over the black space left of the row pane; the views after it show later frames.
+    game.xdo(game.moveTo(-6, 4.5) + "key 5 key i");
+    game.screenshotWhen("oblique", [](const cv::Mat& s) { return !flatView(s); });
+    game.xdo(game.moveTo(10.5, 4.5) + "key f");
+    const cv::Rect belowClock(0, 20, 640, 460);
+    EXPECT_EQ(cv::norm(before(belowClock), game.screenshotWhen("after", flatView)(belowClock)), 0);
+    // Two seconds without input: the window is not drawn over and over.
+    const double cpuBefore = cpuSeconds(game.pid);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_LT(cpuSeconds(game.pid) - cpuBefore, 0.2);
 
     ASSERT_TRUE(game.chooseMenuEntry(kPush));
     const auto depthShown = [](const cv::Mat& s) { return countPixels(s, kStackDepth, white) > 20; };
@@ -202,6 +269,19 @@ TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
         return cv::norm(before(boardRect()), s(boardRect())) == 0;
     };
     EXPECT_TRUE(cleared(game.screenshotWhen("cleared", cleared)));
+
+    // Turning mode, then a right drag from the row pane (off the board, inside
+    // the turning circle) two cells to the right: the view shifts, no menu
+    // opens. A press far outside the circle leaves turning mode.
+    game.xdo(game.moveTo(-6, 4.5) + "click 1");
+    ASSERT_TRUE(turningGuide(game.screenshotWhen("turning", turningGuide)));
+    game.xdo(game.moveTo(-1.5, 4.5) + "sleep 0.1 mousedown 3 sleep 0.1 " + game.moveTo(0.5, 4.5) +
+             "sleep 0.1 mouseup 3");
+    const auto moved = [](const cv::Mat& s) { return countPixels(s, cellRect(0, 2), orange) > 5; };
+    EXPECT_TRUE(moved(game.screenshotWhen("shifted", moved)));  // the given 5 of cell (0, 0)
+    EXPECT_TRUE(GameProgram::shownMenu().empty());
+    game.xdo("mousemove --window " + game.windowId + " 20 60 sleep 0.1 click 1");
+    ASSERT_FALSE(turningGuide(game.screenshotWhen("played", [](const cv::Mat& s) { return !turningGuide(s); })));
 
     // Only a new game moves the window.
     EXPECT_EQ(runCommand(placement), placed);
