@@ -13,24 +13,15 @@ namespace {
 
 class DrawingTest : public RenderFixture {
 protected:
-    void SetUp() override {
-        RenderFixture::SetUp();
-        session.show_3D = 0;
-        session.show_overviews = 0;
-        session.show_attractive = 0;
-        session.show_repulsive = 0;
-        open(640, 480);
-        window->resetView(0);
-    }
-
     // Pixels of a cell's inner part (inset 0.2) for which the test holds.
     int inCell(int r, int c, const std::function<bool(const cv::Vec3b&)>& test) const {
         return count(c + 0.3, 8 - r + 0.2, c + 0.7, 9 - r - 0.2, test);
     }
 
-    // Window pixels (x0, y0)..(x1, y1) near white.
-    int whiteIn(int x0, int y0, int x1, int y1) const {
-        return cv::countNonZero(grey(frame)(cv::Rect(x0, y0, x1 - x0, y1 - y0)) > 200);
+    // pick reads window row (height - y), so the row below the pixel's picks it.
+    BoardPoint pickAt(double bx, double by) {
+        const cv::Point p = toPixel(bx, by);
+        return window->pick(p.x, p.y + 1);
     }
 };
 
@@ -163,6 +154,9 @@ TEST_F(DrawingTest, OverviewPanesShowMissingAndDuplicateDigits) {
 }
 
 TEST_F(DrawingTest, StackLineAndTheWonMessageReadableOverThePanes) {
+    const auto whiteIn = [&](int x0, int y0, int x1, int y1) {
+        return cv::countNonZero(grey(frame)(cv::Rect(x0, y0, x1 - x0, y1 - y0)) > 200);
+    };
     FrameInputs in;
     render(in);
     EXPECT_GT(whiteIn(0, 0, 150, 30), 30);  // counters
@@ -259,27 +253,7 @@ TEST_F(DrawingTest, DigitTexturesStandUpright) {
     }
 }
 
-class ViewTest : public RenderFixture {
-protected:
-    int cx = 0, cy = 0;  // the view centre in window pixels from the top left, as glut counts
-
-    void SetUp() override {
-        RenderFixture::SetUp();
-        open(640, 480);
-        window->resetView(0);
-        render();
-        cx = (int)window->viewCamera.centerX;
-        cy = 480 - 1 - (int)window->viewCamera.centerY;
-    }
-
-    // pick reads window row (height - y), so the row below the pixel's picks it.
-    BoardPoint pickAt(double bx, double by) {
-        const cv::Point p = toPixel(bx, by);
-        return window->pick(p.x, p.y + 1);
-    }
-};
-
-TEST_F(ViewTest, FlatAndObliqueViewsPickEveryCellCentre) {
+TEST_F(DrawingTest, FlatAndObliqueViewsPickEveryCellCentre) {
     for (int in3D : {0, 1}) {
         session.show_3D = in3D;
         open(in3D ? 800 : 640, in3D ? 600 : 480);
@@ -298,7 +272,7 @@ TEST_F(ViewTest, FlatAndObliqueViewsPickEveryCellCentre) {
     EXPECT_GT(std::fabs(cv::norm(toPixel(0, 0) - toPixel(9, 0)) - cv::norm(toPixel(0, 9) - toPixel(9, 9))), 5.0);
 }
 
-TEST_F(ViewTest, PlacesBesideTheBoardFollowTheTableBounds) {
+TEST_F(DrawingTest, PlacesBesideTheBoardFollowTheTableBounds) {
     session.show_overviews = 1;
     render();
     BoardPoint b = pickAt(10.5, 4.5);  // right of the board: table area
@@ -317,10 +291,11 @@ TEST_F(ViewTest, PlacesBesideTheBoardFollowTheTableBounds) {
     EXPECT_TRUE(board.inCornerArea((int)b.y, (int)b.x));
 }
 
-TEST_F(ViewTest, TurningGuideAndAPressOutsideIt) {
+TEST_F(DrawingTest, TurningGuideAndAPressOutsideIt) {
     session.show_3D = 1;
     ASSERT_EQ(window->setMouseMode(kTurningMode), 1);
     render();
+    const int cx = (int)window->viewCamera.centerX, cy = 479 - (int)window->viewCamera.centerY;
     const auto guide = [&](int x, int y) {
         for (int dy = -1; dy <= 1; dy++)
             for (int dx = -1; dx <= 1; dx++)
@@ -341,7 +316,7 @@ TEST_F(ViewTest, TurningGuideAndAPressOutsideIt) {
     EXPECT_FALSE(guide(cx, cy - 100));
 }
 
-TEST_F(ViewTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
+TEST_F(DrawingTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
     session.arMode = 1;
     const float intrinsic[9] = {500, 0, 170, 0, 520, 110, 0, 0, 1};
     const float translation[3] = {-3.5f, -4, 30}, rotation[3] = {0.3f, -0.2f, 0.1f};
@@ -370,7 +345,7 @@ TEST_F(ViewTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
     EXPECT_LE(cv::norm(toPixel(2, 1, 0) - unflipped), 1);
 }
 
-TEST_F(ViewTest, StrokeTextStopsAtItsMaxWidth) {
+TEST_F(DrawingTest, StrokeTextStopsAtItsMaxWidth) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, 640, 0, 480, -1, 1);

@@ -51,7 +51,16 @@ protected:
         window->reshape(w, h);
     }
 
-    void SetUp() override { ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt")); }
+    // A flat view of a board with no hints and no panes.
+    void SetUp() override {
+        ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt"));
+        session.show_3D = 0;
+        session.show_overviews = 0;
+        session.show_attractive = 0;
+        session.show_repulsive = 0;
+        open(640, 480);
+        window->resetView(0);
+    }
     void TearDown() override {
         if (glutWindow) glutDestroyWindow(glutWindow);
     }
