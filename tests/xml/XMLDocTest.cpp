@@ -39,7 +39,7 @@ std::string repeated(const std::string& part, int times) {
     return text;
 }
 
-TEST(XMLHostile, MalformedFiles) {
+TEST(XMLHostile, BrokenHostileMissingAndHugeFiles) {
     for (const char* text : {"", "<a>", "<a><b></a>", "<a>text", "<a x='1' x='2'/>", "<a></b>",
                              "<a/><b/>", "<a>&unknown;</a>", "<a>&#0;</a>", "<?xml version='1.0'?>",
                              "<a x=1/>", "<a>\x01</a>", "text only", "<a><!-- open </a>",
@@ -47,48 +47,15 @@ TEST(XMLHostile, MalformedFiles) {
         expectUnreadableText(text);
     for (const char* name : {"x-foo", "windows-1250", "cp-1252", "windows1252", "latin-1", "ascii"})
         expectUnreadableText(std::string("<?xml version='1.0' encoding='") + name + "'?><a>x</a>");
-}
 
-TEST(XMLHostile, ReadingKeepsNothingOfAnEarlierDocument) {
-    XMLDoc doc;
-    const std::string good = "<?xml-stylesheet href='a' type='b'?><a><b/></a>";
-    ASSERT_EQ(1, doc.readText(good.data(), good.size()));
-    ASSERT_EQ(1u, doc.styleSheets.size());
-    const std::string bad = "<?xml-stylesheet href='a' type='b'?><a><b></a>";
-    expectUnreadable(doc, doc.readText(bad.data(), bad.size()));
-    ASSERT_EQ(1, doc.readText(good.data(), good.size()));
-    EXPECT_TRUE(doc.errors.empty());
-}
-
-// No place in a missing file or a folder is at fault; a file far beyond any
-// study file is refused unread.
-TEST(XMLHostile, MissingFileFolderAndHugeFile) {
-    const std::string folder = tempPath("a-folder"), huge = tempPath("huge.xml");
-    mkdir(folder.c_str(), 0777);
-    close(creat(huge.c_str(), 0666));
-    ASSERT_EQ(0, truncate(huge.c_str(), 100 << 20));
-    for (const std::string& path : {tempPath("does-not-exist.xml"), folder}) {
-        XMLDoc doc;
-        expectUnreadable(doc, doc.read(path.c_str()));
-        EXPECT_EQ(0, doc.errors[0].line);
-    }
-    XMLDoc doc;
-    expectUnreadable(doc, doc.read(huge.c_str()));
-    unlink(huge.c_str());
-    expectUnreadableText("<a>" + std::string(XMLDoc::kMaxFileBytes, ' ') + "</a>");
-}
-
-TEST(XMLHostile, DeepNestingAndElementFloods) {
     expectUnreadableText(repeated("<a>", 100000) + repeated("</a>", 100000));
     expectUnreadableText("<r>" + repeated("<a/>", 200000) + "</r>");
     const std::string fine = repeated("<a>", 100) + repeated("</a>", 100);
     XMLDoc doc;
     EXPECT_EQ(1, doc.readText(fine.data(), fine.size()));
-}
 
-// Entities are refused, harmless-looking ones too, and nothing outside the
-// file is loaded.
-TEST(XMLHostile, EntitiesAndOutsideFiles) {
+    // Entities are refused, harmless-looking ones too, and nothing outside the
+    // file is loaded.
     std::string bomb = "<?xml version='1.0'?>\n<!DOCTYPE l [\n <!ENTITY l0 'ha'>\n";
     for (int i = 1; i < 10; i++)
         bomb += " <!ENTITY l" + std::to_string(i) + " '" + repeated("&l" + std::to_string(i - 1) + ";", 10) + "'>\n";
@@ -102,6 +69,28 @@ TEST(XMLHostile, EntitiesAndOutsideFiles) {
     expectUnreadableText("<!DOCTYPE a PUBLIC '-//X//Y//EN' 'http://example.invalid/a.dtd'><a/>");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY e SYSTEM 'file://" + secret + "'>]><a>&e;</a>");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY % p SYSTEM 'file://" + dtd + "'> %p;]><a>&e;</a>");
+
+    const std::string good = "<?xml-stylesheet href='a' type='b'?><a><b/></a>";
+    ASSERT_EQ(1, doc.readText(good.data(), good.size()));
+    ASSERT_EQ(1u, doc.styleSheets.size());
+    const std::string bad = "<?xml-stylesheet href='a' type='b'?><a><b></a>";
+    expectUnreadable(doc, doc.readText(bad.data(), bad.size()));
+    ASSERT_EQ(1, doc.readText(good.data(), good.size()));
+    EXPECT_TRUE(doc.errors.empty());
+
+    // No place in a missing file or a folder is at fault; a file far beyond any
+    // study file is refused unread.
+    const std::string folder = tempPath("a-folder"), huge = tempPath("huge.xml");
+    mkdir(folder.c_str(), 0777);
+    close(creat(huge.c_str(), 0666));
+    ASSERT_EQ(0, truncate(huge.c_str(), 100 << 20));
+    for (const std::string& path : {tempPath("does-not-exist.xml"), folder}) {
+        expectUnreadable(doc, doc.read(path.c_str()));
+        EXPECT_EQ(0, doc.errors[0].line);
+    }
+    expectUnreadable(doc, doc.read(huge.c_str()));
+    unlink(huge.c_str());
+    expectUnreadableText("<a>" + std::string(XMLDoc::kMaxFileBytes, ' ') + "</a>");
 }
 
 // Bytes Windows-1252 leaves undefined are refused with their line; such
@@ -160,7 +149,7 @@ TEST(XMLRead, HandWrittenFilesKeepTheirLayoutAndWriteBackStably) {
     EXPECT_EQ(kCases[1].content, a.content());
 }
 
-TEST(XMLRead, EntitiesAndCdataAreDecoded) {
+TEST(XMLText, EscapingAndDecoding) {
     XMLDoc doc = parsed(
         "<r a=\"&lt;&gt;&amp;&quot;&apos;\">x &lt; y<![CDATA[<raw & text>]]>&#65;&#x42;</r>");
     XMLPos pos(doc);
@@ -172,6 +161,20 @@ TEST(XMLRead, EntitiesAndCdataAreDecoded) {
     const std::string notReferences = "&#; &#x; &#0; &#x110000; &bogus; & &#12a; &#123456789; <![CDATA[open";
     EXPECT_EQ(notReferences, unescapeText(notReferences));
     EXPECT_EQ("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", unescapeText("&#233;&#x20AC;&#x1F600;"));
+
+    // Control characters cannot be written at all; other bytes that are no
+    // UTF-8 are Latin-1; long text goes in CDATA sections.
+    EXPECT_EQ("a&quot;b&amp;c&apos;d&lt;e&gt;f\tg\nh&#13;", escapeText("a\"b&c'd<e>f\tg\nh\r"));
+    EXPECT_EQ("a&#9;b&#10;c&amp;", escapeAttribute("a\tb\nc&"));
+    EXPECT_EQ("ab", escapeText(std::string("a\x01\x1b" "b")));
+    EXPECT_EQ("J\xc3\xbcrgen", escapeText("J\xfcrgen"));
+    EXPECT_EQ("\xe2\x82\xac ok", escapeText("\xe2\x82\xac ok"));
+    EXPECT_EQ("\xc3\x83", escapeText("\xc3"));  // cut sequence at the end
+    const std::string longText(2049, 'x');
+    EXPECT_EQ("<![CDATA[" + longText + "]]>", escapeText(longText));
+    EXPECT_EQ(std::string(2048, '&'), unescapeText(escapeText(std::string(2048, '&'))));
+    const std::string closing = std::string(3000, 'y') + "]]>" + "<";
+    EXPECT_EQ(closing, unescapeText(escapeText(closing)));
 }
 
 // A settings file saved on Windows: CR LF line ends, a name with u-umlaut
@@ -215,22 +218,6 @@ TEST(XMLPosition, GoDownBackAndFilters) {
     pos.back();
     pos.back();  // at the top already
     EXPECT_EQ(1, pos.goDown("r"));
-}
-
-// Control characters cannot be written at all; other bytes that are no
-// UTF-8 are Latin-1; long text goes in CDATA sections.
-TEST(XMLWrite, EscapingOfTextAndAttributes) {
-    EXPECT_EQ("a&quot;b&amp;c&apos;d&lt;e&gt;f\tg\nh&#13;", escapeText("a\"b&c'd<e>f\tg\nh\r"));
-    EXPECT_EQ("a&#9;b&#10;c&amp;", escapeAttribute("a\tb\nc&"));
-    EXPECT_EQ("ab", escapeText(std::string("a\x01\x1b" "b")));
-    EXPECT_EQ("J\xc3\xbcrgen", escapeText("J\xfcrgen"));
-    EXPECT_EQ("\xe2\x82\xac ok", escapeText("\xe2\x82\xac ok"));
-    EXPECT_EQ("\xc3\x83", escapeText("\xc3"));  // cut sequence at the end
-    const std::string longText(2049, 'x');
-    EXPECT_EQ("<![CDATA[" + longText + "]]>", escapeText(longText));
-    EXPECT_EQ(std::string(2048, '&'), unescapeText(escapeText(std::string(2048, '&'))));
-    const std::string closing = std::string(3000, 'y') + "]]>" + "<";
-    EXPECT_EQ(closing, unescapeText(escapeText(closing)));
 }
 
 }  // namespace
