@@ -34,7 +34,7 @@ const char* const kClassic =
 const char* const kClassicSolution =
     "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
 
-TEST(Solver, ContradictoryGridsHaveNoSolution) {
+TEST(Solver, ContradictionsAndTheLimitOfCounting) {
     // A second 5 in the top row; a 1 where the only solution has 4; no digits.
     for (const auto& change : {std::make_pair(2, 5), std::make_pair(2, 1), std::make_pair(40, 10),
                                std::make_pair(40, -1)}) {
@@ -48,15 +48,12 @@ TEST(Solver, ContradictoryGridsHaveNoSolution) {
     parse(".12345678" + std::string(45, '.') + "9" + std::string(26, '.'), grid);
     EXPECT_EQ(countSolutions(grid, 2, solution), 0);
     EXPECT_EQ(solution[0], 0);  // untouched when there is nothing to report
-}
 
-TEST(Solver, CountingStopsAtTheLimit) {
-    int empty[81] = {}, solution[81] = {};
+    int empty[81] = {};
     EXPECT_EQ(countSolutions(empty, 2, solution), 2);
     EXPECT_TRUE(isCompleteSolutionOf(solution, empty));
     EXPECT_EQ(countSolutions(empty, 1), 1);
     EXPECT_EQ(countSolutions(empty, 0), 0);
-    int grid[81];
     parse(kClassic, grid);
     grid[0] = grid[1] = grid[4] = 0;
     EXPECT_EQ(countSolutions(grid, 2, solution), 2);
@@ -85,11 +82,9 @@ TEST(Grader, SinglesSolveOneStepPerCellEvilStaysUnsolvedAndUngradable) {
     clash[0] = clash[1] = 7;
     EXPECT_EQ(gradePuzzle(empty).level, NotUnique);
     EXPECT_EQ(gradePuzzle(clash).level, NotUnique);
-}
 
-// Puzzles where singles get stuck, one step of the technique gets them going
-// again, and singles finish the grid.
-TEST(Grader, OneStepOfATechniqueUnlocksThePuzzle) {
+    // Puzzles where singles get stuck, one step of the technique gets them going
+    // again, and singles finish the grid.
     const struct {
         const char* puzzle;
         Technique technique;
@@ -106,7 +101,6 @@ TEST(Grader, OneStepOfATechniqueUnlocksThePuzzle) {
     };
     for (const auto& c : kOneStep) {
         SCOPED_TRACE(techniqueName(c.technique));
-        int grid[81];
         parse(c.puzzle, grid);
         const Grade grade = gradePuzzle(grid);
         EXPECT_EQ(grade.level, c.level);
@@ -159,9 +153,7 @@ TEST(PuzzleCollection, EveryShippedPuzzleIsUniqueAndGradedAsItsRange) {
             EXPECT_LE(givens, range.mostGivens);
         }
     }
-}
 
-TEST(PuzzleGenerator, RefusesBadArgumentsAndReportsAFolderItCannotWrite) {
     const std::string root = ::testing::TempDir() + "generate_puzzles_arguments";
     std::filesystem::create_directories(root);
     const auto run = [&](const std::string& arguments) {

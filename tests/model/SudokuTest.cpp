@@ -92,7 +92,7 @@ TEST(Board, InvariantsHoldUnderRandomPlay) {
     }
 }
 
-TEST(Board, OutOfRangeQueriesAndNotes) {
+TEST(Board, OutOfRangeQueriesNotesAndConflicts) {
     Sudoku b;
     EXPECT_EQ(b.digitAt(9, 0), -1);
     EXPECT_EQ(b.boxOf(0, 9), -1);
@@ -106,10 +106,7 @@ TEST(Board, OutOfRangeQueriesAndNotes) {
     char name[16] = "";
     EXPECT_EQ(b.difficultyName(name, sizeof name), 0);
     EXPECT_STRNE(name, "");
-}
 
-TEST(Board, OnlyEnteredDigitsConflictButWithAnyKind) {
-    Sudoku b;
     ASSERT_EQ(b.setDigit(0, 0, 5, Given), 1);
     ASSERT_EQ(b.setDigit(0, 8, 5, Entered), 1);  // the board accepts the duplicate
     EXPECT_EQ(b.isConflict(0, 8), 1);
@@ -365,26 +362,22 @@ protected:
     void TearDown() override { std::remove(path.c_str()); }
 };
 
-TEST_F(PuzzleFile, MissingFileOrAFolderLeavesTheBoardAlone) {
+TEST_F(PuzzleFile, BadFilesEndReadingCleanly) {
     b.setDigit(3, 3, 8, Entered);
     EXPECT_EQ(readPuzzle(b, "/nonexistent/g99.txt"), 0);
     EXPECT_EQ(readPuzzle(b, ::testing::TempDir().c_str()), 0);
     EXPECT_EQ(b.kindAt(3, 3), Entered);
-}
 
-TEST_F(PuzzleFile, OversizedHeaderReadsAllTokensButOnlySetsTheBoard) {
     std::string text = "10 10\n";
     for (int i = 0; i < 100; i++) text += std::to_string(i % 9 + 1) + " ";
     ASSERT_EQ(read(text + "difficulty : hard\n"), 1);
     EXPECT_EQ(b.digitAt(0, 0), 1);
     EXPECT_EQ(b.digitAt(1, 0), 2);  // row 1 starts at token 10
     EXPECT_EQ(b.difficulty, 3);    // found after all 100 tokens
-}
 
-// Bad files end reading cleanly with the cells read so far, in bounded time;
-// numbers beyond int give no header (the sanitizer build also checks that no
-// cell count is made from them).
-TEST_F(PuzzleFile, BadInputEndsReadingCleanly) {
+    // Bad files end reading cleanly with the cells read so far, in bounded time;
+    // numbers beyond int give no header (the sanitizer build also checks that no
+    // cell count is made from them).
     const struct {
         const char* text;
         int emptyCells;

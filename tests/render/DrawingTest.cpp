@@ -214,7 +214,7 @@ TEST_F(DrawingTest, LabelsKeepClearOfPanesAndDigitsAndStripsTintEvenly) {
 // A digit texture on a quad of 160 x 160 window pixels (10 per texel) at
 // (100, 100) from the top left: the first stored row of a bitmap lands at
 // the top edge, images are turned upside down, grey ones too.
-TEST_F(DrawingTest, DigitTexturesStandUpright) {
+TEST_F(DrawingTest, DigitTexturesStandUprightAndTextStopsAtItsMaxWidth) {
     const auto drawQuad = [&](int digit, const cv::Mat& image) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
@@ -251,9 +251,36 @@ TEST_F(DrawingTest, DigitTexturesStandUpright) {
         const int v = r < 8 ? 40 : 200;
         EXPECT_TRUE(near(texel(r, 5), v, v, v, 32)) << r;
     }
+
+    // Stroke text in the same window pixels.
+    const int shortWidth = strokeText(0, 0, "Empty cells: 51", 15, 640, 1, 1, 1);
+    EXPECT_GT(shortWidth, 60);
+    EXPECT_LT(shortWidth, 640);
+    const int cut = strokeText(0, 0, std::string(100, 'W').c_str(), 15, 200, 1, 1, 1);
+    EXPECT_GE(cut, 200);
+    EXPECT_LT(cut, 220);
+    // In board units the width is cut to whole units and never reaches the max width.
+    EXPECT_EQ(strokeText(0, 0, "IIIIIIIIIIIIIIIIIIII", 0.5f, 1.0f, 1, 1, 1), 0);
 }
 
-TEST_F(DrawingTest, FlatAndObliqueViewsPickEveryCellCentre) {
+TEST_F(DrawingTest, PickingBesideTheBoardAndOnEveryCellInBothViews) {
+    session.show_overviews = 1;
+    render();
+    BoardPoint side = pickAt(10.5, 4.5);  // right of the board: table area
+    EXPECT_TRUE(board.inTableArea((int)side.y, (int)side.x));
+    side = pickAt(-1.5, 4.5);  // left of it the row pane lies, outside the table area
+    EXPECT_LT(side.x, -1.0);
+    EXPECT_FALSE(board.inTableArea((int)side.y, (int)side.x));
+    side = pickAt(4.5, -5.0);  // below the table nothing is drawn: the far plane
+    EXPECT_FALSE(board.inTableArea((int)side.y, (int)side.x));
+    EXPECT_LT(side.z, -50);
+    session.show_overviews = 0;
+    render();
+    side = pickAt(-1.5, 4.5);
+    EXPECT_TRUE(board.inTableArea((int)side.y, (int)side.x));
+    side = pickAt(-1.5, -1.5);
+    EXPECT_TRUE(board.inCornerArea((int)side.y, (int)side.x));
+
     for (int in3D : {0, 1}) {
         session.show_3D = in3D;
         open(in3D ? 800 : 640, in3D ? 600 : 480);
@@ -270,25 +297,6 @@ TEST_F(DrawingTest, FlatAndObliqueViewsPickEveryCellCentre) {
     }
     // The oblique view really is tilted: the board's near and far edges differ in length.
     EXPECT_GT(std::fabs(cv::norm(toPixel(0, 0) - toPixel(9, 0)) - cv::norm(toPixel(0, 9) - toPixel(9, 9))), 5.0);
-}
-
-TEST_F(DrawingTest, PlacesBesideTheBoardFollowTheTableBounds) {
-    session.show_overviews = 1;
-    render();
-    BoardPoint b = pickAt(10.5, 4.5);  // right of the board: table area
-    EXPECT_TRUE(board.inTableArea((int)b.y, (int)b.x));
-    b = pickAt(-1.5, 4.5);  // left of it the row pane lies, outside the table area
-    EXPECT_LT(b.x, -1.0);
-    EXPECT_FALSE(board.inTableArea((int)b.y, (int)b.x));
-    b = pickAt(4.5, -5.0);  // below the table nothing is drawn: the far plane
-    EXPECT_FALSE(board.inTableArea((int)b.y, (int)b.x));
-    EXPECT_LT(b.z, -50);
-    session.show_overviews = 0;
-    render();
-    b = pickAt(-1.5, 4.5);
-    EXPECT_TRUE(board.inTableArea((int)b.y, (int)b.x));
-    b = pickAt(-1.5, -1.5);
-    EXPECT_TRUE(board.inCornerArea((int)b.y, (int)b.x));
 }
 
 TEST_F(DrawingTest, TurningGuideAndAPressOutsideIt) {
@@ -343,22 +351,6 @@ TEST_F(DrawingTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
     window->flipMode = 2;
     window->applyModelView();
     EXPECT_LE(cv::norm(toPixel(2, 1, 0) - unflipped), 1);
-}
-
-TEST_F(DrawingTest, StrokeTextStopsAtItsMaxWidth) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const int shortWidth = strokeText(0, 0, "Empty cells: 51", 15, 640, 1, 1, 1);
-    EXPECT_GT(shortWidth, 60);
-    EXPECT_LT(shortWidth, 640);
-    const int cut = strokeText(0, 0, std::string(100, 'W').c_str(), 15, 200, 1, 1, 1);
-    EXPECT_GE(cut, 200);
-    EXPECT_LT(cut, 220);
-    // In board units the width is cut to whole units and never reaches the max width.
-    EXPECT_EQ(strokeText(0, 0, "IIIIIIIIIIIIIIIIIIII", 0.5f, 1.0f, 1, 1, 1), 0);
 }
 
 }  // namespace

@@ -96,9 +96,7 @@ TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixty) {
     EXPECT_EQ(1, agenda.step % 2);
     EXPECT_LT(agenda.current, 60);
     EXPECT_LT(agenda.step, 60);
-}
 
-TEST(Agenda, WalkVisitsEveryOpenItemOnce) {
     EXPECT_EQ((std::vector<int>{0, 3, 1, 4, 2, 5}), walk(agendaOf(6, 3, 0)));
     // A step sharing a divisor with the length still reaches every item.
     std::vector<int> seen = walk(agendaOf(6, 2, 4));
@@ -137,9 +135,18 @@ TEST(TestSettings, ListsKeepTheirFirstValuesUpToCapacity) {
     EXPECT_EQ(0, settings.AR.add(1));
 }
 
+// An item's grid, permutation and colour in one number.
+int gameOf(const AgendaItem& item) { return item.grid * 100 + item.permutation * 10 + item.colored; }
+
+std::vector<int> playedGames(const Agenda& agenda) {
+    std::vector<int> games;
+    for (int i : walk(agenda)) games.push_back(gameOf(agenda.items[i]));
+    return games;
+}
+
 // Over 2n participants every block of n has each game once in every
 // position, and every ordered pair of neighbours comes up equally often.
-TEST(Counterbalance, WilliamsRowsAreBalanced) {
+TEST(Counterbalance, WilliamsRowsAreBalancedAndNewPlayersTakeTheNextRow) {
     for (int n = 1; n <= 9; n++) {
         std::map<std::pair<int, int>, int> pairs;
         for (int block = 0; block < 2; block++) {
@@ -155,20 +162,9 @@ TEST(Counterbalance, WilliamsRowsAreBalanced) {
         EXPECT_EQ(pairs.size(), (size_t)(n * (n - 1))) << n;
         for (const auto& pair : pairs) EXPECT_EQ(pair.second, 2) << n;
     }
-}
 
-// An item's grid, permutation and colour in one number.
-int gameOf(const AgendaItem& item) { return item.grid * 100 + item.permutation * 10 + item.colored; }
-
-std::vector<int> playedGames(const Agenda& agenda) {
-    std::vector<int> games;
-    for (int i : walk(agenda)) games.push_back(gameOf(agenda.items[i]));
-    return games;
-}
-
-// Each new participant of a counterbalanced series takes the next row, and
-// keeps it when the agenda is read back.
-TEST(Counterbalance, NewPlayersTakeTheNextRowAndKeepIt) {
+    // Each new participant of a counterbalanced series takes the next row, and
+    // keeps it when the agenda is read back.
     TestSettings settings = seriesSettings();
     settings.counterbalance = 1;
     const std::string folder = scratchPath("balanced");
@@ -300,40 +296,8 @@ TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
                                             "<AGENDA><AGENDA_LENGTH>-5</AGENDA_LENGTH></AGENDA>").c_str()));
 }
 
-TEST(AgendaFile, FailedWriteKeepsTheOldFileAndSaysSo) {
-    const std::string path = scratchPath("full-disk.xml");
-    ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
-    Agenda bigger = sample();
-    bigger.length = 60;
-    // A file size limit stands in for a full disk.
-    fflush(stdout);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = {1000, 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        testing::internal::CaptureStdout();
-        const int written = bigger.write(path.c_str(), "Tom");
-        const std::string out = testing::internal::GetCapturedStdout();
-        _exit(written == 0 && out.find("unchanged") != std::string::npos ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status));
-    EXPECT_EQ(kSampleFile, readFile(path));
-    EXPECT_NE(0, access((path + ".tmp" + std::to_string(child)).c_str(), F_OK));
-
-    // Where there was no file, none is said to be unchanged.
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(0, sample().write(scratchPath("no-folder/x.xml").c_str(), "Tom"));
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("x.xml"), std::string::npos);
-    EXPECT_EQ(out.find("unchanged"), std::string::npos);
-}
-
-TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
+// A failed or killed write leaves the old file or the new one, never a part.
+TEST(AgendaFile, FailedOrKilledWritesKeepTheOldFile) {
     const std::string path = scratchPath("killed.xml");
     Agenda one = sample(), two = sample();
     two.length = 60;
@@ -341,6 +305,26 @@ TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
     ASSERT_EQ(1, two.write(path.c_str(), "Tom"));
     const std::string newText = readFile(path);
     ASSERT_EQ(1, one.write(path.c_str(), "Tom & <Jerry>"));
+    // A file size limit stands in for a full disk.
+    fflush(stdout);
+    const pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = {1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        testing::internal::CaptureStdout();
+        const int written = two.write(path.c_str(), "Tom");
+        const std::string out = testing::internal::GetCapturedStdout();
+        _exit(written == 0 && out.find("unchanged") != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(writer, waitpid(writer, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ(kSampleFile, readFile(path));
+    EXPECT_NE(0, access((path + ".tmp" + std::to_string(writer)).c_str(), F_OK));
+
     std::mt19937 random(20261206);
     for (int round = 0; round < 40; round++) {
         fflush(stdout);
@@ -351,12 +335,18 @@ TEST(AgendaFile, KilledWriterLeavesTheOldOrTheNewFile) {
         }
         usleep(200 + random() % 3000);
         kill(child, SIGKILL);
-        int status = 0;
         ASSERT_EQ(child, waitpid(child, &status, 0));
         const std::string text = readFile(path);
         ASSERT_TRUE(text == kSampleFile || text == newText) << "round " << round << ": " << text.size();
         unlink((path + ".tmp" + std::to_string(child)).c_str());
     }
+
+    // Where there was no file, none is said to be unchanged.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, sample().write(scratchPath("no-folder/x.xml").c_str(), "Tom"));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("x.xml"), std::string::npos);
+    EXPECT_EQ(out.find("unchanged"), std::string::npos);
 }
 
 }  // namespace
