@@ -92,7 +92,7 @@ TEST(Board, InvariantsHoldUnderRandomPlay) {
     }
 }
 
-TEST(Board, OutOfRangeQueriesNotesAndConflicts) {
+TEST(Board, OutOfRangeQueriesNotesConflictsAndMarkup) {
     Sudoku b;
     EXPECT_EQ(b.digitAt(9, 0), -1);
     EXPECT_EQ(b.boxOf(0, 9), -1);
@@ -123,11 +123,7 @@ TEST(Board, OutOfRangeQueriesNotesAndConflicts) {
     ASSERT_EQ(b.clearCell(0, 8), 1);
     EXPECT_EQ(b.noteAt(0, 8, 2), 0);  // notes go with the digit
     EXPECT_EQ(b.countConflicts(), 0);
-}
 
-TEST(Markup, DigitBandAndStack) {
-    Sudoku b;
-    b.setDigit(0, 0, 5, Given);
     b.markUpDigit(5);
     EXPECT_EQ(b.noteAt(0, 1, 5), NoteUndecided);  // 5 ruled out in row 0
     EXPECT_EQ(b.noteAt(4, 4, 5), NoteGood);
@@ -209,16 +205,14 @@ TEST(Recognition, LoadAndMerge) {
     EXPECT_EQ(b.digitAt(7, 3), 0);
     EXPECT_EQ(b.kindAt(7, 4), Entered);
     EXPECT_EQ(b.digitAt(8, 0), 4);  // merging does not reset
-}
 
-TEST(Recognition, WiderRowsNeverReachPastTheEightyFirstEntry) {
-    int digits[200] = {}, flags[200];
-    std::fill(flags, flags + 200, 1);
-    digits[80] = 3;  // grid row 8, column 0 in rows of 10
-    digits[85] = 5;  // grid row 8, column 5: beyond the 81 entries
-    Sudoku b;
-    b.loadRecognizedGrid(digits, flags, nullptr, 9, 10, nullptr);
-    b.mergeRecognizedDigits(digits, flags, nullptr, 9, 10, nullptr);
+    // Wider rows never reach past the 81st entry.
+    int wide[200] = {}, wideFlags[200];
+    std::fill(wideFlags, wideFlags + 200, 1);
+    wide[80] = 3;  // grid row 8, column 0 in rows of 10
+    wide[85] = 5;  // grid row 8, column 5: beyond the 81 entries
+    b.loadRecognizedGrid(wide, wideFlags, nullptr, 9, 10, nullptr);
+    b.mergeRecognizedDigits(wide, wideFlags, nullptr, 9, 10, nullptr);
     EXPECT_EQ(b.digitAt(0, 0), 3);
     EXPECT_EQ(b.countEmptyCells(), 80);
 }

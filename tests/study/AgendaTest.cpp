@@ -72,7 +72,7 @@ Agenda agendaOf(int length, int step, int current) {
 
 // The last list turns fastest; the walk's start comes from the seed: an odd
 // step, the current item inside the agenda.
-TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixty) {
+TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixtyAndTheWalkVisitsEachOnce) {
     TestSettings settings = seriesSettings();
     for (int grid = 1; grid <= 100; grid++) settings.puzzles.add(grid);
     for (int permutation = 1; permutation < 13; permutation++) settings.permutations.add(permutation);
@@ -97,6 +97,7 @@ TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixty) {
     EXPECT_LT(agenda.current, 60);
     EXPECT_LT(agenda.step, 60);
 
+    // The walk visits every open item once.
     EXPECT_EQ((std::vector<int>{0, 3, 1, 4, 2, 5}), walk(agendaOf(6, 3, 0)));
     // A step sharing a divisor with the length still reaches every item.
     std::vector<int> seen = walk(agendaOf(6, 2, 4));
@@ -227,7 +228,7 @@ std::string item(int i, const std::string& values) {
     return "<ITEM_" + std::to_string(i) + ">" + values + "</ITEM_" + std::to_string(i) + ">";
 }
 
-TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
+TEST(AgendaFile, WrittenLayoutRoundTripAndFilesThatAreNoAgenda) {
     const std::string path = scratchPath("Tom.xml");
     ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
     EXPECT_EQ(kSampleFile, readFile(path));
@@ -235,9 +236,7 @@ TEST(AgendaFile, WrittenLayoutAndRoundTrip) {
     ASSERT_EQ(1, back.read(path.c_str()));
     ASSERT_EQ(1, back.write(path.c_str(), "Tom & <Jerry>"));
     EXPECT_EQ(kSampleFile, readFile(path));
-}
 
-TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
     // The problem names the place in the file; a file that is not there has none.
     const struct {
         std::string path;
@@ -245,13 +244,12 @@ TEST(AgendaFile, FilesThatAreNoAgendaLeaveItUnchanged) {
     } kCases[] = {{scratchPath("nobody.xml"), ""},
                   {writeScratch("params.xml", "<PARAMS/>"), "AGENDA"}};
     for (const auto& c : kCases) {
-        Agenda agenda = sample();
         std::string problem = "left from before";
-        EXPECT_EQ(0, agenda.read(c.path.c_str(), problem));
+        EXPECT_EQ(0, back.read(c.path.c_str(), problem));
         EXPECT_EQ(*c.inProblem == 0, problem.empty()) << problem;
         EXPECT_NE(problem.find(c.inProblem), std::string::npos) << problem;
-        EXPECT_EQ(1, agenda.length);
-        EXPECT_EQ(3725000, agenda.items[0].milliseconds);
+        EXPECT_EQ(1, back.length);
+        EXPECT_EQ(3725000, back.items[0].milliseconds);
     }
 }
 
