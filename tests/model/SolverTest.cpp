@@ -34,7 +34,7 @@ const char* const kClassic =
 const char* const kClassicSolution =
     "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
 
-TEST(Solver, ContradictionsAndTheLimitOfCounting) {
+TEST(Solver, ContradictionsCountingLimitsAndGradingByTechnique) {
     // A second 5 in the top row; a 1 where the only solution has 4; no digits.
     for (const auto& change : {std::make_pair(2, 5), std::make_pair(2, 1), std::make_pair(40, 10),
                                std::make_pair(40, -1)}) {
@@ -64,10 +64,9 @@ TEST(Solver, ContradictionsAndTheLimitOfCounting) {
     for (int cell : {3, 4, 30, 31}) grid[cell] = 0;
     EXPECT_EQ(countSolutions(grid, 5), 2);
     EXPECT_EQ(countSolutions(grid, 1), 1);
-}
 
-TEST(Grader, SinglesSolveOneStepPerCellEvilStaysUnsolvedAndUngradable) {
-    int grid[81];
+    // Singles solve one step per cell; the evil puzzle stays unsolved; a grid
+    // without one solution is ungradable.
     parse(kClassic, grid);
     Grade grade = gradePuzzle(grid);
     EXPECT_TRUE(grade.solved);
@@ -78,7 +77,7 @@ TEST(Grader, SinglesSolveOneStepPerCellEvilStaysUnsolvedAndUngradable) {
     grade = gradePuzzle(grid);
     EXPECT_FALSE(grade.solved);
 
-    int empty[81] = {}, clash[81] = {};
+    int clash[81] = {};
     clash[0] = clash[1] = 7;
     EXPECT_EQ(gradePuzzle(empty).level, NotUnique);
     EXPECT_EQ(gradePuzzle(clash).level, NotUnique);

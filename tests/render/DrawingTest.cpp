@@ -299,7 +299,7 @@ TEST_F(DrawingTest, PickingBesideTheBoardAndOnEveryCellInBothViews) {
     EXPECT_GT(std::fabs(cv::norm(toPixel(0, 0) - toPixel(9, 0)) - cv::norm(toPixel(0, 9) - toPixel(9, 9))), 5.0);
 }
 
-TEST_F(DrawingTest, TurningGuideAndAPressOutsideIt) {
+TEST_F(DrawingTest, TurningGuideAndTheCameraView) {
     session.show_3D = 1;
     ASSERT_EQ(window->setMouseMode(kTurningMode), 1);
     render();
@@ -322,9 +322,7 @@ TEST_F(DrawingTest, TurningGuideAndAPressOutsideIt) {
     EXPECT_EQ(window->mouseMode, kPlayMode);
     render();
     EXPECT_FALSE(guide(cx, cy - 100));
-}
 
-TEST_F(DrawingTest, CameraViewPutsTheGridWhereTheCameraSeesIt) {
     session.arMode = 1;
     const float intrinsic[9] = {500, 0, 170, 0, 520, 110, 0, 0, 1};
     const float translation[3] = {-3.5f, -4, 30}, rotation[3] = {0.3f, -0.2f, 0.1f};
