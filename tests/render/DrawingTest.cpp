@@ -129,7 +129,7 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
 
 // The panes show each row's and column's missing digits, and frame a
 // duplicate in red while evaluating.
-TEST_F(DrawingTest, OverviewPanesShowMissingAndDuplicateDigits) {
+TEST_F(DrawingTest, OverviewPanesStackLineAndTheWonMessage) {
     session.show_overviews = 1;
     ASSERT_TRUE(board.setDigit(0, 2, 5, Entered));  // row 0 now holds 5 twice
     const auto red = [](const cv::Vec3b& p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; };
@@ -151,12 +151,12 @@ TEST_F(DrawingTest, OverviewPanesShowMissingAndDuplicateDigits) {
                 << "column " << i << " digit " << d;
         }
     }
-}
 
-TEST_F(DrawingTest, StackLineAndTheWonMessageReadableOverThePanes) {
     const auto whiteIn = [&](int x0, int y0, int x1, int y1) {
         return cv::countNonZero(grey(frame)(cv::Rect(x0, y0, x1 - x0, y1 - y0)) > 200);
     };
+    // The stack line, and the won message readable over the panes.
+    session.show_overviews = 0;
     FrameInputs in;
     render(in);
     EXPECT_GT(whiteIn(0, 0, 150, 30), 30);  // counters

@@ -26,17 +26,14 @@ protected:
     cv::Mat frame;  // R, G, B, top row first
     int glutWindow = 0;
 
+    // One suite per test program: the display and glut start once.
     static void SetUpTestSuite() {
         static XvfbDisplay display;
         ASSERT_TRUE(display.ok());
-        static bool glutReady = false;
-        if (!glutReady) {
-            int argc = 1;
-            char name[] = "render-test";
-            char* argv[] = {name, nullptr};
-            glutInit(&argc, argv);
-            glutReady = true;
-        }
+        int argc = 1;
+        char name[] = "render-test";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
     }
 
     void open(int w, int h) {

@@ -228,7 +228,7 @@ std::string item(int i, const std::string& values) {
     return "<ITEM_" + std::to_string(i) + ">" + values + "</ITEM_" + std::to_string(i) + ">";
 }
 
-TEST(AgendaFile, WrittenLayoutRoundTripAndFilesThatAreNoAgenda) {
+TEST(AgendaFile, WrittenLayoutRoundTripForeignFilesAndNumbersOutsideTheSlots) {
     const std::string path = scratchPath("Tom.xml");
     ASSERT_EQ(1, sample().write(path.c_str(), "Tom & <Jerry>"));
     EXPECT_EQ(kSampleFile, readFile(path));
@@ -251,9 +251,7 @@ TEST(AgendaFile, WrittenLayoutRoundTripAndFilesThatAreNoAgenda) {
         EXPECT_EQ(1, back.length);
         EXPECT_EQ(3725000, back.items[0].milliseconds);
     }
-}
 
-TEST(AgendaFile, NumbersOutsideTheSlotsAreCut) {
     std::string items;
     for (int i = 0; i < 100; i++)
         items += item(i, "<INDEX>" + std::to_string(i) + "</INDEX><GRID>" + std::to_string(i + 1) +
