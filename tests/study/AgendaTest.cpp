@@ -72,7 +72,7 @@ Agenda agendaOf(int length, int step, int current) {
 
 // The last list turns fastest; the walk's start comes from the seed: an odd
 // step, the current item inside the agenda.
-TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixtyAndTheWalkVisitsEachOnce) {
+TEST(Agenda, SettingListsAndAgendasKeepTheirFirstValuesAndTheWalkVisitsEachOnce) {
     TestSettings settings = seriesSettings();
     for (int grid = 1; grid <= 100; grid++) settings.puzzles.add(grid);
     for (int permutation = 1; permutation < 13; permutation++) settings.permutations.add(permutation);
@@ -115,9 +115,8 @@ TEST(Agenda, MoreThanSixtyCombinationsKeepTheFirstSixtyAndTheWalkVisitsEachOnce)
     EXPECT_EQ(0, none.currentItem());
     none.record(9);
     EXPECT_EQ(1, none.items[0].done);
-}
 
-TEST(TestSettings, ListsKeepTheirFirstValuesUpToCapacity) {
+    // A read test series keeps each list's first values up to its capacity.
     std::string loop = "<PARAMS><LOOP><GRID vals='150'";
     for (int i = 0; i < 150; i++) loop += " val" + std::to_string(i) + "='" + std::to_string(i + 1) + "'";
     // A huge count does not make the reader loop for long.
@@ -125,15 +124,15 @@ TEST(TestSettings, ListsKeepTheirFirstValuesUpToCapacity) {
             "</LOOP></PARAMS>";
     SessionSettings session;
     Sudoku board;
-    TestSettings settings;
-    ASSERT_EQ(1, settings.read(writeScratch("capacity.xml", loop).c_str(), session, board));
-    EXPECT_EQ(100, settings.puzzles.count());
-    EXPECT_EQ(100, settings.puzzles.at(99));
-    EXPECT_EQ(13, settings.permutations.count());
-    EXPECT_EQ(3, settings.permutations.at(0));
-    EXPECT_EQ(0, settings.permutations.at(1));
-    EXPECT_EQ(2, settings.AR.count());
-    EXPECT_EQ(0, settings.AR.add(1));
+    TestSettings capped;
+    ASSERT_EQ(1, capped.read(writeScratch("capacity.xml", loop).c_str(), session, board));
+    EXPECT_EQ(100, capped.puzzles.count());
+    EXPECT_EQ(100, capped.puzzles.at(99));
+    EXPECT_EQ(13, capped.permutations.count());
+    EXPECT_EQ(3, capped.permutations.at(0));
+    EXPECT_EQ(0, capped.permutations.at(1));
+    EXPECT_EQ(2, capped.AR.count());
+    EXPECT_EQ(0, capped.AR.add(1));
 }
 
 // An item's grid, permutation and colour in one number.
