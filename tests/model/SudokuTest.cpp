@@ -343,20 +343,14 @@ TEST(SessionSettings, AgendaFileNamesAreOneToOneAndStayInTheFolder) {
     EXPECT_EQ(userFile(longTest.c_str(), std::string(40, 'n')), "");
 }
 
-class PuzzleFile : public ::testing::Test {
-protected:
+TEST(PuzzleFile, BadFilesEndReadingCleanlyAndEveryPermutationOfASolvedGridIsSolved) {
     // One file per process: ctest runs the cases of this suite side by side.
-    std::string path =
-        std::string(::testing::TempDir()) + "puzzle_test_" + std::to_string(getpid()) + ".txt";
+    const std::string path = ::testing::TempDir() + "puzzle_test_" + std::to_string(getpid()) + ".txt";
     Sudoku b;
-    int read(const std::string& text) {
+    const auto read = [&](const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
         return readPuzzle(b, path.c_str());
-    }
-    void TearDown() override { std::remove(path.c_str()); }
-};
-
-TEST_F(PuzzleFile, BadFilesEndReadingCleanlyAndEveryPermutationOfASolvedGridIsSolved) {
+    };
     b.setDigit(3, 3, 8, Entered);
     EXPECT_EQ(readPuzzle(b, "/nonexistent/g99.txt"), 0);
     EXPECT_EQ(readPuzzle(b, ::testing::TempDir().c_str()), 0);
@@ -426,6 +420,7 @@ TEST_F(PuzzleFile, BadFilesEndReadingCleanlyAndEveryPermutationOfASolvedGridIsSo
     for (int bad : {Sudoku::kPermutationCount, -1, 1000000}) EXPECT_EQ(b.setPermutationNumber(bad), 0);
     EXPECT_EQ(b.permutationNumber, Sudoku::kPermutationCount - 1);
     EXPECT_EQ(b.permutationRow(Sudoku::kPermutationCount), nullptr);
+    std::remove(path.c_str());
 }
 
 }  // namespace

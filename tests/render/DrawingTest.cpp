@@ -11,19 +11,7 @@
 
 namespace {
 
-class DrawingTest : public RenderFixture {
-protected:
-    // Pixels of a cell's inner part (inset 0.2) for which the test holds.
-    int inCell(int r, int c, const std::function<bool(const cv::Vec3b&)>& test) const {
-        return count(c + 0.3, 8 - r + 0.2, c + 0.7, 9 - r - 0.2, test);
-    }
-
-    // pick reads window row (height - y), so the row below the pixel's picks it.
-    BoardPoint pickAt(double bx, double by) {
-        const cv::Point p = toPixel(bx, by);
-        return window->pick(p.x, p.y + 1);
-    }
-};
+using DrawingTest = RenderFixture;
 
 bool reddish(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 120 && p[2] < 120; }
 bool orangeish(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
@@ -264,6 +252,11 @@ TEST_F(DrawingTest, DigitTexturesStandUprightAndTextStopsAtItsMaxWidth) {
 }
 
 TEST_F(DrawingTest, PickingBesideTheBoardAndOnEveryCellInBothViews) {
+    // pick reads window row (height - y), so the row below the pixel's picks it.
+    const auto pickAt = [&](double bx, double by) {
+        const cv::Point p = toPixel(bx, by);
+        return window->pick(p.x, p.y + 1);
+    };
     session.show_overviews = 1;
     render();
     BoardPoint side = pickAt(10.5, 4.5);  // right of the board: table area

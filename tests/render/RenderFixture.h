@@ -104,6 +104,11 @@ protected:
         return n;
     }
 
+    // Pixels of a cell's inner part (inset 0.2) for which the test holds.
+    int inCell(int r, int c, const std::function<bool(const cv::Vec3b&)>& test) const {
+        return count(c + 0.3, 8 - r + 0.2, c + 0.7, 9 - r - 0.2, test);
+    }
+
     // Window pixels inside the board rectangle (x0, y0)..(x1, y1) at height z.
     cv::Mat boardMask(double x0, double y0, double x1, double y1, double z = 0) const {
         cv::Mat mask = cv::Mat::zeros(frame.size(), CV_8U);
