@@ -4,11 +4,18 @@
 
 #include <string>
 #include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+XMLDoc parsed(const std::string& text) {
+    XMLDoc doc;
+    EXPECT_EQ(1, doc.readText(text.data(), text.size())) << text;
+    return doc;
+}
 
 std::string tempPath(const char* name) {
     const std::string folder = std::string(TABRELO_BUILD) + "/xml-test-files";
@@ -96,7 +103,7 @@ TEST(XMLHostile, BrokenHostileMissingAndHugeFiles) {
 
 // Bytes Windows-1252 leaves undefined are refused with their line; such
 // files keep the limits of every file.
-TEST(XMLHostile, Windows1252FilesKeepTheRules) {
+TEST(XMLEncoding, Windows1252FilesKeepTheRulesAndReadAsUtf8) {
     const std::string head = "<?xml version='1.0' encoding='windows-1252'?>\n";
     for (const char byte : {'\x81', '\x8d', '\x8f', '\x90', '\x9d'}) {
         SCOPED_TRACE((int)(unsigned char)byte);
@@ -112,12 +119,28 @@ TEST(XMLHostile, Windows1252FilesKeepTheRules) {
     expectUnreadableText(cp + "<!DOCTYPE a [<!ENTITY e '\x80'>]><a>&e;</a>");
     expectUnreadableText(cp + "<!DOCTYPE a SYSTEM 'file:///etc/passwd'><a/>");
     expectUnreadableText(cp + repeated("<a>", 1000) + repeated("</a>", 1000));
-}
 
-XMLDoc parsed(const std::string& text) {
-    XMLDoc doc;
-    EXPECT_EQ(1, doc.readText(text.data(), text.size())) << text;
-    return doc;
+    // A settings file saved on Windows: CR LF line ends, a name with u-umlaut
+    // (0xFC) and a note with the euro sign (0x80) and other 0x80..0x9F characters;
+    // written back it is a UTF-8 file that says so.
+    XMLDoc doc = parsed("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
+                        "<PARAMS>\r\n  <CONFIG name=\"J\xfcrgen\"/>\r\n"
+                        "  <NOTE>\x80 5 \x93quoted\x94 \x8a\x9f \xe9\xff\xa0</NOTE>\r\n"
+                        "</PARAMS>\r\n");
+    XMLPos pos(doc);
+    ASSERT_EQ(1, pos.goDown("PARAMS"));
+    ASSERT_EQ(1, pos.goDown("CONFIG"));
+    EXPECT_EQ("J\xc3\xbcrgen", pos.attribute("name"));
+    const std::string note =
+        "\xe2\x82\xac 5 \xe2\x80\x9cquoted\xe2\x80\x9d \xc5\xa0\xc5\xb8 \xc3\xa9\xc3\xbf\xc2\xa0";
+    const std::string text = doc.text();
+    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<PARAMS>\n"));
+    XMLDoc back = parsed(text);
+    XMLPos read(back);
+    ASSERT_EQ(1, read.goDown("PARAMS"));
+    ASSERT_EQ(1, read.goDown("NOTE"));
+    EXPECT_EQ(note, read.content());
+    EXPECT_EQ(text, back.text());
 }
 
 // Attributes come back sorted and in double quotes; all white space stays;
@@ -172,30 +195,6 @@ TEST(XMLText, EscapingAndDecoding) {
     EXPECT_EQ(std::string(2048, '&'), unescapeText(escapeText(std::string(2048, '&'))));
     const std::string closing = std::string(3000, 'y') + "]]>" + "<";
     EXPECT_EQ(closing, unescapeText(escapeText(closing)));
-}
-
-// A settings file saved on Windows: CR LF line ends, a name with u-umlaut
-// (0xFC) and a note with the euro sign (0x80) and other 0x80..0x9F characters;
-// written back it is a UTF-8 file that says so.
-TEST(XMLEncoding, Windows1252FileReadsAsUtf8) {
-    XMLDoc doc = parsed("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
-                        "<PARAMS>\r\n  <CONFIG name=\"J\xfcrgen\"/>\r\n"
-                        "  <NOTE>\x80 5 \x93quoted\x94 \x8a\x9f \xe9\xff\xa0</NOTE>\r\n"
-                        "</PARAMS>\r\n");
-    XMLPos pos(doc);
-    ASSERT_EQ(1, pos.goDown("PARAMS"));
-    ASSERT_EQ(1, pos.goDown("CONFIG"));
-    EXPECT_EQ("J\xc3\xbcrgen", pos.attribute("name"));
-    const std::string note =
-        "\xe2\x82\xac 5 \xe2\x80\x9cquoted\xe2\x80\x9d \xc5\xa0\xc5\xb8 \xc3\xa9\xc3\xbf\xc2\xa0";
-    const std::string text = doc.text();
-    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<PARAMS>\n"));
-    XMLDoc back = parsed(text);
-    XMLPos read(back);
-    ASSERT_EQ(1, read.goDown("PARAMS"));
-    ASSERT_EQ(1, read.goDown("NOTE"));
-    EXPECT_EQ(note, read.content());
-    EXPECT_EQ(text, back.text());
 }
 
 TEST(XMLPosition, GoDownBackAndFilters) {
