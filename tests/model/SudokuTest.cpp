@@ -1,9 +1,22 @@
+#include "GridStack.h"
+#include "PuzzleFile.h"
+#include "SessionSettings.h"
 #include "Sudoku.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
 #include <random>
 #include <set>
+#include <string>
+#include <vector>
+#include <strings.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,7 +92,7 @@ TEST(Board, InvariantsHoldUnderRandomPlay) {
     }
 }
 
-TEST(Board, OutOfRangeQueriesAndNotes) {
+TEST(Board, OutOfRangeQueriesNotesConflictsAndMarkup) {
     Sudoku b;
     EXPECT_EQ(b.digitAt(9, 0), -1);
     EXPECT_EQ(b.boxOf(0, 9), -1);
@@ -93,10 +106,7 @@ TEST(Board, OutOfRangeQueriesAndNotes) {
     char name[16] = "";
     EXPECT_EQ(b.difficultyName(name, sizeof name), 0);
     EXPECT_STRNE(name, "");
-}
 
-TEST(Board, OnlyEnteredDigitsConflictButWithAnyKind) {
-    Sudoku b;
     ASSERT_EQ(b.setDigit(0, 0, 5, Given), 1);
     ASSERT_EQ(b.setDigit(0, 8, 5, Entered), 1);  // the board accepts the duplicate
     EXPECT_EQ(b.isConflict(0, 8), 1);
@@ -113,11 +123,7 @@ TEST(Board, OnlyEnteredDigitsConflictButWithAnyKind) {
     ASSERT_EQ(b.clearCell(0, 8), 1);
     EXPECT_EQ(b.noteAt(0, 8, 2), 0);  // notes go with the digit
     EXPECT_EQ(b.countConflicts(), 0);
-}
 
-TEST(Markup, DigitBandAndStack) {
-    Sudoku b;
-    b.setDigit(0, 0, 5, Given);
     b.markUpDigit(5);
     EXPECT_EQ(b.noteAt(0, 1, 5), NoteUndecided);  // 5 ruled out in row 0
     EXPECT_EQ(b.noteAt(4, 4, 5), NoteGood);
@@ -199,16 +205,14 @@ TEST(Recognition, LoadAndMerge) {
     EXPECT_EQ(b.digitAt(7, 3), 0);
     EXPECT_EQ(b.kindAt(7, 4), Entered);
     EXPECT_EQ(b.digitAt(8, 0), 4);  // merging does not reset
-}
 
-TEST(Recognition, WiderRowsNeverReachPastTheEightyFirstEntry) {
-    int digits[200] = {}, flags[200];
-    std::fill(flags, flags + 200, 1);
-    digits[80] = 3;  // grid row 8, column 0 in rows of 10
-    digits[85] = 5;  // grid row 8, column 5: beyond the 81 entries
-    Sudoku b;
-    b.loadRecognizedGrid(digits, flags, nullptr, 9, 10, nullptr);
-    b.mergeRecognizedDigits(digits, flags, nullptr, 9, 10, nullptr);
+    // Wider rows never reach past the 81st entry.
+    int wide[200] = {}, wideFlags[200];
+    std::fill(wideFlags, wideFlags + 200, 1);
+    wide[80] = 3;  // grid row 8, column 0 in rows of 10
+    wide[85] = 5;  // grid row 8, column 5: beyond the 81 entries
+    b.loadRecognizedGrid(wide, wideFlags, nullptr, 9, 10, nullptr);
+    b.mergeRecognizedDigits(wide, wideFlags, nullptr, 9, 10, nullptr);
     EXPECT_EQ(b.digitAt(0, 0), 3);
     EXPECT_EQ(b.countEmptyCells(), 80);
 }
@@ -238,6 +242,185 @@ TEST(Tiles, PickMoveAndDrop) {
     EXPECT_EQ(b.current(), &b.tiles[0]);
     b.dropAllTiles();
     EXPECT_TRUE(b.tiles.empty());
+}
+
+// The same board every time, with no field left at its start value.
+Sudoku busyBoard() {
+    Sudoku b;
+    b.setDigit(0, 0, 5, Given);
+    b.setDigit(2, 7, 3, Recognized, cv::Mat(8, 8, CV_8UC1, cv::Scalar(33)));
+    b.setDigit(4, 4, 2, Entered);
+    b.setDigit(4, 6, 2, Entered);  // a conflict
+    b.setNote(1, 1, 3, NoteBad);
+    b.addTile(10.5f, 2.5f, 7);
+    b.addTile(-1.5f, 4.0f, 1);
+    b.pickTile(-1.5f, 4.0f);
+    b.digitImages[3] = cv::Mat(4, 4, CV_8UC1, cv::Scalar(77));
+    b.difficulty = 2;
+    return b;
+}
+
+// Changing the live board after a push, images in place too, leaves the
+// pushed board as it was; a full stack takes no more.
+TEST(GridStack, APoppedBoardEqualsThePushedOne) {
+    GridStack stack(2);
+    EXPECT_EQ(stack.pop(), nullptr);
+    Sudoku live = busyBoard();
+    ASSERT_EQ(stack.push(live), 1);
+    live.cell(2, 7).snapshot.setTo(cv::Scalar(0));
+    live.digitImages[3].setTo(cv::Scalar(0));
+    live.clearCell(4, 6);
+    live.setDigit(8, 8, 9, Entered);
+    live.clearAllNotes();
+    live.moveCurrentTile(5, 5);
+    live.difficulty = 4;
+    EXPECT_EQ(stack.push(live) + stack.push(live), 1);
+    EXPECT_NE(stack.pop(), nullptr);
+
+    std::unique_ptr<Sudoku> back = stack.pop();
+    ASSERT_TRUE(back);
+    const Sudoku a = busyBoard();
+    for (size_t i = 0; i < a.cells.size(); i++) {
+        EXPECT_EQ(back->cells[i].digit, a.cells[i].digit) << i;
+        EXPECT_EQ(back->cells[i].kind, a.cells[i].kind) << i;
+        EXPECT_EQ(std::memcmp(back->cells[i].notes, a.cells[i].notes, sizeof a.cells[i].notes), 0) << i;
+        EXPECT_EQ(std::memcmp(back->cells[i].candidates, a.cells[i].candidates, sizeof a.cells[i].candidates), 0);
+    }
+    EXPECT_EQ(back->cell(2, 7).snapshot.at<unsigned char>(1, 1), 33);
+    EXPECT_EQ(back->digitImages[3].at<unsigned char>(1, 1), 77);
+    EXPECT_EQ(back->countConflicts(), 2);
+    EXPECT_EQ(back->rowCounters[4].count[2], 2);
+    ASSERT_EQ(back->tiles.size(), 2u);
+    EXPECT_EQ(back->current()->x, -1.5f);
+    EXPECT_EQ(back->difficulty, 2);
+    EXPECT_EQ(stack.pop(), nullptr);
+}
+
+std::string userFile(const char* test, const std::string& name) {
+    SessionSettings s;
+    s.setTestName(test);
+    s.setUserName(name.c_str());
+    return s.userPath();
+}
+
+// Random names, many of characters that need escaping, long, or made to
+// look like an escaped or shortened name: ordinary ones are kept as they
+// are, none leaves the folder, becomes the settings file or shares a file.
+TEST(SessionSettings, AgendaFileNamesAreOneToOneAndStayInTheFolder) {
+    std::mt19937 random(13);
+    const std::string alphabet = "ab_%/:.~ \\\x01\xFC" "0123456789ABCDEFcfgino";
+    std::vector<std::string> names = {"config", "CONFIG", "%63onfig", "log", "finishedgames"};
+    for (int i = 0; i < 20000; i++) {
+        std::string name(random() % 80, ' ');
+        for (char& ch : name) ch = alphabet[random() % alphabet.size()];
+        names.push_back(name);
+    }
+    for (char tail : {'a', 'b', '%'}) names.push_back(std::string(78, 'x') + tail);
+    for (const char* test : {"t", "a-longer-name-of-a-test-series-folder"}) {
+        const std::string folder = std::string("Tests/") + test + "/";
+        std::map<std::string, std::string> owner;
+        for (const std::string& name : names) {
+            const std::string path = userFile(test, name);
+            ASSERT_EQ(path.rfind(folder, 0), 0u) << name;
+            const std::string file = path.substr(folder.size());
+            EXPECT_LE(path.size(), 79u);
+            EXPECT_EQ(file.find('/'), std::string::npos);
+            EXPECT_NE(file[0], '.');
+            EXPECT_EQ(file.substr(file.size() - 4), ".xml");
+            EXPECT_NE(strcasecmp(file.c_str(), "config.xml"), 0) << name;
+            const bool ordinary =
+                name.find_first_of("%/:\\\x01") == std::string::npos && !name.empty() && name[0] != '.' &&
+                name.find_first_not_of(' ') != std::string::npos && strcasecmp(name.c_str(), "config") != 0;
+            EXPECT_TRUE(!ordinary || folder.size() + name.size() + 4 > 79 || file == name + ".xml") << name;
+            const auto taken = owner.emplace(path, name);
+            EXPECT_TRUE(taken.second || taken.first->second == name)
+                << "\"" << name << "\" and \"" << taken.first->second << "\" share " << path;
+        }
+    }
+    // Short names still fit beside a long test name; a long one cannot be told apart.
+    const std::string longTest(60, 't');
+    EXPECT_EQ(userFile(longTest.c_str(), "al"), "Tests/" + longTest + "/al.xml");
+    EXPECT_EQ(userFile(longTest.c_str(), std::string(40, 'n')), "");
+}
+
+TEST(PuzzleFile, BadFilesEndReadingCleanlyAndEveryPermutationOfASolvedGridIsSolved) {
+    // One file per process: ctest runs the cases of this suite side by side.
+    const std::string path = ::testing::TempDir() + "puzzle_test_" + std::to_string(getpid()) + ".txt";
+    Sudoku b;
+    const auto read = [&](const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+        return readPuzzle(b, path.c_str());
+    };
+    b.setDigit(3, 3, 8, Entered);
+    EXPECT_EQ(readPuzzle(b, "/nonexistent/g99.txt"), 0);
+    EXPECT_EQ(readPuzzle(b, ::testing::TempDir().c_str()), 0);
+    EXPECT_EQ(b.kindAt(3, 3), Entered);
+
+    std::string text = "10 10\n";
+    for (int i = 0; i < 100; i++) text += std::to_string(i % 9 + 1) + " ";
+    ASSERT_EQ(read(text + "difficulty : hard\n"), 1);
+    EXPECT_EQ(b.digitAt(0, 0), 1);
+    EXPECT_EQ(b.digitAt(1, 0), 2);  // row 1 starts at token 10
+    EXPECT_EQ(b.difficulty, 3);    // found after all 100 tokens
+
+    // Bad files end reading cleanly with the cells read so far, in bounded time;
+    // numbers beyond int give no header (the sanitizer build also checks that no
+    // cell count is made from them).
+    const struct {
+        const char* text;
+        int emptyCells;
+    } kCases[] = {{"9 9\n1 2 3 x 5 6 7 8 9\n", 78},  // a word among the digits
+                  {"", 81},  // an empty file: an empty board
+                  {"9 9\n1 2 3\n", 78},
+                  {"99999999999 99999999999 1 2 3", 81},
+                  {"9 9223372036854775807 1 2 3", 81},
+                  {"-9223372036854775808 9 1 2 3", 81},
+                  {"2000000000 2000000000 4 5 6\n", 78}};
+    for (const auto& c : kCases) {
+        ASSERT_EQ(read(c.text), 1);
+        EXPECT_EQ(b.countEmptyCells(), c.emptyCells) << c.text;
+    }
+    EXPECT_EQ(b.digitAt(0, 2), 6);
+    // Endless rows of no cells: the word after them is the difficulty word.
+    for (const char* header : {"2147483647 0", "2147483647 -2147483647", "0 2147483647"}) {
+        b.difficulty = 0;
+        ASSERT_EQ(read(std::string(header) + "\ndifficulty : medium 1 2 3\n"), 1);
+        EXPECT_EQ(b.difficulty, 2) << header;
+        EXPECT_EQ(b.countEmptyCells(), 81);
+    }
+    std::string binary;
+    for (int i = 0; i < 4096; i++) binary += (char)((i * 151 + 7) % 256);
+    ASSERT_EQ(read(binary), 1);
+    for (const SudokuCell& cl : b.cells) EXPECT_TRUE(cl.digit >= 0 && cl.digit <= 9);
+
+    const std::string solved =
+        "9 9\n5 3 4 6 7 8 9 1 2\n6 7 2 1 9 5 3 4 8\n1 9 8 3 4 2 5 6 7\n8 5 9 7 6 1 4 2 3\n"
+        "4 2 6 8 5 3 7 9 1\n7 1 3 9 2 4 8 5 6\n9 6 1 5 3 7 2 8 4\n2 8 7 4 1 9 6 3 5\n3 4 5 2 8 6 1 7 9\n";
+    std::set<std::string> boards;
+    for (int p = 0; p < Sudoku::kPermutationCount; p++) {
+        b = Sudoku();
+        ASSERT_EQ(read(solved), 1);
+        ASSERT_EQ(b.setPermutationNumber(p), 1);
+        permute(b);
+        for (int i = 0; i < 9; i++) {
+            std::set<int> row, column, box;
+            for (int k = 0; k < 9; k++) {
+                row.insert(b.digitAt(i, k));
+                column.insert(b.digitAt(k, i));
+                box.insert(b.digitAt(3 * (i / 3) + k / 3, 3 * (i % 3) + k % 3));
+            }
+            EXPECT_TRUE(row.size() == 9 && column.size() == 9 && box.size() == 9 && !row.count(0))
+                << "permutation " << p << " unit " << i;
+        }
+        std::string digits;
+        for (const SudokuCell& cl : b.cells) digits += char('0' + cl.digit);
+        boards.insert(digits);
+    }
+    EXPECT_EQ(boards.size(), (size_t)Sudoku::kPermutationCount);  // no two alike
+    for (int bad : {Sudoku::kPermutationCount, -1, 1000000}) EXPECT_EQ(b.setPermutationNumber(bad), 0);
+    EXPECT_EQ(b.permutationNumber, Sudoku::kPermutationCount - 1);
+    EXPECT_EQ(b.permutationRow(Sudoku::kPermutationCount), nullptr);
+    std::remove(path.c_str());
 }
 
 }  // namespace

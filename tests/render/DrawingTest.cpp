@@ -1,32 +1,17 @@
-// Frames of prepared boards, checked by their pixels in the flat view.
+// Frames of prepared boards, checked by their pixels; picking, the views and
+// turning on a real window.
 #include "DigitBitmaps.h"
 #include "HintDrawing.h"
 #include "RenderFixture.h"
 
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <opencv2/calib3d.hpp>
+
 namespace {
 
-class DrawingTest : public RenderFixture {
-protected:
-    void SetUp() override {
-        RenderFixture::SetUp();
-        session.show_3D = 0;
-        session.show_overviews = 0;
-        session.show_attractive = 0;
-        session.show_repulsive = 0;
-        open(640, 480);
-        window->resetView(0);
-    }
-
-    // Pixels of a cell's inner part (inset 0.2) for which the test holds.
-    int inCell(int r, int c, const std::function<bool(const cv::Vec3b&)>& test) const {
-        return count(c + 0.3, 8 - r + 0.2, c + 0.7, 9 - r - 0.2, test);
-    }
-
-    // Window pixels (x0, y0)..(x1, y1) near white.
-    int whiteIn(int x0, int y0, int x1, int y1) const {
-        return cv::countNonZero(grey(frame)(cv::Rect(x0, y0, x1 - x0, y1 - y0)) > 200);
-    }
-};
+using DrawingTest = RenderFixture;
 
 bool reddish(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 120 && p[2] < 120; }
 bool orangeish(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
@@ -132,7 +117,7 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
 
 // The panes show each row's and column's missing digits, and frame a
 // duplicate in red while evaluating.
-TEST_F(DrawingTest, OverviewPanesShowMissingAndDuplicateDigits) {
+TEST_F(DrawingTest, OverviewPanesStackLineAndTheWonMessage) {
     session.show_overviews = 1;
     ASSERT_TRUE(board.setDigit(0, 2, 5, Entered));  // row 0 now holds 5 twice
     const auto red = [](const cv::Vec3b& p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; };
@@ -154,9 +139,12 @@ TEST_F(DrawingTest, OverviewPanesShowMissingAndDuplicateDigits) {
                 << "column " << i << " digit " << d;
         }
     }
-}
 
-TEST_F(DrawingTest, StackLineAndTheWonMessageReadableOverThePanes) {
+    const auto whiteIn = [&](int x0, int y0, int x1, int y1) {
+        return cv::countNonZero(grey(frame)(cv::Rect(x0, y0, x1 - x0, y1 - y0)) > 200);
+    };
+    // The stack line, and the won message readable over the panes.
+    session.show_overviews = 0;
     FrameInputs in;
     render(in);
     EXPECT_GT(whiteIn(0, 0, 150, 30), 30);  // counters
@@ -214,7 +202,7 @@ TEST_F(DrawingTest, LabelsKeepClearOfPanesAndDigitsAndStripsTintEvenly) {
 // A digit texture on a quad of 160 x 160 window pixels (10 per texel) at
 // (100, 100) from the top left: the first stored row of a bitmap lands at
 // the top edge, images are turned upside down, grey ones too.
-TEST_F(DrawingTest, DigitTexturesStandUpright) {
+TEST_F(DrawingTest, DigitTexturesStandUprightAndTextStopsAtItsMaxWidth) {
     const auto drawQuad = [&](int digit, const cv::Mat& image) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
@@ -251,6 +239,109 @@ TEST_F(DrawingTest, DigitTexturesStandUpright) {
         const int v = r < 8 ? 40 : 200;
         EXPECT_TRUE(near(texel(r, 5), v, v, v, 32)) << r;
     }
+
+    // Stroke text in the same window pixels.
+    const int shortWidth = strokeText(0, 0, "Empty cells: 51", 15, 640, 1, 1, 1);
+    EXPECT_GT(shortWidth, 60);
+    EXPECT_LT(shortWidth, 640);
+    const int cut = strokeText(0, 0, std::string(100, 'W').c_str(), 15, 200, 1, 1, 1);
+    EXPECT_GE(cut, 200);
+    EXPECT_LT(cut, 220);
+    // In board units the width is cut to whole units and never reaches the max width.
+    EXPECT_EQ(strokeText(0, 0, "IIIIIIIIIIIIIIIIIIII", 0.5f, 1.0f, 1, 1, 1), 0);
+}
+
+TEST_F(DrawingTest, PickingBesideTheBoardAndOnEveryCellInBothViews) {
+    // pick reads window row (height - y), so the row below the pixel's picks it.
+    const auto pickAt = [&](double bx, double by) {
+        const cv::Point p = toPixel(bx, by);
+        return window->pick(p.x, p.y + 1);
+    };
+    session.show_overviews = 1;
+    render();
+    BoardPoint side = pickAt(10.5, 4.5);  // right of the board: table area
+    EXPECT_TRUE(board.inTableArea((int)side.y, (int)side.x));
+    side = pickAt(-1.5, 4.5);  // left of it the row pane lies, outside the table area
+    EXPECT_LT(side.x, -1.0);
+    EXPECT_FALSE(board.inTableArea((int)side.y, (int)side.x));
+    side = pickAt(4.5, -5.0);  // below the table nothing is drawn: the far plane
+    EXPECT_FALSE(board.inTableArea((int)side.y, (int)side.x));
+    EXPECT_LT(side.z, -50);
+    session.show_overviews = 0;
+    render();
+    side = pickAt(-1.5, 4.5);
+    EXPECT_TRUE(board.inTableArea((int)side.y, (int)side.x));
+    side = pickAt(-1.5, -1.5);
+    EXPECT_TRUE(board.inCornerArea((int)side.y, (int)side.x));
+
+    for (int in3D : {0, 1}) {
+        session.show_3D = in3D;
+        open(in3D ? 800 : 640, in3D ? 600 : 480);
+        window->resetView(in3D);
+        render();
+        for (int r = 0; r < 9; r++) {
+            for (int c = 0; c < 9; c++) {
+                const BoardPoint b = pickAt(c + 0.5, 8.5 - r);
+                EXPECT_EQ(8 - (int)std::floor(b.y), r) << in3D << " cell " << r << "," << c;
+                EXPECT_EQ((int)std::floor(b.x), c) << in3D << " cell " << r << "," << c;
+                EXPECT_NEAR(b.z, 0.0, 0.03);  // board square or digit, at the depth precision
+            }
+        }
+    }
+    // The oblique view really is tilted: the board's near and far edges differ in length.
+    EXPECT_GT(std::fabs(cv::norm(toPixel(0, 0) - toPixel(9, 0)) - cv::norm(toPixel(0, 9) - toPixel(9, 9))), 5.0);
+}
+
+TEST_F(DrawingTest, TurningGuideAndTheCameraView) {
+    session.show_3D = 1;
+    ASSERT_EQ(window->setMouseMode(kTurningMode), 1);
+    render();
+    const int cx = (int)window->viewCamera.centerX, cy = 479 - (int)window->viewCamera.centerY;
+    const auto guide = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; dy++)
+            for (int dx = -1; dx <= 1; dx++)
+                if (near(frame.at<cv::Vec3b>(y + dy, x + dx), 51, 128, 178, 3)) return true;
+        return false;
+    };
+    // The cross lines, the circle and the square, and nothing between.
+    for (const cv::Point& p : {cv::Point(0, -100), cv::Point(100, 0), cv::Point(127, -127), cv::Point(-127, 127),
+                               cv::Point(-216, -50), cv::Point(-100, -216)})
+        EXPECT_TRUE(guide(cx + p.x, cy + p.y)) << p;
+    EXPECT_FALSE(guide(cx + 100, cy - 100));
+    window->turningPress(kLeftButton, kButtonDown, cx + 200, 240);
+    window->turningPress(kLeftButton, kButtonUp, cx + 200, 240);
+    EXPECT_EQ(window->mouseMode, kTurningMode);
+    window->turningPress(kLeftButton, kButtonDown, cx + 217 + 200, 240);
+    EXPECT_EQ(window->mouseMode, kPlayMode);
+    render();
+    EXPECT_FALSE(guide(cx, cy - 100));
+
+    session.arMode = 1;
+    const float intrinsic[9] = {500, 0, 170, 0, 520, 110, 0, 0, 1};
+    const float translation[3] = {-3.5f, -4, 30}, rotation[3] = {0.3f, -0.2f, 0.1f};
+    window->setVideoWidth(320);  // stretched over the 640 x 480 window
+    window->setVideoHeight(240);
+    window->setCalibration(intrinsic);
+    window->setTranslation(translation);
+    window->setRotationVector(rotation);
+    window->setPoseFlag(1);
+    window->setCalibrationFlag(1);
+    window->applyProjection();
+    window->applyModelView();
+    // The pinhole camera: fx X / Z + cx, fy Y / Z + cy of the rotated, shifted point.
+    cv::Matx33d R;
+    cv::Rodrigues(cv::Vec3d(rotation[0], rotation[1], rotation[2]), R);
+    for (const cv::Point2d g : {cv::Point2d(0, 0), cv::Point2d(9, 0), cv::Point2d(0, 9), cv::Point2d(9, 9)}) {
+        const cv::Vec3d cam = R * cv::Vec3d(g.x, g.y, 0) + cv::Vec3d(translation[0], translation[1], translation[2]);
+        const cv::Point p = toPixel(g.x, g.y);
+        EXPECT_NEAR(p.x, 2 * (500 * cam[0] / cam[2] + 170), 1.5) << g;
+        EXPECT_NEAR(479 - p.y, 2 * (520 * cam[1] / cam[2] + 110), 1.5) << g;
+    }
+    // The flipped picture is seen tilted by -10 * viewAngleY degrees about the grid's x axis.
+    const cv::Point unflipped = toPixel(2, 0.5, -0.5 * std::sqrt(3.0));
+    window->flipMode = 2;
+    window->applyModelView();
+    EXPECT_LE(cv::norm(toPixel(2, 1, 0) - unflipped), 1);
 }
 
 }  // namespace

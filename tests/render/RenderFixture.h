@@ -26,17 +26,14 @@ protected:
     cv::Mat frame;  // R, G, B, top row first
     int glutWindow = 0;
 
+    // One suite per test program: the display and glut start once.
     static void SetUpTestSuite() {
         static XvfbDisplay display;
         ASSERT_TRUE(display.ok());
-        static bool glutReady = false;
-        if (!glutReady) {
-            int argc = 1;
-            char name[] = "render-test";
-            char* argv[] = {name, nullptr};
-            glutInit(&argc, argv);
-            glutReady = true;
-        }
+        int argc = 1;
+        char name[] = "render-test";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
     }
 
     void open(int w, int h) {
@@ -51,7 +48,16 @@ protected:
         window->reshape(w, h);
     }
 
-    void SetUp() override { ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt")); }
+    // A flat view of a board with no hints and no panes.
+    void SetUp() override {
+        ASSERT_TRUE(readPuzzle(board, TABRELO_DATA "/sudoku-grids/g0.txt"));
+        session.show_3D = 0;
+        session.show_overviews = 0;
+        session.show_attractive = 0;
+        session.show_repulsive = 0;
+        open(640, 480);
+        window->resetView(0);
+    }
     void TearDown() override {
         if (glutWindow) glutDestroyWindow(glutWindow);
     }
@@ -96,6 +102,11 @@ protected:
         for (int r = std::min(a.y, b.y); r <= std::max(a.y, b.y); r++)
             for (int c = std::min(a.x, b.x); c <= std::max(a.x, b.x); c++) n += test(frame.at<cv::Vec3b>(r, c));
         return n;
+    }
+
+    // Pixels of a cell's inner part (inset 0.2) for which the test holds.
+    int inCell(int r, int c, const std::function<bool(const cv::Vec3b&)>& test) const {
+        return count(c + 0.3, 8 - r + 0.2, c + 0.7, 9 - r - 0.2, test);
     }
 
     // Window pixels inside the board rectangle (x0, y0)..(x1, y1) at height z.

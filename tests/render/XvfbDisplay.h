@@ -32,7 +32,6 @@ public:
     XvfbDisplay& operator=(const XvfbDisplay&) = delete;
 
     bool ok() const { return !name_.empty(); }
-    const std::string& name() const { return name_; }
 
 private:
     // Xvfb writes the display number once it accepts clients; without a
