@@ -30,12 +30,7 @@ static void drawTurningGuide(const ViewCamera& viewCamera) {
     glVertex2d(-r, 0);
     glVertex2d(r, 0);
     glEnd();
-    glBegin(GL_POLYGON);
-    glVertex2d(-half, -half);
-    glVertex2d(half, -half);
-    glVertex2d(half, half);
-    glVertex2d(-half, half);
-    glEnd();
+    flatRectangle(-half, -half, half, half, 0);
     glPopAttrib();
 }
 
