@@ -277,11 +277,11 @@ int Sudoku::markUpCells(int d, int r0, int r1, int c0, int c1) {
     return changed;
 }
 
-void Sudoku::markUpDigit(int d) { markUpCells(d, 0, rows - 1, 0, columns - 1); }
+int Sudoku::markUpDigit(int d) { return markUpCells(d, 0, rows - 1, 0, columns - 1); }
 
 int Sudoku::markUpAll() {
     int changed = 0;
-    for (int d = 1; d <= digitCount; d++) changed += markUpCells(d, 0, rows - 1, 0, columns - 1);
+    for (int d = 1; d <= digitCount; d++) changed += markUpDigit(d);
     return changed;
 }
 

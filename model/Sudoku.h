@@ -102,8 +102,8 @@ public:
     int noteAt(int r, int c, int digit) const;
     void clearNotesOfDigit(int digit);
     void clearAllNotes();
-    void markUpDigit(int digit);
-    // Returns how many notes it changed.
+    // Both return how many notes they changed.
+    int markUpDigit(int digit);
     int markUpAll();
     void markUpBand(int r, int digit);
     void markUpStack(int c, int digit);
