@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 namespace {
 
