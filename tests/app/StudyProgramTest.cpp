@@ -67,11 +67,10 @@ bool aliceLine(const std::string& line, int empty, bool colored) {
     return line.rfind("   7  *         5  ", 0) == 0 && line.compare(27, rest.size(), rest) == 0;
 }
 
-// Seconds of a log line's game time.
+// Seconds of a log line's game time, which stays below an hour here.
 int loggedSeconds(const std::string& line) {
-    int h = 0, m = 0, s = 0;
+    int m = 0, s = 0;
     const std::string time = line.substr(19, 8);
-    if (std::sscanf(time.c_str(), "%d:%d:%d", &h, &m, &s) == 3) return h * 3600 + m * 60 + s;
     if (std::sscanf(time.c_str(), "%d:%d", &m, &s) == 2) return m * 60 + s;
     return std::atoi(time.c_str());
 }
