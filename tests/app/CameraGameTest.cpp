@@ -6,14 +6,11 @@
 
 #include <opencv2/calib3d.hpp>
 
-#include <vector>
-
 namespace {
 
 const std::string kDigitTable = "grid elements, as identified in the image: \n";
 
 bool yellow(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 200 && p[2] < 80; }
-bool red(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 80 && p[2] < 80; }
 
 // A key sent while the toolkit's window is still settling can be lost: it is
 // sent again until the program answers.
@@ -66,12 +63,10 @@ TEST_F(CameraGame, TaughtDigitsAndTheBoardOnTheGridOverTheVideo) {
     };
     program.camera = "scenes/still.scene";
     ASSERT_TRUE(program.start());
-    EXPECT_TRUE(program.waitForOutput("Image size: 640 x 480 = 307200 pixels\n", 5000));
     // The live picture's window, once the picture is shown in it: keys sent before can be lost.
     std::string live;
     ASSERT_TRUE(waitUntil([&] { return !(live = GameProgram::findWindow("Live Image ")).empty(); }, 10000));
-    waitUntil([&] { return countPixels(program.screenshot("live", live), cv::Rect(0, 0, 2000, 2000), red) > 0; });
-    EXPECT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         const cv::Mat s = program.screenshot("live", live);
         return countPixels(s, cv::Rect(0, 0, s.cols, s.rows), yellow) >= 300;
     })) << "no grid frame in the live picture";

@@ -21,13 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 inline std::string runCommand(const std::string& command) {
     std::string text;

@@ -7,9 +7,6 @@
 
 namespace {
 
-const char* const kGridPrompt =
-    "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n";
-
 using GameProgramTest = ProgramTest;
 
 // A free game with the console's defaults: the answers given, the window's
@@ -18,7 +15,6 @@ using GameProgramTest = ProgramTest;
 TEST_F(GameProgramTest, ConsoleDialogueOfAFreeGame) {
     std::string longName;
     for (int i = 0; i < 100; i++) longName += (char)('a' + i % 26);
-    const std::string cut = longName.substr(0, 79);
     const struct {
         const char* run;
         std::string answers;
@@ -28,7 +24,7 @@ TEST_F(GameProgramTest, ConsoleDialogueOfAFreeGame) {
         {"enter", "\n\n\n\n", true, "Anonymous", ""},
         {"closed", "", false, "Anonymous", ""},
         // The rest of a long name answers the test prompt.
-        {"long-name", longName + "\n\n\n", false, cut,
+        {"long-name", longName + "\n\n\n", false, longName.substr(0, 79),
          "cannot read test settings Tests/" + longName.substr(79) +
              "/config.xml (No such file or directory): playing a free game\n"},
     };
@@ -62,7 +58,8 @@ TEST_F(GameProgramTest, ConsoleDialogueOfAFreeGame) {
                                    std::string(s.userPath()) + "\n";
         EXPECT_EQ(game.output(),
                   "Welcome to Tabrelo\nYour name [Anonymous]:\nHello " + c.name +
-                      "!\nTest [no test]: \n" + c.settingsLine + kGridPrompt +
+                      "!\nTest [no test]: \n" + c.settingsLine +
+                      "Grid number (easy 1..62),(medium 63..121),(hard 122..169),(evil 1000..1025) [1]:\n"
                       "gridno = 1\npermutation (0..12) [0]\npermutation = 0\n" +
                       (c.testsFolder ? "" : lost) +
                       puzzle + "Starting Live Viewer. Type ESC to quit\n" + noSeries +

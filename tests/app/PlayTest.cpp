@@ -10,9 +10,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <string>
-
 namespace {
 
 MousePlace at(double bx, double by, int x = 300, int y = 200) { return {x, y, bx, by}; }
@@ -50,15 +47,6 @@ protected:
         now += 200;
         playDrag(game, p, now);
     }
-    // Key 5 over the table, then the tile dragged onto (r, c) and released.
-    void moveTile(int digit, int r, int c) {
-        const MousePlace table = at(10.5, 4.5);
-        playKey(game, (unsigned char)('0' + digit), table, now, stdout);
-        mouse(kLeftButton, kButtonDown, table);
-        drag(cell(r, c));
-        mouse(kLeftButton, kButtonUp, cell(r, c));
-        now += 1000;
-    }
 };
 
 TEST_F(PlayTest, DraggedTileEntersItsDigitOnlyOnAnEmptyCell) {
@@ -73,7 +61,11 @@ TEST_F(PlayTest, DraggedTileEntersItsDigitOnlyOnAnEmptyCell) {
     EXPECT_TRUE(board.tiles.empty());
     EXPECT_EQ(game.currentDigit, 0);
 
-    moveTile(4, 0, 0);  // onto the given 5: the tile stays there
+    playKey(game, '4', at(10.5, 4.5), now, stdout);  // onto the given 5: the tile stays there
+    mouse(kLeftButton, kButtonDown, at(10.5, 4.5));
+    drag(cell(0, 0));
+    mouse(kLeftButton, kButtonUp, cell(0, 0));
+    now += 1000;
     EXPECT_EQ(board.digitAt(0, 0), 5);
     ASSERT_EQ(board.tiles.size(), 1u);
     EXPECT_FLOAT_EQ(board.tiles[0].x, 0.5f);

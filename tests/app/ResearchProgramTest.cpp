@@ -9,7 +9,6 @@
 #include <signal.h>
 
 #include <array>
-#include <vector>
 
 namespace {
 

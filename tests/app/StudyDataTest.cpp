@@ -6,7 +6,6 @@
 #include "Agenda.h"
 
 #include <functional>
-#include <vector>
 
 namespace {
 

@@ -80,9 +80,7 @@ TEST(Agenda, SettingListsAndAgendasKeepTheirFirstValuesAndTheWalkVisitsEachOnce)
                       &settings.overviews, &settings.markup, &settings.evaluate})
         list->add(1 - list->at(0));
     Agenda agenda;
-    testing::internal::CaptureStdout();
     EXPECT_EQ(60, agenda.build(settings, 11));
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("60"), std::string::npos);
     // 59 = 0b00111011 over AR, colored, 3D, blocks, funnels, overviews, markup, evaluate.
     const AgendaItem& last = agenda.items[59];
     EXPECT_EQ((std::vector<int>{12, 0, 0, 1, 0, 0, 0, 0, 0, 0}),
@@ -91,8 +89,6 @@ TEST(Agenda, SettingListsAndAgendasKeepTheirFirstValuesAndTheWalkVisitsEachOnce)
     EXPECT_EQ(0, agenda.items[1].evaluate);
     EXPECT_EQ(1, agenda.items[2].evaluate);
     EXPECT_EQ(0, agenda.items[2].markup);
-    EXPECT_EQ(0, agenda.items[0].done);
-    EXPECT_EQ(0, agenda.items[0].milliseconds);
     EXPECT_EQ(1, agenda.step % 2);
     EXPECT_LT(agenda.current, 60);
     EXPECT_LT(agenda.step, 60);
@@ -103,7 +99,6 @@ TEST(Agenda, SettingListsAndAgendasKeepTheirFirstValuesAndTheWalkVisitsEachOnce)
     std::vector<int> seen = walk(agendaOf(6, 2, 4));
     std::sort(seen.begin(), seen.end());
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5}), seen);
-    EXPECT_EQ((std::vector<int>{0}), walk(agendaOf(1, 1, 0)));
     Agenda unsolved = agendaOf(6, 3, 0);  // skipping without playing goes round
     for (int expected : {3, 0, 3, 0}) EXPECT_EQ(expected, unsolved.nextItem());
     unsolved.record(42);
@@ -173,9 +168,7 @@ TEST(Counterbalance, WilliamsRowsAreBalancedAndNewPlayersTakeTheNextRow) {
     plain.fill(settings);
     for (int k = 0; k < 4; k++) {
         Agenda agenda;
-        testing::internal::CaptureStdout();
         buildAgenda(agenda, settings, folder.c_str(), 1);
-        testing::internal::GetCapturedStdout();
         ASSERT_EQ(agenda.length, 8);
         std::vector<int> expected;
         for (int game : williamsRow(8, k)) expected.push_back(gameOf(plain.items[game]));

@@ -11,15 +11,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 namespace {
 
-typedef std::vector<std::vector<std::string>> Rows;
-
 // The CSV rows (header first) and the exit status, run in the data folder.
-Rows runTool(const std::string& arguments, int* status) {
+std::vector<std::vector<std::string>> runTool(const std::string& arguments, int* status) {
     const std::string command = "cd '" TABRELO_DATA "' && '" TABRELO_BUILD
                                 "/tools/tabrelo-vision' " + arguments + " 2>/dev/null";
     std::string text;

@@ -70,7 +70,6 @@ TEST(Calibration, ReadsNumbersInOrderAndRefusesUnusableOnesInOneLine) {
     } cases[] = {
         {"1 0 2\n0 3 4\n0 0 1\n", 1, 3, -0.11f, 0.09f},
         {"5 0 2 0 3 4 0 0 1 0.5 oops 0.25 0.125 name\n", 1, 3, 0.5f, 0.09f},  // up to the bad word
-        {"0 0 320 0 600 240 0 0 1 0 0 0 0 zero", 0},
         {"600 0 320 0 -600 240 0 0 1 0 0 0 0 negative", 0},
         {"600 0 320 0 600 240 0 0 1 nan 0 0 0 nan", 0},
         {"inf 0 320 0 600 240 0 0 1 0 0 0 0 infinite", 0},

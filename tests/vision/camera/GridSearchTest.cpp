@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,7 +22,6 @@ TEST(FoundGrid, PoseReprojectsTheCrossingsFastPathVotesAsThePlainOneBadPairsKeep
     const struct {
         double rotation, tilt, distance, light, blur, noise;
     } scenes[] = {{0, 0, 12.5, 0.2, 0.6, 1.5},
-                  {10, 30, 13, 0.2, 0.6, 1.5},
                   {-30, 25, 14, 0.2, 0.6, 1.5},
                   {-8, 18, 13, 0.5, 1.2, 4}};
     const float nan = std::nanf("");
@@ -67,8 +67,7 @@ TEST(FoundGrid, PoseReprojectsTheCrossingsFastPathVotesAsThePlainOneBadPairsKeep
         for (int k = 0; k <= 25; k++) {
             int a1, d1, a2, d2;
             ASSERT_EQ(plain.maximum(&a1, &d1), fast.maximum(votes, &a2, &d2)) << "line " << k;
-            ASSERT_EQ(a1, a2) << "line " << k;
-            ASSERT_EQ(d1, d2) << "line " << k;
+            ASSERT_EQ(std::make_pair(a1, d1), std::make_pair(a2, d2)) << "line " << k;
             if (k < 24)
                 MarkLineBand(angle, distance, mask, 255, a1, 60, d1, 400, 5);
             else
@@ -228,7 +227,6 @@ TEST(TrackedPath, AJumpIsNoticedAndTheSearchFindsTheGridAgain) {
         {{3, 10, 15}, {20, 10, 15}},                // turned by 17 degrees
         {{6, 10, 15}, {6, 10, 15, 0.5, 0.5}},
         {{3, 10, 15}, {3, 10, 15, -3, 0}},          // thick lines onto thick lines
-        {{3, 0, 18, 0, 1.5}, {3, 0, 18, 0, -1.5}},  // three cells up the picture
         {{3, 0, 16}, {3, 0, 12}},                   // much nearer
     };
     enterDataFolder();
