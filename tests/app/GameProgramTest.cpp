@@ -41,7 +41,9 @@ TEST_F(GameProgramTest, ConsoleDialogueOfAFreeGame) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.run);
         GameProgram game(c.run, c.answers);
-        if (c.testsFolder) ASSERT_EQ(mkdir((game.folder + "/Tests").c_str(), 0755), 0);
+        if (c.testsFolder) {
+            ASSERT_EQ(mkdir((game.folder + "/Tests").c_str(), 0755), 0);
+        }
         ASSERT_TRUE(game.start());
         EXPECT_EQ(game.title(), "Vitrelo:   Easy Puzzle 1 *       Permutation 0   - " + c.name +
                                     " -   *** It's FUN ***\n");

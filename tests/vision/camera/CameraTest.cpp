@@ -70,10 +70,10 @@ TEST(Calibration, ReadsNumbersInOrderAndRefusesUnusableOnesInOneLine) {
     } cases[] = {
         {"1 0 2\n0 3 4\n0 0 1\n", 1, 3, -0.11f, 0.09f},
         {"5 0 2 0 3 4 0 0 1 0.5 oops 0.25 0.125 name\n", 1, 3, 0.5f, 0.09f},  // up to the bad word
-        {"600 0 320 0 -600 240 0 0 1 0 0 0 0 negative", 0},
-        {"600 0 320 0 600 240 0 0 1 nan 0 0 0 nan", 0},
-        {"inf 0 320 0 600 240 0 0 1 0 0 0 0 infinite", 0},
-        {"600 0 320 0 600 240 0 0 1 1e39 0 0 0 beyond-float", 0},
+        {"600 0 320 0 -600 240 0 0 1 0 0 0 0 negative", 0, 0, 0, 0},
+        {"600 0 320 0 600 240 0 0 1 nan 0 0 0 nan", 0, 0, 0, 0},
+        {"inf 0 320 0 600 240 0 0 1 0 0 0 0 infinite", 0, 0, 0, 0},
+        {"600 0 320 0 600 240 0 0 1 1e39 0 0 0 beyond-float", 0, 0, 0, 0},
     };
     for (const auto& k : cases) {
         std::ofstream(path) << k.text;
