@@ -1,4 +1,5 @@
-// Reading back what the code under test wrote: files and printouts.
+// Reading back what the code under test wrote: files, printouts and what a
+// command prints.
 #pragma once
 
 #include <cstdio>
@@ -20,6 +21,16 @@ inline std::vector<std::string> lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) result.push_back(line);
     return result;
+}
+
+inline std::string runCommand(const std::string& command) {
+    std::string text;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, p)) text += buffer;
+        pclose(p);
+    }
+    return text;
 }
 
 // What print(FILE*) writes.

@@ -23,13 +23,6 @@ Rows eventRows(const std::string& path) {
 // event, row, col, digit, detail (a prefix of it).
 typedef std::vector<std::array<std::string, 5>> Expected;
 
-// A drag well apart from the last press: a loaded program takes its events
-// late and in bursts, which could make two presses a double press.
-void drag(GameProgram& game, int digit, int i) {
-    game.xdo("sleep 0.35");
-    game.dragTile(digit, i / 9, i % 9);
-}
-
 using ResearchProgramTest = ProgramTest;
 
 TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
@@ -54,11 +47,11 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     const std::string da = std::to_string(p.solution[a]), db = std::to_string(clash);
     ASSERT_TRUE(step(game.moveTo(10.5, 4.5) + "key f key s", {{"view_changed", "", "", "", "flat"},
                                                              {"clock_started", "", "", "", ""}}));
-    drag(game, p.solution[a], a);
+    game.dragTile(p.solution[a], a / 9, a % 9);
     ASSERT_TRUE(step("", {{"tile_put_down", "", "", da, ""},
                           {"tile_picked_up", "", "", da, ""},
                           {"digit_entered", cell(a)[0], cell(a)[1], da, ""}}));
-    drag(game, clash, b);
+    game.dragTile(clash, b / 9, b % 9);
     ASSERT_TRUE(step("sleep 0.4 " + game.moveTo(b % 9 + 0.5, 8.5 - b / 9) + "click 1 " +
                          game.moveTo(c % 9 + 0.5, 8.5 - c / 9) + "key g key q key c",
                      {{"tile_put_down", "", "", db, ""},
@@ -80,9 +73,7 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     ASSERT_TRUE(game.exited(5000));
 
     const std::string text = readFile(path);
-    EXPECT_EQ(text.substr(0, text.find('\n') + 1),
-              "time_ms,player,test,game,grid,permutation,event,row,col,digit,detail\n");
-    EXPECT_NE(text.find("\n0,\"eve, \"\"the\"\" tester\",,0,0,0,session_start,"), std::string::npos);
+    EXPECT_NE(text.find(",\"eve, \"\"the\"\" tester\",,0,0,0,session_start,"), std::string::npos);
     const Rows rows = eventRows(path);
     ASSERT_EQ(rows.size(), expected.size());
     for (size_t i = 0; i < rows.size(); i++) {

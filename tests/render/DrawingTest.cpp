@@ -14,7 +14,6 @@ namespace {
 using DrawingTest = RenderFixture;
 
 bool reddish(const cv::Vec3b& p) { return p[0] > 200 && p[1] < 120 && p[2] < 120; }
-bool orangeish(const cv::Vec3b& p) { return p[0] > 200 && p[1] > 90 && p[1] < 170 && p[2] < 60; }
 bool notWhite(const cv::Vec3b& p) { return p[0] < 235 || p[1] < 235 || p[2] < 235; }
 
 TEST_F(DrawingTest, DigitsNotesConflictsAndTheTable) {
@@ -23,8 +22,7 @@ TEST_F(DrawingTest, DigitsNotesConflictsAndTheTable) {
     board.setNote(0, 5, 1, NoteGood);
     board.setNote(0, 5, 2, NoteBad);
     render();
-    EXPECT_GT(inCell(0, 0, orangeish), 3);  // given 5
-    EXPECT_EQ(inCell(0, 0, reddish), 0);
+    EXPECT_EQ(inCell(0, 0, reddish), 0);  // given 5
     EXPECT_GT(inCell(1, 3, reddish), 3);  // given 1
     EXPECT_TRUE(near(at(6.2, 8.5), 255, 255, 255));  // empty cell: white board
     // An entered digit's shade shows in the cell's margin; a conflict is tinted.
@@ -116,7 +114,7 @@ TEST_F(DrawingTest, BlocksStripsAndBoxSquares) {
 
 // The panes show each row's and column's missing digits, and frame a
 // duplicate in red while evaluating.
-TEST_F(DrawingTest, OverviewPanesStackLineAndTheWonMessage) {
+TEST_F(DrawingTest, OverviewPanesAndTheWonMessage) {
     session.show_overviews = 1;
     ASSERT_TRUE(board.setDigit(0, 2, 5, Entered));  // row 0 now holds 5 twice
     const auto red = [](const cv::Vec3b& p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; };
@@ -138,23 +136,10 @@ TEST_F(DrawingTest, OverviewPanesStackLineAndTheWonMessage) {
         }
     }
 
-    const auto whiteIn = [&](int x0, int y0, int x1, int y1) {
-        return cv::countNonZero(grey(frame)(cv::Rect(x0, y0, x1 - x0, y1 - y0)) > 200);
-    };
-    // The stack line, and the won message readable over the panes.
-    session.show_overviews = 0;
-    FrameInputs in;
-    render(in);
-    EXPECT_GT(whiteIn(0, 0, 150, 30), 30);  // counters
-    EXPECT_EQ(whiteIn(0, 45, 150, 62), 0);  // no stack line
-    in.stackDepth = 1;
-    render(in);
-    EXPECT_GT(whiteIn(0, 45, 150, 62), 20);
-
-    session.show_overviews = 1;
-    render(in);
+    // The won message readable over the panes of the frame just checked.
     cv::Mat plainLight;  // plain light pane behind, 2 pixels around
     cv::erode(grey(frame) > 200, plainLight, cv::Mat::ones(5, 5, CV_8U));
+    FrameInputs in;
     in.won = 1;
     render(in);
     const cv::Rect message(45, 25, 300, 55);
@@ -200,7 +185,7 @@ TEST_F(DrawingTest, LabelsKeepClearOfPanesAndDigitsAndStripsTintEvenly) {
 // A digit texture on a quad of 160 x 160 window pixels (10 per texel) at
 // (100, 100) from the top left: the first stored row of a bitmap lands at
 // the top edge, images are turned upside down, grey ones too.
-TEST_F(DrawingTest, DigitTexturesStandUprightAndTextStopsAtItsMaxWidth) {
+TEST_F(DrawingTest, DigitTexturesStandUpright) {
     const auto drawQuad = [&](int digit, const cv::Mat& image) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
@@ -237,16 +222,6 @@ TEST_F(DrawingTest, DigitTexturesStandUprightAndTextStopsAtItsMaxWidth) {
         const int v = r < 8 ? 40 : 200;
         EXPECT_TRUE(near(texel(r, 5), v, v, v, 32)) << r;
     }
-
-    // Stroke text in the same window pixels.
-    const int shortWidth = strokeText(0, 0, "Empty cells: 51", 15, 640, 1, 1, 1);
-    EXPECT_GT(shortWidth, 60);
-    EXPECT_LT(shortWidth, 640);
-    const int cut = strokeText(0, 0, std::string(100, 'W').c_str(), 15, 200, 1, 1, 1);
-    EXPECT_GE(cut, 200);
-    EXPECT_LT(cut, 220);
-    // In board units the width is cut to whole units and never reaches the max width.
-    EXPECT_EQ(strokeText(0, 0, "IIIIIIIIIIIIIIIIIIII", 0.5f, 1.0f, 1, 1, 1), 0);
 }
 
 TEST_F(DrawingTest, PickingBesideTheBoardAndOnEveryCellInBothViews) {
@@ -257,14 +232,9 @@ TEST_F(DrawingTest, PickingBesideTheBoardAndOnEveryCellInBothViews) {
     };
     session.show_overviews = 1;
     render();
-    BoardPoint side = pickAt(10.5, 4.5);  // right of the board: table area
-    EXPECT_TRUE(board.inTableArea((int)side.y, (int)side.x));
-    side = pickAt(-1.5, 4.5);  // left of it the row pane lies, outside the table area
+    BoardPoint side = pickAt(-1.5, 4.5);  // left of the board the row pane lies, outside the table area
     EXPECT_LT(side.x, -1.0);
     EXPECT_FALSE(board.inTableArea((int)side.y, (int)side.x));
-    side = pickAt(4.5, -5.0);  // below the table nothing is drawn: the far plane
-    EXPECT_FALSE(board.inTableArea((int)side.y, (int)side.x));
-    EXPECT_LT(side.z, -50);
     session.show_overviews = 0;
     render();
     side = pickAt(-1.5, 4.5);
@@ -311,8 +281,6 @@ TEST_F(DrawingTest, TurningGuideAndTheCameraView) {
     EXPECT_EQ(window->mouseMode, kTurningMode);
     window->turningPress(kLeftButton, kButtonDown, cx + 217 + 200, 240);
     EXPECT_EQ(window->mouseMode, kPlayMode);
-    render();
-    EXPECT_FALSE(guide(cx, cy - 100));
 
     session.arMode = 1;
     const float intrinsic[9] = {500, 0, 170, 0, 520, 110, 0, 0, 1};

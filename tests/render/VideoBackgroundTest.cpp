@@ -1,10 +1,8 @@
 // The camera game's picture behind the board: the video, plain or pasted
 // onto the grid plane.
-#include "CameraStep.h"
+#include "../vision/camera/SceneTest.h"
 #include "RenderFixture.h"
 #include "VideoBackground.h"
-
-#include <unistd.h>
 
 namespace {
 
@@ -27,13 +25,8 @@ protected:
     void openWithVideo(cv::Size size, double tilt, cv::Size video = cv::Size(640, 480), double distance = 14) {
         session.arMode = 1;
         open(size.width, size.height);
-        ASSERT_EQ(chdir(TABRELO_DATA), 0);
-        SceneDescription scene;
-        scene.gridNumber = 1;
-        scene.start.rotation = 8;
-        scene.start.tilt = tilt;
-        scene.start.distance = distance;
-        scene.end = scene.start;
+        enterDataFolder();
+        SceneDescription scene = sceneAt(8, tilt, distance);
         scene.width = video.width;
         scene.height = video.height;
         ASSERT_EQ(camera.open(scene), 1);
@@ -47,15 +40,7 @@ protected:
         vision.out = nullptr;
         for (int i = 0; i < 9; i++) vision.calibration.intrinsic[i] = (float)truth.intrinsic.val[i];
         for (int i = 0; i < 4; i++) vision.calibration.distortion[i] = (float)truth.distortion[i];
-        float image[100][2], model[100][3];
-        for (int k = 0; k < 100; k++) {
-            image[k][0] = truth.crossings[k].x;
-            image[k][1] = video.height - 1 - truth.crossings[k].y;
-            model[k][0] = (float)(k % 10);
-            model[k][1] = (float)(k / 10);
-            model[k][2] = 0;
-        }
-        ASSERT_EQ(vision.Compute3DPose(image, model, 100), 1);
+        ASSERT_EQ(poseFromTruth(vision, truth, video.height), 1);
         const PoseHandOver pose = vision.handOver();
         window->setCalibration(pose.intrinsic);
         window->setDistortion(pose.distortion);

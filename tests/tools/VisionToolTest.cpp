@@ -1,29 +1,21 @@
 // tabrelo-vision: its CSV on a scene against the scene's truth, on real
 // photos against their outlines, and its exit status.
+#include "../TextHelpers.h"
 #include "Csv.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
 // The CSV rows (header first) and the exit status, run in the data folder.
 std::vector<std::vector<std::string>> runTool(const std::string& arguments, int* status) {
-    const std::string command = "cd '" TABRELO_DATA "' && '" TABRELO_BUILD
-                                "/tools/tabrelo-vision' " + arguments + " 2>/dev/null";
-    std::string text;
-    FILE* p = popen(command.c_str(), "r");
-    for (int ch; p && (ch = std::fgetc(p)) != EOF;) text += (char)ch;
-    const int s = p ? pclose(p) : -1;
-    *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return parseCsv(text);
+    const std::string text = runCommand("cd '" TABRELO_DATA "' && '" TABRELO_BUILD "/tools/tabrelo-vision' " +
+                                        arguments + " 2>/dev/null; echo \"status=$?\"");
+    *status = std::stoi(text.substr(text.rfind("status=") + 7));
+    return parseCsv(text.substr(0, text.rfind("status=")));
 }
 
 TEST(VisionTool, SceneRowsMatchTheTruthAndAMissingSourceFailsTheRun) {
@@ -60,11 +52,11 @@ TEST(VisionTool, SceneRowsMatchTheTruthAndAMissingSourceFailsTheRun) {
 // The photos stand beside the project's clone.
 TEST(VisionTool, PhotosAgainstTheirOutlines) {
     const std::string folder = TABRELO_DATA "/../../shared/data/photos/";
-    std::ifstream outlines(folder + "outlines.csv");
-    if (!outlines) GTEST_SKIP() << "no photos at " << folder;
+    const std::string outlines = readFile(folder + "outlines.csv");
+    if (outlines.empty()) GTEST_SKIP() << "no photos at " << folder;
     const std::vector<std::string> names = {"image169.jpg", "image1000.jpg", "image1086.jpg"};
     std::vector<std::vector<double>> truth(names.size());
-    for (const auto& fields : parseCsv(std::string(std::istreambuf_iterator<char>(outlines), {})))
+    for (const auto& fields : parseCsv(outlines))
         for (size_t i = 0; i < names.size(); i++)
             if (fields.size() == 9 && fields[0] == names[i])
                 for (int k = 1; k < 9; k++) truth[i].push_back(std::stod(fields[k]));

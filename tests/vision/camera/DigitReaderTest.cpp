@@ -27,13 +27,7 @@ TEST(DigitReader, CellsNotWhollyInThePictureAreUnknown) {
     GridVision vision;
     ASSERT_TRUE(vision.readCalibration("camcalib.txt"));
     loadPatterns(vision.digits.patterns, stdout);
-    float image[100][2], model[100][3];
-    for (int k = 0; k < 100; k++) {
-        const cv::Point2f p = truth.crossings[k];
-        image[k][0] = p.x, image[k][1] = grey.rows - 1 - p.y;
-        model[k][0] = (float)(k % 10), model[k][1] = (float)(k / 10), model[k][2] = 0;
-    }
-    ASSERT_TRUE(vision.Compute3DPose(image, model, 100));
+    ASSERT_TRUE(poseFromTruth(vision, truth, grey.rows));
     readDigits(vision, grey);
     const cv::Rect picture(0, 0, grey.cols - 1, grey.rows - 1);
     int unknown = 0;

@@ -43,6 +43,16 @@ inline cv::Mat bottomUpGrey(const SyntheticCamera& camera, FrameTruth* truth) {
     return grey;
 }
 
+// The pose the true crossings give, in the bottom-up rows of a frame of the given height.
+inline int poseFromTruth(GridVision& vision, const FrameTruth& truth, int height) {
+    float image[100][2], model[100][3];
+    for (int k = 0; k < 100; k++) {
+        image[k][0] = truth.crossings[k].x, image[k][1] = height - 1 - truth.crossings[k].y;
+        model[k][0] = (float)(k % 10), model[k][1] = (float)(k / 10), model[k][2] = 0;
+    }
+    return vision.Compute3DPose(image, model, 100);
+}
+
 // The camera step over the frames of a scene, as the program runs it, in
 // the working folder of the caller.
 struct SceneRun {
