@@ -146,8 +146,6 @@ TEST_F(CameraGame, TaughtDigitsAndTheBoardOnTheGridOverTheVideo) {
     cv::Mat shot;
     auto waitFor = [&](auto holds) {
         for (int i = 0; i < 60; i++) {
-            // The console's windows come up over the game window as they are first shown.
-            program.xdo("windowraise " + program.windowId);
             shot = program.screenshot("view");
             if (!shot.empty() && holds()) return true;
         }
@@ -171,32 +169,11 @@ TEST_F(CameraGame, TaughtDigitsAndTheBoardOnTheGridOverTheVideo) {
     const cv::Mat before = shot.clone();
 
     // Key o starts the game: the camera's reading no longer resets the board.
-    // The console's windows take the keyboard as they come up: a 5 that made
-    // no tile went to one of them and is pressed again.
     int row = 7, column = 1;
     while (truth.digits[9 * row + column]) column++;
-    auto moveTo = [&](double x, double y) {
-        const cv::Point w = windowPoint(x, y);
-        return "mousemove --window " + program.windowId + " " + std::to_string(w.x) + " " +
-               std::to_string(w.y) + " ";
-    };
-    // As a player does: each step waits to be seen, the tile made, then
-    // current once pressed.
-    const cv::Rect spot = cv::Rect(-10, -10, 20, 20) + windowPoint(10.5, 6.5);
-    const auto changedFrom = [&](const cv::Mat& from) {
-        return [&, from] { return cv::norm(from(spot), shot(spot)) > 0; };
-    };
+    program.toWindow = windowPoint;
     program.xdo("windowfocus --sync " + program.windowId + " key o");
-    bool tile = false;
-    for (int attempt = 0; attempt < 3 && !tile; attempt++) {
-        program.xdo("windowfocus --sync " + program.windowId + " " + moveTo(10.5, 6.5) + "key 5");
-        tile = waitFor(changedFrom(before));
-    }
-    ASSERT_TRUE(tile) << "no tile";
-    program.xdo("mousedown 1");
-    waitFor(changedFrom(shot.clone()));
-    program.xdo("sleep 0.2 " + moveTo(column + 0.4, 8.4 - row) + "sleep 0.03 " +
-                moveTo(column + 0.5, 8.5 - row) + "mouseup 1");
+    program.dragTile(5, row, column, {10.5, 6.5});
     // The pixels that changed around the cell cover just the cell.
     const cv::Rect cell = cv::boundingRect(std::vector<cv::Point>{
                        windowPoint(column, 8 - row), windowPoint(column + 1, 8 - row),

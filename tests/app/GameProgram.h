@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <thread>
 
 // Polls until seen() holds, for at most ms; whether it did.
@@ -82,6 +83,8 @@ public:
     int status = -1;
     // Camera game: TABRELO_CAMERA for the program; its window is then titled "Tabrelo".
     std::string camera;
+    // Window position of a board point: the flat view's at 640 x 480 unless set.
+    std::function<cv::Point(double, double)> toWindow = flatPosition;
 
     // A fresh run folder with the puzzles 0 and 1. answers: the console
     // input; none: standard input closed.
@@ -164,26 +167,31 @@ public:
                 (int)std::lround(h - (1 + f * (by - 5) / 27) * h / 2)};
     }
     std::string moveTo(double bx, double by) {
-        const cv::Point p = flatPosition(bx, by);
+        const cv::Point p = toWindow(bx, by);
         return "mousemove --window " + windowId + " " + std::to_string(p.x) + " " +
                std::to_string(p.y) + " ";
     }
-    // Makes a tile with the digit beside the board and drags it onto cell (r, c).
-    // The program times presses from when it handles them, so each step waits
-    // to be seen: the tile made, the tile current once pressed, the tile gone
-    // from beside the board once moved.
-    void dragTile(int digit, int r, int c) {
-        const cv::Rect spot = cv::Rect(-15, -15, 30, 30) + flatPosition(10.5, 4.5);
+    // Makes a tile with the digit at `from` beside the board and drags it onto
+    // cell (r, c). The program times presses from when it handles them, so each
+    // step waits to be seen: the tile made, the tile current once pressed, the
+    // tile gone from beside the board once moved.
+    void dragTile(int digit, int r, int c, cv::Point2d from = {10.5, 4.5}) {
+        const cv::Rect spot = cv::Rect(-15, -15, 30, 30) + toWindow(from.x, from.y);
         const auto lookChanged = [&](const cv::Mat& from, bool changed) {
             return [&from, &spot, changed](const cv::Mat& s) {
                 return from.empty() || (cv::norm(from(spot), s(spot)) > 0) == changed;
             };
         };
         const cv::Mat bare = screenshot("drag");
+        cv::Mat made;
         // A pause first keeps two presses from making a double press: a loaded
-        // program takes its events late and in bursts.
-        xdo("sleep 0.5 " + moveTo(10.5, 4.5) + "key " + std::to_string(digit));
-        const cv::Mat made = screenshotWhen("drag", lookChanged(bare, true));
+        // program takes its events late and in bursts. A key that another window
+        // of the program took as it came up is pressed again.
+        for (int i = 0; i < 3 && (made.empty() || cv::norm(bare(spot), made(spot)) == 0); i++) {
+            xdo("sleep 0.5 windowfocus --sync " + windowId + " " + moveTo(from.x, from.y) + "key " +
+                std::to_string(digit));
+            made = screenshotWhen("drag", lookChanged(bare, true));
+        }
         xdo("mousedown 1");
         screenshotWhen("drag", lookChanged(made, true));
         // The press is held before the moves count.
@@ -230,7 +238,11 @@ public:
         return waitUntil([] { return shownMenu().empty(); });
     }
 
-    cv::Mat screenshot(const std::string& name) { return screenshot(name, windowId); }
+    // The camera game's other windows come up over the game window as they are first shown.
+    cv::Mat screenshot(const std::string& name) {
+        if (!camera.empty()) xdo("windowraise " + windowId);
+        return screenshot(name, windowId);
+    }
     cv::Mat screenshot(const std::string& name, const std::string& window) {
         const std::string file = folder + "/" + name + ".png";
         runCommand("import -window " + window + " '" + file + "'");
@@ -242,7 +254,7 @@ public:
     // Screenshots until one shows what seen() looks for, for at most ms; the
     // last one, for the test to check as it would any screenshot.
     template <class Seen>
-    cv::Mat screenshotWhen(const std::string& name, Seen seen, int ms = 5000) {
+    cv::Mat screenshotWhen(const std::string& name, Seen seen, int ms = 15000) {
         cv::Mat shot;
         waitUntil([&] { shot = screenshot(name); return !shot.empty() && seen(shot); }, ms);
         return shot;
@@ -262,28 +274,39 @@ inline bool flatView(const cv::Mat& rgb) {
     return countPixels(rgb, cell, white) > cell.area() / 2;
 }
 
-// The shipped first puzzle solved but for a few cells, so a game is won with a
-// handful of drags; as the program shows it under permutation 0.
-struct NearlySolved {
-    std::string text;
+// A puzzle file as the program shows it under a permutation: its printout,
+// its solution and its empty cells.
+struct ShownPuzzle {
+    std::string printout;
     int solution[81];
     std::vector<int> empty;
+    // A digit that clashes in cell i: the solution's digit of the next cell in its row.
+    int clash(int i) const { return solution[i / 9 * 9 + (i % 9 + 1) % 9]; }
 };
 
-inline NearlySolved nearlySolved(int blanks = 5) {
+inline ShownPuzzle shownPuzzle(const std::string& path, int permutation = 0) {
     Sudoku board;
-    readPuzzle(board, TABRELO_DATA "/sudoku-grids/g1.txt");
+    readPuzzle(board, path.c_str());
+    board.setPermutationNumber(permutation);
+    permute(board);
+    ShownPuzzle p;
     int grid[81];
-    NearlySolved p;
-    p.empty.assign({0, 21, 40, 58, 80});
-    p.empty.resize(blanks);
     gridOf(board, grid);
     countSolutions(grid, 2, p.solution);
-    p.text = "9 9\n";
-    for (int i = 0; i < 81; i++) {
-        const bool blank = std::find(p.empty.begin(), p.empty.end(), i) != p.empty.end();
-        p.text += std::to_string(blank ? 0 : p.solution[i]) + (i % 9 == 8 ? "\n" : " ");
-    }
-    p.text += "difficulty : easy\n";
+    for (int i = 0; i < 81; i++)
+        if (grid[i] == 0) p.empty.push_back(i);
+    p.printout = printed([&](FILE* out) { board.print(out); });
     return p;
+}
+
+// The shipped first puzzle solved but for the cells given, as a puzzle file,
+// so that a game is won with a handful of drags.
+inline std::string nearlySolved(const std::vector<int>& blanks) {
+    const ShownPuzzle g1 = shownPuzzle(TABRELO_DATA "/sudoku-grids/g1.txt");
+    std::string text = "9 9\n";
+    for (int i = 0; i < 81; i++) {
+        const bool blank = std::find(blanks.begin(), blanks.end(), i) != blanks.end();
+        text += std::to_string(blank ? 0 : g1.solution[i]) + (i % 9 == 8 ? "\n" : " ");
+    }
+    return text + "difficulty : easy\n";
 }

@@ -29,8 +29,8 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     const std::string player = "eve, \"the\" tester";
     GameProgram game("events", player + "\n\n0\n\n");
     runCommand("mkdir -p '" + game.folder + "/Tests'");
-    const NearlySolved p = nearlySolved();
-    std::ofstream(game.folder + "/sudoku-grids/g0.txt") << p.text;
+    std::ofstream(game.folder + "/sudoku-grids/g0.txt") << nearlySolved({0, 21, 40, 58, 80});
+    const ShownPuzzle p = shownPuzzle(game.folder + "/sudoku-grids/g0.txt");
     const std::string path = game.folder + "/Tests/" + agendaFileStem(player) + "-events.csv";
     ASSERT_TRUE(game.start());
     Expected expected = {{"session_start", "", "", "", "20"},
@@ -43,7 +43,7 @@ TEST_F(ResearchProgramTest, EventLogListsTheScriptedActionsInOrder) {
     const int a = p.empty[0], b = p.empty[1], c = p.empty[2];
     auto cell = [](int i) { return std::array<std::string, 2>{std::to_string(i / 9), std::to_string(i % 9)}; };
     // A digit that clashes in cell b: the one of the next cell in its row.
-    const int clash = p.solution[b / 9 * 9 + (b % 9 + 1) % 9];
+    const int clash = p.clash(b);
     const std::string da = std::to_string(p.solution[a]), db = std::to_string(clash);
     ASSERT_TRUE(step(game.moveTo(10.5, 4.5) + "key f key s", {{"view_changed", "", "", "", "flat"},
                                                              {"clock_started", "", "", "", ""}}));

@@ -13,33 +13,6 @@ namespace {
 // Menu positions.
 const int kNextGame = 1, kQuit = 3, kPush = 6, kPop = 7, kAutomaticMarkup = 15;
 
-// The puzzle as the program shows it: read, permuted and printed; its last
-// empty cell, that cell's digit and one that clashes there (the next cell's
-// in its row).
-struct Puzzle {
-    std::string printout;
-    int cell = -1, digit = 0, clash = 0;
-};
-
-Puzzle permutedPuzzle(const std::string& path, int permutation) {
-    Sudoku board;
-    readPuzzle(board, path.c_str());
-    board.setPermutationNumber(permutation);
-    permute(board);
-    Puzzle p;
-    int grid[81], solution[81];
-    gridOf(board, grid);
-    countSolutions(grid, 2, solution);
-    for (int i = 0; i < 81; i++) {
-        if (grid[i] != 0) continue;
-        p.cell = i;
-        p.digit = solution[i];
-        p.clash = solution[i / 9 * 9 + (i % 9 + 1) % 9];
-    }
-    p.printout = printed([&](FILE* out) { board.print(out); });
-    return p;
-}
-
 // Digits drawn in colour: far from grey.
 bool colourful(const cv::Vec3b& p) {
     return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > 100;
@@ -84,10 +57,12 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     std::ofstream(test + "/config.xml") << seriesConfig(
         "<GRID vals=\"1\" val0=\"7\"/><PERMUTATION vals=\"1\" val0=\"5\"/>"
         "<COLOR vals=\"2\" val0=\"1\" val1=\"0\"/>");
-    std::ofstream(game.folder + "/sudoku-grids/g7.txt") << nearlySolved(1).text;
-    const Puzzle puzzle = permutedPuzzle(game.folder + "/sudoku-grids/g7.txt", 5);
+    std::ofstream(game.folder + "/sudoku-grids/g7.txt") << nearlySolved({0});
+    // The one empty cell as the program shows it, its digit and one that clashes there.
+    const ShownPuzzle puzzle = shownPuzzle(game.folder + "/sudoku-grids/g7.txt", 5);
+    const int cell = puzzle.empty.at(0), digit = puzzle.solution[cell], clash = puzzle.clash(cell);
     const auto solveAndGoOn = [&] {
-        game.dragTile(puzzle.digit, puzzle.cell / 9, puzzle.cell % 9);
+        game.dragTile(digit, cell / 9, cell % 9);
         // Won once the idle step has seen the full board: the counters give way.
         const auto won = [](const cv::Mat& s) { return countPixels(s, kCounters, white) == 0; };
         EXPECT_TRUE(won(game.screenshotWhen("won", won)));
@@ -106,9 +81,9 @@ TEST_F(StudyProgramTest, AlicePlaysBothGamesOverTwoSessions) {
     };
     // A clash taken back first; pauses around the click keep the presses
     // from making double presses.
-    game.dragTile(puzzle.clash, puzzle.cell / 9, puzzle.cell % 9);
+    game.dragTile(clash, cell / 9, cell % 9);
     ASSERT_TRUE(waitUntil([&] { return count("digit_entered") == 1; }, 8000));
-    game.xdo("sleep 0.4 " + game.moveTo(puzzle.cell % 9 + 0.5, 8.5 - puzzle.cell / 9) +
+    game.xdo("sleep 0.4 " + game.moveTo(cell % 9 + 0.5, 8.5 - cell / 9) +
              "click 1 sleep 0.35");
     ASSERT_TRUE(waitUntil([&] { return count("digit_removed") == 1; }, 8000));
     ASSERT_TRUE(solveAndGoOn());
@@ -279,10 +254,10 @@ TEST_F(StudyProgramTest, MenuRemembersMarksUpAndStartsTheNextFreeGame) {
     EXPECT_TRUE(waitUntil([&] { return game.title().find("Puzzle 5 *       Permutation 2 ") != std::string::npos; }))
         << game.title();
     const std::string again = "sudoku-grids/g0.txt, permutation 0\n" +
-                              permutedPuzzle(game.folder + "/sudoku-grids/g0.txt", 0).printout;
+                              shownPuzzle(game.folder + "/sudoku-grids/g0.txt").printout;
     const std::string asked =
         "gridno = 5\npermutation (0..12) [0]\npermutation = 2\nsudoku-grids/g5.txt, permutation 2\n" +
-        permutedPuzzle(game.folder + "/sudoku-grids/g5.txt", 2).printout;
+        shownPuzzle(game.folder + "/sudoku-grids/g5.txt", 2).printout;
     // The title is set before the printout is flushed.
     EXPECT_TRUE(game.waitForOutput(asked, 5000)) << game.output();
     EXPECT_LT(game.output().find(again), game.output().find(asked));
