@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -21,6 +23,18 @@ inline std::vector<std::string> lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) result.push_back(line);
     return result;
+}
+
+// A file in the build's scratch folder for the tests, and one written there.
+inline std::string scratchPath(const std::string& name) {
+    mkdir(TABRELO_BUILD "/test-files", 0777);
+    return TABRELO_BUILD "/test-files/" + name;
+}
+
+inline std::string writeScratch(const std::string& name, const std::string& text) {
+    const std::string path = scratchPath(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
 }
 
 inline std::string runCommand(const std::string& command) {

@@ -1,3 +1,4 @@
+#include "../TextHelpers.h"
 #include "GridStack.h"
 #include "PuzzleFile.h"
 #include "SessionSettings.h"
@@ -6,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -16,7 +15,6 @@
 #include <string>
 #include <vector>
 #include <strings.h>
-#include <unistd.h>
 
 namespace {
 
@@ -103,6 +101,9 @@ TEST(Board, OutOfRangeQueriesNotesConflictsAndMarkup) {
     EXPECT_EQ(b.noteAt(0, 0, 10), 0);
     for (const SudokuCell& cl : b.cells)
         for (int d = 0; d < 100; d++) ASSERT_EQ(cl.notes[d], NoteUndecided);
+    char name[16] = "";
+    EXPECT_EQ(b.difficultyName(name, sizeof name), 0);
+    EXPECT_STRNE(name, "");  // a board of no difficulty still has a name
 
     ASSERT_EQ(b.setDigit(0, 0, 5, Given), 1);
     ASSERT_EQ(b.setDigit(0, 8, 5, Entered), 1);  // the board accepts the duplicate
@@ -336,13 +337,8 @@ TEST(SessionSettings, AgendaFileNamesAreOneToOneAndStayInTheFolder) {
 }
 
 TEST(PuzzleFile, BadFilesEndReadingCleanlyAndEveryPermutationOfASolvedGridIsSolved) {
-    // One file per process: ctest runs the cases of this suite side by side.
-    const std::string path = ::testing::TempDir() + "puzzle_test_" + std::to_string(getpid()) + ".txt";
     Sudoku b;
-    const auto read = [&](const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-        return readPuzzle(b, path.c_str());
-    };
+    const auto read = [&](const std::string& text) { return readPuzzle(b, writeScratch("puzzle.txt", text).c_str()); };
     b.setDigit(3, 3, 8, Entered);
     EXPECT_EQ(readPuzzle(b, "/nonexistent/g99.txt"), 0);
     EXPECT_EQ(readPuzzle(b, ::testing::TempDir().c_str()), 0);
@@ -412,7 +408,6 @@ TEST(PuzzleFile, BadFilesEndReadingCleanlyAndEveryPermutationOfASolvedGridIsSolv
     for (int bad : {Sudoku::kPermutationCount, -1, 1000000}) EXPECT_EQ(b.setPermutationNumber(bad), 0);
     EXPECT_EQ(b.permutationNumber, Sudoku::kPermutationCount - 1);
     EXPECT_EQ(b.permutationRow(Sudoku::kPermutationCount), nullptr);
-    std::remove(path.c_str());
 }
 
 }  // namespace

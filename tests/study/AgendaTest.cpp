@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <csignal>
-#include <fstream>
 #include <map>
 #include <random>
 #include <set>
@@ -19,24 +18,10 @@
 #include <vector>
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-// Files of the study tests, in a scratch folder of the build, and a small test series.
-std::string scratchPath(const std::string& name) {
-    const std::string folder = std::string(TABRELO_BUILD) + "/study-test-files";
-    mkdir(folder.c_str(), 0777);
-    return folder + "/" + name;
-}
-
-std::string writeScratch(const std::string& name, const std::string& text) {
-    const std::string path = scratchPath(name);
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
 
 // Puzzles {12, 80}, permutations {0, 5}, colored {1, 0}, one value for the rest.
 TestSettings seriesSettings() {

@@ -1,3 +1,4 @@
+#include "../TextHelpers.h"
 #include "XMLDoc.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,6 @@ XMLDoc parsed(const std::string& text) {
     XMLDoc doc;
     EXPECT_EQ(1, doc.readText(text.data(), text.size())) << text;
     return doc;
-}
-
-std::string tempPath(const char* name) {
-    const std::string folder = std::string(TABRELO_BUILD) + "/xml-test-files";
-    mkdir(folder.c_str(), 0777);
-    return folder + "/" + name;
 }
 
 // Broken and hostile files must read as "not readable": result 0, an empty
@@ -70,9 +65,8 @@ TEST(XMLHostile, BrokenHostileMissingAndHugeFiles) {
     expectUnreadableText(bomb + "]>\n<l>&l9;</l>\n");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY e 'x'>]><a>&e;</a>");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY % p 'x'>]><a/>");
-    const std::string secret = tempPath("secret.txt"), dtd = tempPath("evil.dtd");
-    { FILE* f = fopen(secret.c_str(), "w"); fputs("SECRET", f); fclose(f); }
-    { FILE* f = fopen(dtd.c_str(), "w"); fprintf(f, "<!ENTITY e SYSTEM 'file://%s'>", secret.c_str()); fclose(f); }
+    const std::string secret = writeScratch("secret.txt", "SECRET");
+    const std::string dtd = writeScratch("evil.dtd", "<!ENTITY e SYSTEM 'file://" + secret + "'>");
     expectUnreadableText("<!DOCTYPE a SYSTEM 'file://" + dtd + "'><a>&e;</a>");
     expectUnreadableText("<!DOCTYPE a PUBLIC '-//X//Y//EN' 'http://example.invalid/a.dtd'><a/>");
     expectUnreadableText("<!DOCTYPE a [<!ENTITY e SYSTEM 'file://" + secret + "'>]><a>&e;</a>");
@@ -88,11 +82,11 @@ TEST(XMLHostile, BrokenHostileMissingAndHugeFiles) {
 
     // No place in a missing file or a folder is at fault; a file far beyond any
     // study file is refused unread.
-    const std::string folder = tempPath("a-folder"), huge = tempPath("huge.xml");
+    const std::string folder = scratchPath("a-folder"), huge = scratchPath("huge.xml");
     mkdir(folder.c_str(), 0777);
     close(creat(huge.c_str(), 0666));
     ASSERT_EQ(0, truncate(huge.c_str(), 100 << 20));
-    for (const std::string& path : {tempPath("does-not-exist.xml"), folder}) {
+    for (const std::string& path : {scratchPath("does-not-exist.xml"), folder}) {
         expectUnreadable(doc, doc.read(path.c_str()));
         EXPECT_EQ(0, doc.errors[0].line);
     }

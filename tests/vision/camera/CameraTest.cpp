@@ -1,5 +1,6 @@
 // The camera stand-in, scene and calibration files, the camera sources and
 // the camera step's choices: what they refuse and what they keep.
+#include "../../TextHelpers.h"
 #include "CameraSource.h"
 #include "SceneTest.h"
 
@@ -12,11 +13,6 @@
 #include <string>
 
 namespace {
-
-// Per process, so that parallel runs do not share files.
-std::string tempPath(const std::string& name) {
-    return ::testing::TempDir() + "tabrelo" + std::to_string(getpid()) + "_" + name;
-}
 
 TEST(SyntheticCamera, MissingCalibrationOrPuzzleIsRefusedWithOneLine) {
     enterDataFolder();
@@ -34,7 +30,7 @@ TEST(SyntheticCamera, MissingCalibrationOrPuzzleIsRefusedWithOneLine) {
 }
 
 TEST(SceneFile, BadLinesAreNamed) {
-    const std::string path = tempPath("bad.scene");
+    const std::string path = scratchPath("bad.scene");
     const char* const bad[][2] = {
         {"size 640 480\nzoom 3\n", "line 2: unknown setting \"zoom\""},
         {"frames 0\n", "line 1: bad values for \"frames\""},
@@ -62,7 +58,7 @@ TEST(SceneFile, BadLinesAreNamed) {
 // Over the shipped calibration: a short file keeps the numbers it lacks, and
 // one with unusable intrinsics is refused whole in one line.
 TEST(Calibration, ReadsNumbersInOrderAndRefusesUnusableOnesInOneLine) {
-    const std::string path = tempPath("cal.txt");
+    const std::string path = scratchPath("cal.txt");
     const struct {
         const char* text;
         int taken;
@@ -101,14 +97,14 @@ TEST(Calibration, ReadsNumbersInOrderAndRefusesUnusableOnesInOneLine) {
 
 TEST(CameraSource, BrokenImagesEndSequencesScenesLoopPicturesAreOneFrameBadSourcesFail) {
     enterDataFolder();
-    const std::string path = tempPath("moving.scene"), picture = tempPath("still.jpg");
+    const std::string path = scratchPath("moving.scene"), picture = scratchPath("still.jpg");
     std::ofstream(path) << "size 200 150\npuzzle 1\nframes 2\npose 0 0 30\npath 10 0 30\n";
     ASSERT_TRUE(cv::imwrite(picture, cv::Mat(90, 120, CV_8UC3, cv::Scalar(20, 140, 200))));
     CameraSource camera;
     cv::Mat first, second, third;
     // A broken image ends a sequence: the second frame's header claims a
     // height far beyond what OpenCV decodes.
-    const std::string prefix = tempPath("broken_");
+    const std::string prefix = scratchPath("broken_");
     const cv::Mat shot(8, 8, CV_8UC3, cv::Scalar(20, 140, 240));
     ASSERT_TRUE(cv::imwrite(prefix + "000.bmp", shot) && cv::imwrite(prefix + "001.bmp", shot));
     {
@@ -158,7 +154,7 @@ TEST(CameraSource, BrokenImagesEndSequencesScenesLoopPicturesAreOneFrameBadSourc
     std::remove(picture.c_str());
     testing::internal::CaptureStdout();
     EXPECT_EQ(camera.open(path), 0);
-    EXPECT_EQ(camera.open(tempPath("nothing_%03d.png")), 0);
+    EXPECT_EQ(camera.open(scratchPath("nothing_%03d.png")), 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("camera source " + path + " cannot be opened\n"), std::string::npos);
     EXPECT_EQ(camera.isOpened() + camera.read(first), 0);
